@@ -1,0 +1,19 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string>
+
+namespace tolvane {
+
+// Exit codes of tolvane-cli.
+namespace exitcode {
+inline constexpr int ok = 0;
+inline constexpr int failure = 1;
+inline constexpr int usage = 2;
+} // namespace exitcode
+
+// Runs one command line (without the program name) and returns the exit code.
+int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& err);
+
+} // namespace tolvane
