@@ -6,6 +6,7 @@
 #include "platform/RegFileRoots.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryEditor.h"
+#include "platform/TimeText.h"
 
 #include <chrono>
 #include <fstream>
@@ -16,26 +17,6 @@
 namespace tolvane {
 
 namespace {
-
-std::string padded(long long value, std::size_t width) {
-    std::string text = std::to_string(value < 0 ? -value : value);
-    if (text.size() < width) {
-        text.insert(0, width - text.size(), '0');
-    }
-    return value < 0 ? "-" + text : text;
-}
-
-std::string formatTimeStamp(std::chrono::sys_time<std::chrono::milliseconds> time) {
-    using namespace std::chrono;
-    const auto day = floor<days>(time);
-    const year_month_day date{day};
-    const hh_mm_ss clock{time - day};
-    return padded(static_cast<unsigned>(date.day()), 2) + "." +
-           padded(static_cast<unsigned>(date.month()), 2) + "." +
-           std::to_string(static_cast<int>(date.year())) + " " + padded(clock.hours().count(), 2) +
-           "_" + padded(clock.minutes().count(), 2) + "_" + padded(clock.seconds().count(), 2) +
-           "_" + padded(clock.subseconds().count(), 3);
-}
 
 bool pathExists(const std::filesystem::path& path) {
     std::error_code error;
@@ -146,18 +127,16 @@ bool CRegTools::AppendRegBody(std::istream& source, const std::filesystem::path&
     return true;
 }
 
-std::string CRegTools::MakeTimeStampName() {
-    return formatTimeStamp(std::chrono::floor<std::chrono::milliseconds>(platform_.clock.now()));
-}
+std::string CRegTools::MakeTimeStampName() { return backupTimeStamp(platform_.clock.now()); }
 
 std::filesystem::path CRegTools::MakeFixBackupFolder() {
-    const auto backupRoot = platform_.workingDirectory / "." / "Backup";
-    auto time = std::chrono::floor<std::chrono::milliseconds>(platform_.clock.now());
+    const auto backupRoot = platform_.workingDirectory / "Backup";
+    auto time = platform_.clock.now();
     // Two runs within one millisecond would share a name: take the next free millisecond.
-    while (pathExists(backupRoot / formatTimeStamp(time))) {
+    while (pathExists(backupRoot / backupTimeStamp(time))) {
         time += std::chrono::milliseconds(1);
     }
-    return backupRoot / formatTimeStamp(time) / "";
+    return backupRoot / backupTimeStamp(time) / "";
 }
 
 bool CRegTools::IsAutostartSet() {

@@ -51,8 +51,8 @@ public:
 
     // The current UTC time as "dd.mm.yyyy hh_mm_ss_mmm".
     std::string MakeTimeStampName();
-    // workingDirectory/./Backup/<time stamp>/ (with the separator at the end), a name no file
-    // or folder has yet. It only names the folder; the fix run creates it.
+    // workingDirectory/Backup/<time stamp>/ (with the separator at the end), a name no file or
+    // folder has yet. It only names the folder; the fix run creates it.
     std::filesystem::path MakeFixBackupFolder();
 
     bool IsAutostartSet();
