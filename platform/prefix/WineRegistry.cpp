@@ -1,5 +1,7 @@
 #include "platform/prefix/WineRegistry.h"
 
+#include "platform/prefix/RegFileReader.h"
+#include "platform/prefix/RegFileWriter.h"
 #include "platform/prefix/UnitText.h"
 
 #include <algorithm>
@@ -28,6 +30,106 @@ WineRegistry::WineRegistry() : tree_(std::make_unique<RegistryTree>()) {}
 WineRegistry::WineRegistry(std::unique_ptr<RegistryTree> tree) : tree_(std::move(tree)) {}
 
 WineRegistry::~WineRegistry() = default;
+
+Result<std::unique_ptr<WineRegistry>>
+WineRegistry::openPrefix(const std::filesystem::path& prefix) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(prefix, error)) {
+        return makeError(prefix.string() + ": no such prefix folder");
+    }
+    struct Source {
+        RegistryTree::Branch branch;
+        const char* name;
+    };
+    static constexpr std::array<Source, 3> sources = {{
+        {RegistryTree::machineBranch, "system.reg"},
+        {RegistryTree::currentUserBranch, "user.reg"},
+        {RegistryTree::userDefaultBranch, "userdef.reg"},
+    }};
+    auto tree = std::make_unique<RegistryTree>();
+    std::array<BranchFile, RegistryTree::branchCount> files;
+    std::string arch;
+    for (const Source& source : sources) {
+        const std::filesystem::path file = prefix / source.name;
+        auto header = RegFileReader::load(*tree, source.branch, file);
+        if (!header) {
+            return header.error();
+        }
+        // Wine refuses a file whose architecture differs from the one system.reg set.
+        if (!header->arch.empty()) {
+            if (!arch.empty() && header->arch != arch) {
+                return makeError(file.string() + ": architecture " + header->arch +
+                                 " differs from system.reg (" + arch + ")");
+            }
+            arch = header->arch;
+        }
+        files[source.branch] = {file, std::move(header->preamble), header->fileSize};
+    }
+    auto registry = std::make_unique<WineRegistry>(std::move(tree));
+    registry->files_ = std::move(files);
+    return registry;
+}
+
+Result<std::unique_ptr<WineRegistry>>
+WineRegistry::openUserFile(const std::filesystem::path& file) {
+    auto tree = std::make_unique<RegistryTree>();
+    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), 0};
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) {
+        auto header = RegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
+        if (!header) {
+            return header.error();
+        }
+        bound.preamble = std::move(header->preamble);
+        bound.sizeHint = header->fileSize;
+    } else {
+        // Nothing to keep yet: the first save writes the file.
+        tree->setDirty(RegistryTree::currentUserBranch, true);
+    }
+    auto registry = std::make_unique<WineRegistry>(std::move(tree));
+    registry->files_[RegistryTree::currentUserBranch] = std::move(bound);
+    return registry;
+}
+
+Result<void> WineRegistry::save(bool reencodeValues) {
+    std::scoped_lock lock(mutex_);
+    for (std::size_t index = 0; index < files_.size(); ++index) {
+        const auto branch = static_cast<RegistryTree::Branch>(index);
+        BranchFile& file = files_[index];
+        if (file.path.empty() || !tree_->isDirty(branch)) {
+            continue;
+        }
+        const std::string text =
+            RegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, file.sizeHint});
+        if (auto written = fileWriter_.write(file.path, text); !written) {
+            return written;
+        }
+        file.sizeHint = text.size();
+        tree_->setDirty(branch, false);
+    }
+    return {};
+}
+
+bool WineRegistry::hasUnsavedChanges() const {
+    std::scoped_lock lock(mutex_);
+    for (std::size_t index = 0; index < files_.size(); ++index) {
+        if (!files_[index].path.empty() &&
+            tree_->isDirty(static_cast<RegistryTree::Branch>(index))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::filesystem::path WineRegistry::fileOf(RegistryTree::Branch branch) const {
+    std::scoped_lock lock(mutex_);
+    return files_[branch].path;
+}
+
+void WineRegistry::setFileWriter(AtomicFileWriter writer) {
+    std::scoped_lock lock(mutex_);
+    fileWriter_ = std::move(writer);
+}
 
 WineRegistry::ParsedPath WineRegistry::parsePath(HKey key, std::u16string_view path) {
     ParsedPath parsed;

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "platform/RegistryGateway.h"
+#include "platform/Result.h"
+#include "platform/prefix/AtomicFileWriter.h"
 #include "platform/prefix/RegistryTree.h"
 
+#include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -25,6 +29,22 @@ public:
     WineRegistry();
     explicit WineRegistry(std::unique_ptr<RegistryTree> tree);
     ~WineRegistry() override;
+
+    // The registry of a prefix from its system.reg, user.reg and userdef.reg. A missing or
+    // malformed file gives a one-line error naming the file (and line).
+    static Result<std::unique_ptr<WineRegistry>> openPrefix(const std::filesystem::path& prefix);
+    // A registry file of the user's own mounted as HKEY_CURRENT_USER; a missing file is an
+    // empty registry that is created by the first save.
+    static Result<std::unique_ptr<WineRegistry>> openUserFile(const std::filesystem::path& file);
+
+    // Writes each changed branch that has a file, each one atomically. With reencodeValues
+    // every value is written from its bytes instead of its file text.
+    Result<void> save(bool reencodeValues = false);
+    bool hasUnsavedChanges() const;
+    // The file behind a branch (empty when it lives in memory only).
+    std::filesystem::path fileOf(RegistryTree::Branch branch) const;
+    // How files are replaced; tests hand in a writer that fails.
+    void setFileWriter(AtomicFileWriter writer);
 
     std::int32_t RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) override;
@@ -91,7 +111,15 @@ private:
     // The bytes an A function returns for a value: strings converted to UTF-8.
     static std::string ansiData(std::uint32_t type, const std::string& stored);
 
+    struct BranchFile {
+        std::filesystem::path path;
+        std::string preamble;
+        std::size_t sizeHint = 0;
+    };
+
     mutable std::mutex mutex_;
+    std::array<BranchFile, RegistryTree::branchCount> files_;
+    AtomicFileWriter fileWriter_;
     std::unique_ptr<RegistryTree> tree_;
     std::unordered_map<std::uintptr_t, RegNode*> handles_;
     std::uintptr_t nextHandle_ = 0x100;
