@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/CommandLine.h"
+#include "cli/RegFileCommands.h"
 #include "cli/StatCommand.h"
 
 #include <array>
@@ -17,6 +18,9 @@ constexpr const char* usageText =
     "\n"
     "commands:\n"
     "  stat [--json]                      count the keys and values of each registry file\n"
+    "  export FILE KEY                    write KEY and its sub-keys to FILE (REGEDIT4)\n"
+    "  export-all FILE                    write the whole registry to FILE (version 5.00)\n"
+    "  import FILE                        import a .reg file of either format\n"
     "\n"
     "The registry cleaned is the Wine prefix DIR, else $WINEPREFIX, else ~/.wine.\n";
 
@@ -27,6 +31,9 @@ struct Command {
 
 constexpr std::array commands{
     Command{"stat", &StatCommand::run},
+    Command{"export", &RegFileCommands::exportKey},
+    Command{"export-all", &RegFileCommands::exportAll},
+    Command{"import", &RegFileCommands::importFile},
 };
 
 } // namespace
