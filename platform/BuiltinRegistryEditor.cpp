@@ -104,18 +104,7 @@ Result<void> BuiltinRegistryEditor::exportRegistry(const std::filesystem::path& 
 }
 
 Result<void> BuiltinRegistryEditor::importRegFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::error_code error;
-    const auto size = std::filesystem::file_size(file, error);
-    if (!in || error) {
-        return makeError("cannot read " + quoted(file));
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::size_t>(in.gcount()) != bytes.size()) {
-        return makeError("cannot read " + quoted(file));
-    }
-    auto imported = importBytes(bytes);
+    auto imported = importFrom(RegFileReader::openFile(file));
     if (!imported) {
         return makeError(file.string() + ": " + imported.message());
     }
@@ -221,77 +210,73 @@ Result<void> BuiltinRegistryEditor::writeTree(RegFileWriter& writer, HKey key, s
 }
 
 Result<void> BuiltinRegistryEditor::importBytes(std::string_view bytes) {
-    auto contents = RegFileReader::parse(bytes);
-    if (!contents) {
-        return contents.error();
-    }
-    return apply(*contents);
+    return importFrom(RegFileReader::open(bytes));
 }
 
-Result<void> BuiltinRegistryEditor::apply(const RegFileContents& contents) {
-    std::size_t failures = 0;
-    std::string first;
-    const auto fail = [&](const RegFileEntry& entry, std::string what) {
-        if (failures++ == 0) {
-            first = "line " + std::to_string(entry.line) + ": " + what;
-        }
-    };
-    RegKey current;
-    for (const auto& entry : contents.entries) {
-        switch (entry.kind) {
-        case RegFileEntry::Kind::openKey: {
-            current.close();
-            HKey handle = HKey::null;
-            const auto code = registry_.RegCreateKeyExW(entry.root, entry.name, handle);
-            if (code == winerr::success) {
-                current = RegKey(registry_, handle, handle != entry.root);
-            } else {
-                fail(entry,
-                     "cannot create the key \"" + printable(entry.name) + "\"" + codeText(code));
-            }
-            break;
-        }
-        case RegFileEntry::Kind::deleteKey: {
-            current.close();
-            const auto code = deleteTree(entry.root, entry.name, 0);
-            if (code != winerr::success && code != winerr::fileNotFound) {
-                fail(entry,
-                     "cannot delete the key \"" + printable(entry.name) + "\"" + codeText(code));
-            }
-            break;
-        }
-        case RegFileEntry::Kind::setValue: {
-            if (!current) {
-                fail(entry, "the value's key could not be created");
-                break;
-            }
-            const auto code =
-                registry_.RegSetValueExW(current.get(), entry.name, entry.type, entry.data);
-            if (code != winerr::success) {
-                fail(entry,
-                     "cannot set the value \"" + printable(entry.name) + "\"" + codeText(code));
-            }
-            break;
-        }
-        case RegFileEntry::Kind::deleteValue: {
-            if (!current) {
-                fail(entry, "the value's key could not be created");
-                break;
-            }
-            const auto code = registry_.RegDeleteValueW(current.get(), entry.name);
-            if (code != winerr::success && code != winerr::fileNotFound) {
-                fail(entry,
-                     "cannot delete the value \"" + printable(entry.name) + "\"" + codeText(code));
-            }
-            break;
-        }
-        }
+Result<void> BuiltinRegistryEditor::importFrom(Result<RegFileReader> reader) {
+    if (!reader) {
+        return reader.error();
     }
-    if (failures != 0) {
-        return makeError(std::to_string(failures) + " of the file's changes could not be made; " +
-                         "the first: " + first);
+    // The whole file is checked before the first change is made.
+    if (auto checked = reader->read([](const RegFileEntry&) {}); !checked) {
+        return checked.error();
+    }
+    ImportState state;
+    auto applied = reader->read([&](const RegFileEntry& entry) { apply(entry, state); });
+    if (!applied) {
+        return applied.error();
+    }
+    if (state.failures != 0) {
+        return makeError(
+            std::to_string(state.failures) +
+            " of the file's changes could not be made; the first: " + state.firstFailure);
     }
     return {};
+}
+
+void BuiltinRegistryEditor::apply(const RegFileEntry& entry, ImportState& state) {
+    const auto fail = [&](std::string what) {
+        if (state.failures++ == 0) {
+            state.firstFailure = "line " + std::to_string(entry.line) + ": " + what;
+        }
+    };
+    switch (entry.kind) {
+    case RegFileEntry::Kind::openKey: {
+        state.currentKey.close();
+        HKey handle = HKey::null;
+        const auto code = registry_.RegCreateKeyExW(entry.root, entry.name, handle);
+        if (code == winerr::success) {
+            state.currentKey = RegKey(registry_, handle, handle != entry.root);
+        } else {
+            fail("cannot create the key \"" + printable(entry.name) + "\"" + codeText(code));
+        }
+        break;
+    }
+    case RegFileEntry::Kind::deleteKey: {
+        state.currentKey.close();
+        const auto code = deleteTree(entry.root, entry.name, 0);
+        if (code != winerr::success && code != winerr::fileNotFound) {
+            fail("cannot delete the key \"" + printable(entry.name) + "\"" + codeText(code));
+        }
+        break;
+    }
+    case RegFileEntry::Kind::setValue:
+    case RegFileEntry::Kind::deleteValue: {
+        if (!state.currentKey) {
+            fail("the value's key could not be created");
+            break;
+        }
+        const bool set = entry.kind == RegFileEntry::Kind::setValue;
+        const auto code = set ? registry_.RegSetValueExW(state.currentKey.get(), entry.name,
+                                                         entry.type, entry.data)
+                              : registry_.RegDeleteValueW(state.currentKey.get(), entry.name);
+        if (code != winerr::success && (set || code != winerr::fileNotFound)) {
+            fail(std::string(set ? "cannot set" : "cannot delete") + " the value \"" +
+                 printable(entry.name) + "\"" + codeText(code));
+        }
+        break;
+    }
+    }
 }
 
 std::int32_t BuiltinRegistryEditor::deleteTree(HKey parent, std::u16string_view path, int depth) {

@@ -2,6 +2,7 @@
 
 #include "platform/RegFileReader.h"
 #include "platform/RegFileWriter.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryGateway.h"
 
@@ -29,12 +30,19 @@ public:
     // The same without files: export into `out`, import from the bytes of a file.
     Result<void> writeKey(std::ostream& out, std::string_view keyText, RegFileFormat format);
     Result<void> writeRegistry(std::ostream& out);
+    // Every change of a well-formed file is tried; the error names how many failed and the
+    // first of them.
     Result<void> importBytes(std::string_view bytes);
-    // Makes the changes a parsed file asks for. Every change is tried; the error names how many
-    // failed and the first of them.
-    Result<void> apply(const RegFileContents& contents);
 
 private:
+    struct ImportState {
+        RegKey currentKey;
+        std::size_t failures = 0;
+        std::string firstFailure;
+    };
+
+    Result<void> importFrom(Result<RegFileReader> reader);
+    void apply(const RegFileEntry& entry, ImportState& state);
     Result<void> writeTree(RegFileWriter& writer, HKey key, std::u16string& path, int depth);
     std::int32_t deleteTree(HKey parent, std::u16string_view path, int depth);
     template <typename Write>

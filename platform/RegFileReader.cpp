@@ -3,8 +3,10 @@
 #include "platform/RegFileRoots.h"
 #include "platform/RegFileText.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <fstream>
 
 namespace tolvane {
 
@@ -69,9 +71,12 @@ Error faultAt(std::size_t line, std::string_view reason) {
 }
 
 void appendUtf16(std::string& bytes, std::u16string_view text) {
+    const std::size_t start = bytes.size();
+    bytes.resize(start + 2 * text.size());
+    char* out = bytes.data() + start;
     for (const char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
+        *out++ = static_cast<char>(c & 0xFF);
+        *out++ = static_cast<char>(c >> 8);
     }
 }
 
@@ -112,7 +117,7 @@ Result<std::u16string> decodeNarrow(std::string_view bytes) {
 
 } // namespace
 
-Result<RegFileContents> RegFileReader::parse(std::string_view bytes) {
+Result<RegFileReader> RegFileReader::open(std::string_view bytes) {
     if (bytes.empty()) {
         return faultAt(1, "the file is empty");
     }
@@ -141,55 +146,127 @@ Result<RegFileContents> RegFileReader::parse(std::string_view bytes) {
         }
         text = std::move(decoded.value());
     }
-    return RegFileReader(text, wide).run();
+    return fromText(std::move(text), wide);
 }
 
-RegFileReader::RegFileReader(std::u16string_view text, bool wide) : text_(text), wide_(wide) {}
+Result<RegFileReader> RegFileReader::openFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::error_code error;
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(file, error));
+    if (!in || error) {
+        return makeError("cannot read the file");
+    }
+    std::string start(std::min<std::size_t>(size, 2), '\0');
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    if (start == "\xFF\xFE") {
+        // UTF-16 goes straight into its buffer: no second copy of a large file.
+        std::u16string text((size - 2) / 2, u'\0');
+        in.read(reinterpret_cast<char*>(text.data()),
+                static_cast<std::streamsize>(text.size() * 2));
+        if (static_cast<std::size_t>(in.gcount()) != text.size() * 2) {
+            return makeError("cannot read the file");
+        }
+        if constexpr (std::endian::native != std::endian::little) {
+            for (auto& unit : text) {
+                unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
+            }
+        }
+        if (size % 2 != 0) {
+            return faultAt(lineAt(text, text.size()), "UTF-16 text ends in half a character");
+        }
+        return fromText(std::move(text), true);
+    }
+    std::string bytes = start;
+    bytes.resize(size);
+    in.read(bytes.data() + start.size(), static_cast<std::streamsize>(size - start.size()));
+    if (static_cast<std::size_t>(in.gcount()) != size - start.size()) {
+        return makeError("cannot read the file");
+    }
+    return open(bytes);
+}
+
+Result<RegFileReader> RegFileReader::fromText(std::u16string text, bool wide) {
+    RegFileReader reader(std::move(text), wide);
+    if (auto header = reader.readHeader(); !header) {
+        return header.error();
+    }
+    return reader;
+}
+
+Result<RegFileContents> RegFileReader::parse(std::string_view bytes) {
+    auto reader = open(bytes);
+    if (!reader) {
+        return reader.error();
+    }
+    RegFileContents contents;
+    contents.format = reader->format();
+    auto read = reader->read([&](const RegFileEntry& entry) { contents.entries.push_back(entry); });
+    if (!read) {
+        return read.error();
+    }
+    return contents;
+}
+
+RegFileReader::RegFileReader(std::u16string text, bool wide)
+    : text_(std::move(text)), wide_(wide) {}
 
 Error RegFileReader::fault(std::string_view reason) const {
     return faultAt(line_, reason);
 }
 
-Result<RegFileContents> RegFileReader::run() {
-    std::size_t pos = 0;
-    while (pos < text_.size() || line_ == 0) {
+Result<void> RegFileReader::readHeader() {
+    const auto end = text_.find_first_of(u"\r\n");
+    const std::u16string_view line =
+        std::u16string_view(text_).substr(0, end == std::u16string::npos ? text_.size() : end);
+    line_ = 1;
+    if (line.find(u'\0') != std::u16string_view::npos) {
+        return fault("a NUL character: this is not a text file");
+    }
+    const auto header = line.substr(skipBlanks(line, 0));
+    if (header == headerVersion5) {
+        format_ = RegFileFormat::version5;
+    } else if (header == headerRegedit4) {
+        format_ = RegFileFormat::regedit4;
+    } else {
+        return fault("not a registry file: the first line must be \"REGEDIT4\" or "
+                     "\"Windows Registry Editor Version 5.00\"");
+    }
+    bodyStart_ = line.size();
+    return {};
+}
+
+void RegFileReader::emit(const RegFileEntry& entry) {
+    (*sink_)(entry);
+}
+
+Result<void> RegFileReader::read(const EntrySink& sink) {
+    sink_ = &sink;
+    line_ = 1;
+    haveKey_ = false;
+    inHexData_ = false;
+    const std::u16string_view text(text_);
+    std::size_t pos = bodyStart_;
+    while (pos < text.size()) {
+        // `pos` is at the end of the previous line.
+        pos += text[pos] == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n' ? 2 : 1;
         std::size_t end = pos;
-        while (end < text_.size() && text_[end] != u'\r' && text_[end] != u'\n') {
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') {
             ++end;
         }
-        const auto line = text_.substr(pos, end - pos);
+        const auto line = text.substr(pos, end - pos);
         ++line_;
-        if (end < text_.size()) {
-            pos =
-                end +
-                (text_[end] == u'\r' && end + 1 < text_.size() && text_[end + 1] == u'\n' ? 2 : 1);
-        } else {
-            pos = end;
-        }
+        pos = end;
         if (line.find(u'\0') != std::u16string_view::npos) {
             return fault("a NUL character: this is not a text file");
         }
-        if (line_ == 1) {
-            const auto header = line.substr(skipBlanks(line, 0));
-            if (header == headerVersion5) {
-                contents_.format = RegFileFormat::version5;
-            } else if (header == headerRegedit4) {
-                contents_.format = RegFileFormat::regedit4;
-            } else {
-                return fault("not a registry file: the first line must be \"REGEDIT4\" or "
-                             "\"Windows Registry Editor Version 5.00\"");
-            }
-            continue;
-        }
-        auto parsed = parseLine(line);
-        if (!parsed) {
+        if (auto parsed = parseLine(line); !parsed) {
             return parsed.error();
         }
     }
     if (inHexData_) {
         return faultAt(continuedAt_, "the hex data continues past the end of the file");
     }
-    return std::move(contents_);
+    return {};
 }
 
 Result<void> RegFileReader::parseLine(std::u16string_view line) {
@@ -204,14 +281,14 @@ Result<void> RegFileReader::parseLine(std::u16string_view line) {
     case u'[':
         return parseKeyLine(line.substr(pos + 1));
     case u'@':
-        return parseValueLine(line.substr(pos + 1), std::u16string());
+        value_.name.clear();
+        return parseValueLine(line.substr(pos + 1));
     case u'"': {
-        std::u16string name;
-        auto after = readQuoted(line, pos + 1, name);
+        auto after = readQuoted(line, pos + 1, value_.name);
         if (!after) {
             return after.error();
         }
-        return parseValueLine(line.substr(*after), std::move(name));
+        return parseValueLine(line.substr(*after));
     }
     default:
         return fault("not a key, value or comment line");
@@ -239,25 +316,24 @@ Result<void> RegFileReader::parseKeyLine(std::u16string_view rest) {
         return fault("an unknown root key (the full names HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, "
                      "HKEY_LOCAL_MACHINE, HKEY_USERS and HKEY_CURRENT_CONFIG are known)");
     }
-    RegFileEntry entry;
-    entry.line = line_;
-    entry.root = key->root;
-    entry.name = key->path;
+    key_.line = line_;
+    key_.root = key->root;
+    key_.name.assign(key->path);
     if (deletion) {
-        if (entry.name.find_first_not_of(u'\\') == std::u16string::npos) {
+        if (key_.name.find_first_not_of(u'\\') == std::u16string::npos) {
             return fault("a root key cannot be deleted");
         }
-        entry.kind = RegFileEntry::Kind::deleteKey;
+        key_.kind = RegFileEntry::Kind::deleteKey;
         haveKey_ = false;
     } else {
-        entry.kind = RegFileEntry::Kind::openKey;
+        key_.kind = RegFileEntry::Kind::openKey;
         haveKey_ = true;
     }
-    contents_.entries.push_back(std::move(entry));
+    emit(key_);
     return {};
 }
 
-Result<void> RegFileReader::parseValueLine(std::u16string_view rest, std::u16string name) {
+Result<void> RegFileReader::parseValueLine(std::u16string_view rest) {
     std::size_t pos = skipBlanks(rest, 0);
     if (pos == rest.size() || rest[pos] != u'=') {
         return fault("\"=\" expected after the value name");
@@ -273,35 +349,34 @@ Result<void> RegFileReader::parseValueLine(std::u16string_view rest, std::u16str
     if (data.empty()) {
         return fault("a value without data");
     }
-    pending_ = RegFileEntry{};
-    pending_.line = line_;
-    pending_.name = std::move(name);
+    value_.line = line_;
+    value_.type = 0;
+    value_.data.clear();
     if (data[0] == u'-') {
         if (!restIsEmpty(data, 1)) {
             return fault("text after \"=-\"");
         }
-        pending_.kind = RegFileEntry::Kind::deleteValue;
-        contents_.entries.push_back(std::move(pending_));
+        value_.kind = RegFileEntry::Kind::deleteValue;
+        emit(value_);
         return {};
     }
-    pending_.kind = RegFileEntry::Kind::setValue;
+    value_.kind = RegFileEntry::Kind::setValue;
     return parseData(data);
 }
 
 Result<void> RegFileReader::parseData(std::u16string_view data) {
     if (data[0] == u'"') {
-        std::u16string text;
-        auto after = readQuoted(data, 1, text);
+        auto after = readQuoted(data, 1, scratch_);
         if (!after) {
             return after.error();
         }
         if (!restIsEmpty(data, *after)) {
             return fault("text after the closing quote of a string");
         }
-        pending_.type = regtype::sz;
-        appendUtf16(pending_.data, text);
-        pending_.data.append(2, '\0');
-        contents_.entries.push_back(std::move(pending_));
+        value_.type = regtype::sz;
+        appendUtf16(value_.data, scratch_);
+        value_.data.append(2, '\0');
+        emit(value_);
         return {};
     }
     if (data.starts_with(u"dword:")) {
@@ -316,15 +391,15 @@ Result<void> RegFileReader::parseData(std::u16string_view data) {
         if (digits == 0 || digits > 8 || !restIsEmpty(data, pos)) {
             return fault("a dword needs 1 to 8 hex digits");
         }
-        pending_.type = regtype::dword;
+        value_.type = regtype::dword;
         for (int i = 0; i < 4; ++i) {
-            pending_.data += static_cast<char>((number >> (8 * i)) & 0xFF);
+            value_.data += static_cast<char>((number >> (8 * i)) & 0xFF);
         }
-        contents_.entries.push_back(std::move(pending_));
+        emit(value_);
         return {};
     }
     if (data.starts_with(u"hex:")) {
-        pending_.type = regtype::binary;
+        value_.type = regtype::binary;
         return parseHexStart(data.substr(4));
     }
     if (data.starts_with(u"hex(")) {
@@ -339,7 +414,7 @@ Result<void> RegFileReader::parseData(std::u16string_view data) {
         if (digits == 0 || digits > 8 || data.substr(pos, 2) != u"):") {
             return fault("a type number hex(N): needs 1 to 8 hex digits");
         }
-        pending_.type = type;
+        value_.type = type;
         return parseHexStart(data.substr(pos + 2));
     }
     return fault("an unknown value type (expected \"...\", dword:, hex: or hex(N):)");
@@ -402,7 +477,7 @@ Result<bool> RegFileReader::appendHexBytes(std::u16string_view text) {
             }
             ++pos;
         }
-        pending_.data += static_cast<char>(byte);
+        value_.data += static_cast<char>(byte);
         pos = skipBlanks(text, pos);
         if (pos == text.size() || text[pos] == u';') {
             return false;
@@ -416,15 +491,15 @@ Result<bool> RegFileReader::appendHexBytes(std::u16string_view text) {
 
 Result<void> RegFileReader::finishValue() {
     // 8-bit files hold the strings of hex(1), hex(2) and hex(7) as 8-bit text.
-    if (!wide_ && regtype::isString(pending_.type)) {
-        auto text = narrowToWide(pending_.data);
+    if (!wide_ && regtype::isString(value_.type)) {
+        auto text = narrowToWide(value_.data);
         if (!text) {
-            return faultAt(pending_.line, "string data that is not valid in this code page");
+            return faultAt(value_.line, "string data that is not valid in this code page");
         }
-        pending_.data.clear();
-        appendUtf16(pending_.data, *text);
+        value_.data.clear();
+        appendUtf16(value_.data, *text);
     }
-    contents_.entries.push_back(std::move(pending_));
+    emit(value_);
     return {};
 }
 
