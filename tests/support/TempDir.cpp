@@ -41,7 +41,9 @@ std::filesystem::path TempDir::write(std::string_view relative, std::string_view
     return file;
 }
 
-std::string TempDir::read(std::string_view relative) const { return readFile(path_ / relative); }
+std::string TempDir::read(std::string_view relative) const {
+    return readFile(path_ / relative);
+}
 
 std::string readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
