@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace tolvane::prefix {
 
@@ -19,8 +20,8 @@ public:
     explicit FolderListingCache(const NameFolder& folder) : folder_(folder) {}
 
     // The entry of host folder `folder` that Windows would take for `name`: `name` itself when
-    // the folder holds it, else the first entry that matches it case-insensitively. Nothing
-    // when there is none or the folder cannot be read.
+    // the folder holds it, else the first entry that matches it case-insensitively or by its
+    // made-up 8.3 name. Nothing when there is none or the folder cannot be read.
     std::optional<std::string> findEntry(const std::string& folder, std::string_view name);
 
     // Attributes remembered for a host path (invalidFileAttributes for a missing one).
@@ -30,12 +31,16 @@ public:
     void clear();
 
 private:
+    // Entries in reading order; the maps give the first entry of each folded name.
     struct Listing {
+        std::vector<std::string> entries;
         std::unordered_set<std::string> names;
-        std::unordered_map<std::string, std::string> firstByFoldedName;
+        std::unordered_map<std::string, std::size_t> firstByFoldedName;
+        // Made only when a look-up needs it.
+        std::optional<std::unordered_map<std::string, std::size_t>> firstByShortName;
     };
 
-    const Listing& listing(const std::string& folder);
+    Listing& listing(const std::string& folder);
 
     const NameFolder& folder_;
     std::unordered_map<std::string, Listing> listings_;

@@ -15,6 +15,7 @@ namespace {
 constexpr std::uint32_t fileAttributeReadOnly = 0x1u;
 constexpr std::uint32_t fileAttributeHidden = 0x2u;
 constexpr std::uint32_t fileAttributeArchive = 0x20u;
+constexpr std::uint32_t fileAttributeReparsePoint = 0x400u;
 // The "A" functions convert a path into a buffer of MAX_PATH + 1 UTF-16 units: a longer path
 // fails before anything looks at it.
 constexpr std::size_t longestPath = 260;
@@ -132,8 +133,20 @@ void collapse(std::string& path, std::size_t mark) {
 
 std::optional<std::uint32_t> statAttributes(const std::string& hostPath, std::string_view name) {
     struct stat info {};
-    if (::stat(hostPath.c_str(), &info) != 0) {
+    if (::lstat(hostPath.c_str(), &info) != 0) {
         return std::nullopt;
+    }
+    // Wine shows links to folders and mount points as reparse points.
+    bool reparsePoint = false;
+    if (S_ISLNK(info.st_mode)) {
+        if (::stat(hostPath.c_str(), &info) != 0) {
+            return std::nullopt;
+        }
+        reparsePoint = S_ISDIR(info.st_mode);
+    } else if (S_ISDIR(info.st_mode)) {
+        struct stat parent {};
+        reparsePoint = ::stat((hostPath + "/..").c_str(), &parent) == 0 &&
+                       (parent.st_dev != info.st_dev || parent.st_ino == info.st_ino);
     }
     std::uint32_t attributes =
         S_ISDIR(info.st_mode) ? fileAttributeDirectory : fileAttributeArchive;
@@ -143,6 +156,9 @@ std::optional<std::uint32_t> statAttributes(const std::string& hostPath, std::st
     // Wine hides Unix dot files.
     if (name.size() > 1 && name.front() == '.' && name != "..") {
         attributes |= fileAttributeHidden;
+    }
+    if (reparsePoint) {
+        attributes |= fileAttributeReparsePoint;
     }
     return attributes;
 }
@@ -161,19 +177,23 @@ std::uint32_t PrefixPathResolver::attributes(std::string_view windowsPath,
     if (!target) {
         return invalidFileAttributes;
     }
-    std::string current = driveRoot(target->drive);
+    const std::string root = driveRoot(target->drive);
+    // The drive root is asked for with a '/' at the end, so that its link is followed.
+    const auto attributesOf = [&root](const std::string& hostPath, std::string_view name) {
+        return statAttributes(hostPath.size() == root.size() ? hostPath + "/" : hostPath, name);
+    };
     std::optional<std::uint32_t> found;
-    std::string_view lastName;
     if (cache == nullptr) {
         // Most paths are spelled as on disk: one look-up of the whole path settles them.
-        std::string exact = current;
+        std::string exact = root;
         for (const auto& name : target->names) {
             exact += '/';
             exact += name;
         }
-        found = statAttributes(exact, target->names.empty() ? "" : target->names.back());
+        found = attributesOf(exact, target->names.empty() ? "" : target->names.back());
     }
     if (!found) {
+        std::string current = root;
         std::string actualName;
         for (const auto& name : target->names) {
             auto entry = findEntry(current, name, cache);
@@ -184,12 +204,11 @@ std::uint32_t PrefixPathResolver::attributes(std::string_view windowsPath,
             current += *entry;
             actualName = std::move(*entry);
         }
-        lastName = actualName;
         if (cache != nullptr) {
             found = cache->attributes(current);
         }
         if (!found) {
-            found = statAttributes(current, lastName).value_or(invalidFileAttributes);
+            found = attributesOf(current, actualName).value_or(invalidFileAttributes);
             if (cache != nullptr) {
                 cache->rememberAttributes(current, *found);
             }
@@ -270,11 +289,13 @@ std::optional<std::string> PrefixPathResolver::findEntry(const std::string& fold
         return std::string(name);
     }
     const std::string wanted = folder_.fold(name);
+    const bool mayBeMadeUp = NameFolder::mayBeMadeUp(name);
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error);
          !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         std::string entry = it->path().filename().string();
-        if (folder_.fold(entry) == wanted) {
+        if (folder_.fold(entry) == wanted ||
+            (mayBeMadeUp && folder_.shortNameOf(entry) == wanted)) {
             return entry;
         }
     }

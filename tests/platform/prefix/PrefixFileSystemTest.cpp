@@ -131,6 +131,11 @@ const PathCase pathCases[] = {
     {"C:\\App\\a|b", Kind::missing},
     {std::string("C:\\App\\a\x01.exe"), Kind::missing},
     {"C:\\App\\dangling", Kind::missing},
+    // Wine's made-up 8.3 names ("Program Files" is PROG~FBU); not those of Windows.
+    {"C:\\PROG~FBU\\MyApp\\Tool.EXE", Kind::file},
+    {"c:\\prog~fbu\\myapp\\tool.exe", Kind::file},
+    {"C:\\SP_A~IJX\\f.txt", Kind::file},
+    {"C:\\PROGRA~1\\MyApp\\Tool.EXE", Kind::missing},
     // Names of other scripts fold too.
     {"C:\\App\\\xC3\xA4rger.txt", Kind::file},
     {"C:\\APP\\\xC3\x84RGER.TXT", Kind::file},
@@ -158,6 +163,11 @@ TEST_F(PrefixFileSystemTest, ReportsAttributesAsWineDoes) {
     EXPECT_EQ(files.GetFileAttributesA("C:\\App\\RO.TXT"), 0x21u);
     EXPECT_EQ(files.GetFileAttributesA("C:\\App"), fileAttributeDirectory);
     EXPECT_EQ(files.GetFileAttributesA("c:\\"), fileAttributeDirectory);
+    // Links to folders and mount points are reparse points.
+    fs::create_directory_symlink("../Program Files", prefix.path() / "drive_c" / "App" / "linked");
+    EXPECT_EQ(files.GetFileAttributesA("C:\\App\\Linked"), 0x410u);
+    EXPECT_EQ(files.GetFileAttributesA("C:\\App\\Linked\\MyApp"), fileAttributeDirectory);
+    EXPECT_EQ(files.GetFileAttributesA("Z:\\"), 0x410u);
 }
 
 TEST_F(PrefixFileSystemTest, PathsLongerThan260CharactersDoNotExist) {
