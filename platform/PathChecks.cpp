@@ -107,16 +107,7 @@ void PathChecks::NormalizeServerPath(std::string& text) {
 }
 
 bool PathChecks::FileExistsInSystemDirs(std::string_view path) {
-    if (path.size() <= 1) {
-        return false;
-    }
-    if (pathExists(path) || pathExists(joinedPath(windowsDirectory(), path)) ||
-        pathExists(joinedPath(systemDirectory(), path))) {
-        return true;
-    }
-    // Without a "WINNT" this would test the first path again.
-    const std::string renamed = replaceAll(path, "WINNT", "WINDOWS");
-    return renamed != path && pathExists(renamed);
+    return path.size() > 1 && inSystemFolders(path, &PathChecks::pathExists);
 }
 
 bool PathChecks::ExistsTrimmingTail(std::string_view path) {
@@ -149,15 +140,7 @@ bool PathChecks::CommandTargetExists(std::string_view text) {
 }
 
 bool PathChecks::FindFileOrApp(std::string_view name) {
-    if (name.empty()) {
-        return false;
-    }
-    if (fileOrAppExists(name) || fileOrAppExists(joinedPath(windowsDirectory(), name)) ||
-        fileOrAppExists(joinedPath(systemDirectory(), name))) {
-        return true;
-    }
-    const std::string renamed = replaceAll(name, "WINNT", "WINDOWS");
-    return renamed != name && fileOrAppExists(renamed);
+    return !name.empty() && inSystemFolders(name, &PathChecks::fileOrAppExists);
 }
 
 bool PathChecks::IsFileOrRegisteredApp(std::string_view name) {
@@ -174,6 +157,17 @@ bool PathChecks::IsFileOrRegisteredApp(std::string_view name) {
     }
     RegKey application;
     return RegKey::open(registry_, hkeyClassesRoot, keyPath, application) == winerr::success;
+}
+
+bool PathChecks::inSystemFolders(std::string_view name,
+                                 bool (PathChecks::*test)(std::string_view)) {
+    if ((this->*test)(name) || (this->*test)(joinedPath(windowsDirectory(), name)) ||
+        (this->*test)(joinedPath(systemDirectory(), name))) {
+        return true;
+    }
+    // Without a "WINNT" this would test the name again.
+    const std::string renamed = replaceAll(name, "WINNT", "WINDOWS");
+    return renamed != name && (this->*test)(renamed);
 }
 
 bool PathChecks::pathExists(std::string_view path) {

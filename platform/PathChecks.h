@@ -53,6 +53,9 @@ public:
     bool IsFileOrRegisteredApp(std::string_view name);
 
 private:
+    // `test` on the name, on it below the Windows and the system folder, and with every "WINNT"
+    // read as "WINDOWS"; the first success wins.
+    bool inSystemFolders(std::string_view name, bool (PathChecks::*test)(std::string_view));
     bool pathExists(std::string_view path);
     bool fileOrAppExists(std::string_view name);
     std::string windowsDirectory();

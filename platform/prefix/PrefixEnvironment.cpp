@@ -2,6 +2,7 @@
 
 #include "platform/RegKey.h"
 
+#include <array>
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
@@ -155,31 +156,28 @@ void PrefixEnvironment::addRegistryValues(RegistryGateway& registry, HKey root,
 }
 
 void PrefixEnvironment::addComputedValues(RegistryGateway& registry) {
-    if (auto programData = readText(registry, hkeyLocalMachine, profileListKey, "ProgramData")) {
-        set("ALLUSERSPROFILE", *programData);
-        set("ProgramData", std::move(*programData));
-    }
-    if (auto publicFolder = readText(registry, hkeyLocalMachine, profileListKey, "Public")) {
-        set("PUBLIC", std::move(*publicFolder));
-    }
-    // What a 64-bit process gets.
-    if (auto programFiles =
-            readText(registry, hkeyLocalMachine, currentVersionKey, "ProgramFilesDir")) {
-        set("ProgramW6432", *programFiles);
-        set("ProgramFiles", std::move(*programFiles));
-    }
-    if (auto programFiles =
-            readText(registry, hkeyLocalMachine, currentVersionKey, "ProgramFilesDir (x86)")) {
-        set("ProgramFiles(x86)", std::move(*programFiles));
-    }
-    if (auto commonFiles =
-            readText(registry, hkeyLocalMachine, currentVersionKey, "CommonFilesDir")) {
-        set("CommonProgramW6432", *commonFiles);
-        set("CommonProgramFiles", std::move(*commonFiles));
-    }
-    if (auto commonFiles =
-            readText(registry, hkeyLocalMachine, currentVersionKey, "CommonFilesDir (x86)")) {
-        set("CommonProgramFiles(x86)", std::move(*commonFiles));
+    struct Source {
+        std::string_view key;
+        std::string_view value;
+        std::array<std::string_view, 2> variables;
+    };
+    // The program folders are those a 64-bit process gets.
+    const Source sources[] = {
+        {profileListKey, "ProgramData", {"ALLUSERSPROFILE", "ProgramData"}},
+        {profileListKey, "Public", {"PUBLIC"}},
+        {currentVersionKey, "ProgramFilesDir", {"ProgramFiles", "ProgramW6432"}},
+        {currentVersionKey, "ProgramFilesDir (x86)", {"ProgramFiles(x86)"}},
+        {currentVersionKey, "CommonFilesDir", {"CommonProgramFiles", "CommonProgramW6432"}},
+        {currentVersionKey, "CommonFilesDir (x86)", {"CommonProgramFiles(x86)"}},
+    };
+    for (const auto& source : sources) {
+        if (const auto text = readText(registry, hkeyLocalMachine, source.key, source.value)) {
+            for (const auto variable : source.variables) {
+                if (!variable.empty()) {
+                    set(variable, *text);
+                }
+            }
+        }
     }
     // wineboot copies the stored name to the volatile ActiveComputerName at every start.
     auto computerName = readText(

@@ -129,29 +129,27 @@ TEST(HasDrivePath, ExtractsThePathAndLowerCasesUnquotedText) {
 }
 
 TEST(CommandTokens, FirstTokenAndCutAfterExtension) {
-    const std::pair<std::string, std::string> firstTokens[] = {
-        {"\"C:\\App Dir\\tool.exe\" \"%1\"", "C:\\App Dir\\tool.exe"},
-        {"\"C:\\unclosed dir\\tool.exe", "C:\\unclosed dir\\tool.exe"},
-        {"notepad.exe %1", "notepad.exe"},
-        {"", ""},
+    struct Case {
+        void (*routine)(std::string&);
+        std::string text;
+        std::string result;
     };
-    for (const auto& [text, token] : firstTokens) {
-        std::string work = text;
-        TakeFirstToken(work);
-        EXPECT_EQ(work, token) << text;
-    }
-    const std::pair<std::string, std::string> cuts[] = {
-        {"C:\\App Dir\\tool.exe %1", "C:\\App Dir\\tool.exe"},
-        {"\"C:\\App Dir\\tool.exe\" %1", "\"C:\\App Dir\\tool.exe\""},
-        {"C:\\dir.d\\prog arg", "C:\\dir.d\\prog"},
-        {"C:\\noext %1", "C:\\noext %1"},
-        {"myapp %1", "myapp.exe"},
-        {"my.app %1", "my.app"},
+    const Case cases[] = {
+        {TakeFirstToken, "\"C:\\App Dir\\tool.exe\" \"%1\"", "C:\\App Dir\\tool.exe"},
+        {TakeFirstToken, "\"C:\\unclosed dir\\tool.exe", "C:\\unclosed dir\\tool.exe"},
+        {TakeFirstToken, "notepad.exe %1", "notepad.exe"},
+        {TakeFirstToken, "", ""},
+        {CutAfterExtension, "C:\\App Dir\\tool.exe %1", "C:\\App Dir\\tool.exe"},
+        {CutAfterExtension, "\"C:\\App Dir\\tool.exe\" %1", "\"C:\\App Dir\\tool.exe\""},
+        {CutAfterExtension, "C:\\dir.d\\prog arg", "C:\\dir.d\\prog"},
+        {CutAfterExtension, "C:\\noext %1", "C:\\noext %1"},
+        {CutAfterExtension, "myapp %1", "myapp.exe"},
+        {CutAfterExtension, "my.app %1", "my.app"},
     };
-    for (const auto& [text, cut] : cuts) {
-        std::string work = text;
-        CutAfterExtension(work);
-        EXPECT_EQ(work, cut) << text;
+    for (const auto& c : cases) {
+        std::string work = c.text;
+        c.routine(work);
+        EXPECT_EQ(work, c.result) << c.text;
     }
 }
 

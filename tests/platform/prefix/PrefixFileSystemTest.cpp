@@ -9,6 +9,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tolvane::prefix {
 namespace {
@@ -58,6 +60,16 @@ protected:
     test::TempDir elsewhere;
     WineRegistry registry;
 };
+
+using Variables = std::vector<std::pair<const char*, const char*>>;
+
+void expectVariables(FileSystem& files, const Variables& expected) {
+    for (const auto& [name, value] : expected) {
+        std::string buffer;
+        files.GetEnvironmentVariableA(name, buffer, maxPath);
+        EXPECT_EQ(buffer, value) << name;
+    }
+}
 
 struct PathCase {
     std::string path;
@@ -228,29 +240,25 @@ TEST_F(PrefixFileSystemTest, ListingsAreCachedOnlyDuringAScan) {
 
 TEST_F(PrefixFileSystemTest, EnvironmentOfAPrefixWithoutRegistryValues) {
     auto files = make();
-    const std::pair<const char*, const char*> expected[] = {
-        {"WINDIR", "C:\\windows"},
-        {"SystemRoot", "C:\\windows"},
-        {"SystemDrive", "C:"},
-        {"PATH", "C:\\windows\\system32;C:\\windows;C:\\windows\\system32\\wbem;"
-                 "C:\\windows\\system32\\WindowsPowershell\\v1.0"},
-        {"ProgramFiles", "C:\\Program Files"},
-        {"programfiles(x86)", "C:\\Program Files (x86)"},
-        {"CommonProgramFiles", "C:\\Program Files\\Common Files"},
-        {"USERNAME", "tester"},
-        {"USERPROFILE", "C:\\users\\tester"},
-        {"APPDATA", "C:\\users\\tester\\AppData\\Roaming"},
-        {"LOCALAPPDATA", "C:\\users\\tester\\AppData\\Local"},
-        {"TEMP", "C:\\users\\tester\\Temp"},
-        {"ProgramData", "C:\\ProgramData"},
-        {"ALLUSERSPROFILE", "C:\\ProgramData"},
-        {"PUBLIC", "C:\\users\\Public"},
-    };
-    for (const auto& [name, value] : expected) {
-        std::string buffer;
-        files.GetEnvironmentVariableA(name, buffer, maxPath);
-        EXPECT_EQ(buffer, value) << name;
-    }
+    expectVariables(files,
+                    {
+                        {"WINDIR", "C:\\windows"},
+                        {"SystemRoot", "C:\\windows"},
+                        {"SystemDrive", "C:"},
+                        {"PATH", "C:\\windows\\system32;C:\\windows;C:\\windows\\system32\\wbem;"
+                                 "C:\\windows\\system32\\WindowsPowershell\\v1.0"},
+                        {"ProgramFiles", "C:\\Program Files"},
+                        {"programfiles(x86)", "C:\\Program Files (x86)"},
+                        {"CommonProgramFiles", "C:\\Program Files\\Common Files"},
+                        {"USERNAME", "tester"},
+                        {"USERPROFILE", "C:\\users\\tester"},
+                        {"APPDATA", "C:\\users\\tester\\AppData\\Roaming"},
+                        {"LOCALAPPDATA", "C:\\users\\tester\\AppData\\Local"},
+                        {"TEMP", "C:\\users\\tester\\Temp"},
+                        {"ProgramData", "C:\\ProgramData"},
+                        {"ALLUSERSPROFILE", "C:\\ProgramData"},
+                        {"PUBLIC", "C:\\users\\Public"},
+                    });
     std::string buffer = "untouched";
     EXPECT_EQ(files.GetEnvironmentVariableA("TOLVANE_NOT_SET", buffer, maxPath), 0u);
     EXPECT_EQ(files.GetEnvironmentVariableA("", buffer, maxPath), 0u);
@@ -284,23 +292,18 @@ TEST_F(PrefixFileSystemTest, EnvironmentComesFromTheRegistryInWineOrder) {
     setValue(hkeyLocalMachine, "System\\CurrentControlSet\\Control\\ComputerName\\ComputerName",
              "ComputerName", regtype::sz, "BOX");
     auto files = make();
-    const std::pair<const char*, const char*> expected[] = {
-        {"PATH", "C:\\windows\\system32;C:\\Tools"},
-        {"TEMP", "C:\\users\\me\\Temp"},
-        {"EARLY", "%USERPROFILE%\\x"},
-        {"USERNAME", "me"},
-        {"APPDATA", "C:\\users\\me\\AppData\\Roaming"},
-        {"ALLUSERSPROFILE", "C:\\Shared"},
-        {"ProgramData", "C:\\Shared"},
-        {"ProgramFiles", "C:\\Progs"},
-        {"ProgramW6432", "C:\\Progs"},
-        {"COMPUTERNAME", "BOX"},
-    };
-    for (const auto& [name, value] : expected) {
-        std::string buffer;
-        files.GetEnvironmentVariableA(name, buffer, maxPath);
-        EXPECT_EQ(buffer, value) << name;
-    }
+    expectVariables(files, {
+                               {"PATH", "C:\\windows\\system32;C:\\Tools"},
+                               {"TEMP", "C:\\users\\me\\Temp"},
+                               {"EARLY", "%USERPROFILE%\\x"},
+                               {"USERNAME", "me"},
+                               {"APPDATA", "C:\\users\\me\\AppData\\Roaming"},
+                               {"ALLUSERSPROFILE", "C:\\Shared"},
+                               {"ProgramData", "C:\\Shared"},
+                               {"ProgramFiles", "C:\\Progs"},
+                               {"ProgramW6432", "C:\\Progs"},
+                               {"COMPUTERNAME", "BOX"},
+                           });
     std::string buffer;
     EXPECT_EQ(files.GetEnvironmentVariableA("HOMESHARE", buffer, maxPath), 0u);
     EXPECT_EQ(files.GetEnvironmentVariableA("COUNT", buffer, maxPath), 0u);
