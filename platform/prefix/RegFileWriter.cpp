@@ -84,8 +84,17 @@ void appendBlock(std::string& out, RegistryTree& tree, const RegNode* node, std:
 
 std::string RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
                                  std::string_view preamble, Options options) {
+    std::string text;
+    text.reserve(options.sizeHint + options.sizeHint / 16 + 4096);
+    write(tree, branch, preamble, options, [&](std::string_view piece) { text += piece; });
+    return text;
+}
+
+void RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
+                          std::string_view preamble, Options options, const Sink& sink) {
+    constexpr std::size_t pieceSize = std::size_t{1} << 20;
     std::string out;
-    out.reserve(options.sizeHint + options.sizeHint / 16 + 4096);
+    out.reserve(pieceSize + 64 * 1024);
     out += preamble;
 
     // Depth-first without recursion: deep trees must not exhaust the stack.
@@ -115,10 +124,14 @@ std::string RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch
         regfile::appendEscapedName(path, child->nameView(), regfile::keySpecials);
         if (hasBlock(tree, child)) {
             appendBlock(out, tree, child, path, options.reencodeValues);
+            if (out.size() >= pieceSize) {
+                sink(out);
+                out.clear();
+            }
         }
         stack.push_back({child, 0, path.size()});
     }
-    return out;
+    sink(out);
 }
 
 std::string RegFileWriter::defaultPreamble(RegistryTree::Branch branch) {
