@@ -62,21 +62,6 @@ bool isBlank(char c) {
 
 constexpr std::string_view hexDigits = "0123456789abcdef";
 
-void appendHexNumber(std::string& out, std::uint64_t value, int minimumDigits) {
-    std::array<char, 16> digits{};
-    int count = 0;
-    do {
-        digits[static_cast<std::size_t>(count++)] = hexDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (int k = count; k < minimumDigits; ++k) {
-        out.push_back('0');
-    }
-    while (count > 0) {
-        out.push_back(digits[static_cast<std::size_t>(--count)]);
-    }
-}
-
 std::size_t appendOctal(std::string& out, unsigned value, bool threeDigits) {
     const std::size_t start = out.size();
     if (threeDigits || value >= 8) {
@@ -360,6 +345,21 @@ const char* decodeData(std::string_view text, const DataSyntax& syntax, std::str
         expectByte = false;
     }
     return nullptr;
+}
+
+void appendHexNumber(std::string& out, std::uint64_t value, int minimumDigits) {
+    std::array<char, 16> digits{};
+    int count = 0;
+    do {
+        digits[static_cast<std::size_t>(count++)] = hexDigits[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (int k = count; k < minimumDigits; ++k) {
+        out.push_back('0');
+    }
+    while (count > 0) {
+        out.push_back(digits[static_cast<std::size_t>(--count)]);
+    }
 }
 
 std::size_t appendEscaped(std::string& out, std::u16string_view units, std::string_view specials) {

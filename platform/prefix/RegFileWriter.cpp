@@ -23,22 +23,6 @@ void appendDecimal(std::string& out, std::uint32_t value) {
     }
 }
 
-void appendHex(std::string& out, std::uint32_t value, int minimumDigits) {
-    constexpr std::string_view hexDigits = "0123456789abcdef";
-    std::array<char, 8> digits{};
-    int count = 0;
-    do {
-        digits[static_cast<std::size_t>(count++)] = hexDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (int k = count; k < minimumDigits; ++k) {
-        out.push_back('0');
-    }
-    while (count > 0) {
-        out.push_back(digits[static_cast<std::size_t>(--count)]);
-    }
-}
-
 bool hasBlock(const RegistryTree& tree, const RegNode* node) {
     return node->valueCount != 0 || node->childCount == 0 || node->isLink ||
            !tree.className(node).empty() || !tree.keptLines(node).empty();
@@ -54,8 +38,8 @@ void appendBlock(std::string& out, RegistryTree& tree, const RegNode* node, std:
         (static_cast<std::int64_t>(node->modified) - filetimeOf1970) / ticksPerSecond);
     appendDecimal(out, seconds);
     out += "\n#time=";
-    appendHex(out, static_cast<std::uint32_t>(node->modified >> 32), 1);
-    appendHex(out, static_cast<std::uint32_t>(node->modified), 8);
+    regfile::appendHexNumber(out, node->modified >> 32, 1);
+    regfile::appendHexNumber(out, node->modified & 0xFFFFFFFFu, 8);
     out.push_back('\n');
     if (const std::string_view className = tree.className(node); !className.empty()) {
         out += "#class=\"";
