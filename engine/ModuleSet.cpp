@@ -1,0 +1,111 @@
+#include "engine/ModuleSet.h"
+
+#include "engine/ProgressTargets.h"
+
+#include <string>
+
+namespace tolvane {
+
+ModuleSet::ModuleSet(ModuleFactory factory) : factory_(std::move(factory)) {}
+
+// The merged list goes first, then the modules.
+ModuleSet::~ModuleSet() {
+    merged_.clear();
+    for (auto& module : modules_) {
+        module.reset();
+    }
+}
+
+void ModuleSet::bindTargets(ProgressTargets* targets) {
+    if (targets != nullptr) {
+        targets_ = targets;
+    }
+    resetDisplay();
+}
+
+void ModuleSet::resetDisplay() {
+    if (targets_ == nullptr) {
+        return;
+    }
+    targets_->setStatusText("");
+    targets_->setBarPosition(0);
+    targets_->setTotalText("0");
+    for (int id = 0; id < moduleCount; ++id) {
+        targets_->setCounterText(id, "0");
+    }
+}
+
+bool ModuleSet::createModules() {
+    if (created_) {
+        return false;
+    }
+    created_ = true;
+    for (int id = 0; id < moduleCount; ++id) {
+        if (factory_) {
+            modules_[static_cast<std::size_t>(id)] = factory_(id, *this);
+        }
+    }
+    return true;
+}
+
+void ModuleSet::setEnabled(int moduleId, bool enabled) {
+    if (CModule* target = module(moduleId)) {
+        target->setEnabled(enabled);
+    }
+}
+
+CModule* ModuleSet::module(int moduleId) const {
+    if (!isModuleId(moduleId)) {
+        return nullptr;
+    }
+    return modules_[static_cast<std::size_t>(moduleId)].get();
+}
+
+ProblemList& ModuleSet::runScan(std::stop_token stop) {
+    merged_.clear();
+    for (auto& module : modules_) {
+        if (stop.stop_requested()) {
+            break;
+        }
+        if (!module || !module->enabled()) {
+            continue;
+        }
+        module->setStopToken(stop);
+        merged_.append(module->Scan());
+        if (targets_ != nullptr) {
+            targets_->setTotalText(std::to_string(merged_.count()));
+        }
+    }
+    return merged_;
+}
+
+void ModuleSet::setBackupFolder(std::string folder) {
+    backupFolder_ = std::move(folder);
+    for (auto& module : modules_) {
+        if (module) {
+            module->setBackupFolder(backupFolder_);
+        }
+    }
+}
+
+bool ModuleSet::runFix(std::span<ProblemRecord> records, bool backup) {
+    for (auto& module : modules_) {
+        if (module) {
+            module->clearKeptForBackup();
+            module->Fix(records, backup);
+        }
+    }
+    return true;
+}
+
+std::size_t ModuleSet::keptForBackup() const {
+    std::size_t kept = 0;
+    for (const auto& module : modules_) {
+        if (module) {
+            kept += module->keptForBackup();
+        }
+    }
+    return kept;
+}
+
+} // namespace tolvane

@@ -1,0 +1,17 @@
+#include "engine/ProblemList.h"
+
+#include <iterator>
+
+namespace tolvane {
+
+void ProblemList::append(ProblemList&& other) {
+    if (records_.empty()) {
+        records_ = std::move(other.records_);
+    } else {
+        records_.insert(records_.end(), std::make_move_iterator(other.records_.begin()),
+                        std::make_move_iterator(other.records_.end()));
+    }
+    other.records_.clear();
+}
+
+} // namespace tolvane

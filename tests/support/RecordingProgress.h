@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/ModuleTable.h"
+#include "engine/ProgressTargets.h"
+
+#include <array>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tolvane::test {
+
+// A progress display that remembers what it was told, for assertions.
+class RecordingProgress final : public ProgressTargets {
+public:
+    void setStatusText(std::string_view text) override;
+    void setTotalText(std::string_view text) override;
+    void setCounterText(int moduleId, std::string_view text) override;
+    void setBarPosition(int position) override;
+
+    std::string status() const;
+    std::string total() const;
+    std::string counter(int moduleId) const;
+    int barPosition() const;
+    // Every text a counter showed, in order.
+    std::vector<std::string> counterHistory(int moduleId) const;
+    std::vector<std::string> statusHistory() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::string status_ = "unset";
+    std::string total_ = "unset";
+    std::array<std::string, moduleCount> counters_;
+    std::array<std::vector<std::string>, moduleCount> counterHistory_;
+    std::vector<std::string> statusHistory_;
+    int bar_ = -1;
+};
+
+} // namespace tolvane::test
