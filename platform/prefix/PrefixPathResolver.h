@@ -21,7 +21,8 @@ namespace tolvane::prefix {
 // - "/" separates like "\", doubled separators count once, "." and ".." collapse (never above
 //   the drive root), one trailing dot goes from every folder name and trailing dots and blanks
 //   from the last name;
-// - every name matches case-insensitively, an exact match first;
+// - every name matches case-insensitively, an exact match first, or by the 8.3 name Wine makes
+//   up for it (PROG~FBU for "Program Files");
 // - "\\?\X:\..." is taken verbatim, "\\.\X:\..." like "X:\...";
 // - UNC paths, empty and blank-only paths, paths longer than 260 characters and names with
 //   wildcards, control characters, '|', '"', '<', '>' or ':' (streams) name nothing.
@@ -32,9 +33,9 @@ public:
     PrefixPathResolver(std::filesystem::path prefix,
                        const std::filesystem::path& hostWorkingDirectory, const NameFolder& folder);
 
-    // Attributes of what `windowsPath` names (fileAttributeDirectory for a folder;
-    // FILE_ATTRIBUTE_ARCHIVE, READONLY and HIDDEN for files as Wine reports them), or
-    // invalidFileAttributes. `cache` may be null.
+    // Attributes of what `windowsPath` names as Wine reports them (DIRECTORY or ARCHIVE,
+    // READONLY without write permission, HIDDEN for dot files, REPARSE_POINT for links to
+    // folders and mount points), or invalidFileAttributes. `cache` may be null.
     std::uint32_t attributes(std::string_view windowsPath, FolderListingCache* cache) const;
 
     // The working directory as Windows shows it, e.g. "Z:\home\user".
