@@ -1,0 +1,96 @@
+#include "tests/modules/ModuleFixture.h"
+
+#include "platform/RegKey.h"
+#include "tests/support/TempDir.h"
+
+namespace tolvane::test {
+
+void ModuleFixture::Progress::setStatusText(std::string_view text) {
+    statuses.emplace_back(text);
+    if (stopAfter >= 0 && statuses.size() >= static_cast<std::size_t>(stopAfter)) {
+        stopper.request_stop();
+    }
+}
+
+void ModuleFixture::Progress::setCounterText(int, std::string_view text) {
+    counters.emplace_back(text);
+}
+
+ModuleFixture::ModuleFixture() : backupFolder(test.workingDirectory() / "Backup" / "fix run") {
+    owner.bindTargets(&progress);
+    progress.statuses.clear();
+    progress.counters.clear();
+    std::filesystem::create_directories(backupFolder);
+}
+
+void ModuleFixture::reg(std::string_view sections) {
+    test.importReg("REGEDIT4\n\n" + std::string(sections));
+}
+
+void ModuleFixture::setValue(std::string_view keyPath, std::string_view name, std::uint32_t type,
+                             std::string_view data) {
+    RegKey key;
+    ASSERT_EQ(RegKey::create(test.registry(), hkeyLocalMachine, keyPath, key), winerr::success);
+    ASSERT_EQ(test.registry().RegSetValueExA(key.get(), name, type, data), winerr::success);
+}
+
+bool ModuleFixture::keyExists(std::string_view keyPath) {
+    RegKey key;
+    return RegKey::open(test.registry(), hkeyLocalMachine, keyPath, key) == winerr::success;
+}
+
+bool ModuleFixture::valueExists(std::string_view keyPath, std::string_view name) {
+    RegKey key;
+    if (RegKey::open(test.registry(), hkeyLocalMachine, keyPath, key) != winerr::success) {
+        return false;
+    }
+    return test.registry().RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr) ==
+           winerr::success;
+}
+
+std::vector<ProblemRecord> ModuleFixture::scanAndSelect(CModule& module) {
+    module.setStopToken(progress.stopper.get_token());
+    ProblemList list = module.Scan();
+    std::vector<ProblemRecord> records(list.begin(), list.end());
+    for (auto& record : records) {
+        record.selected = 1;
+    }
+    return records;
+}
+
+std::vector<std::string> ModuleFixture::primaryNames(const std::vector<ProblemRecord>& records) {
+    std::vector<std::string> names;
+    for (const auto& record : records) {
+        names.push_back(record.primaryName);
+    }
+    return names;
+}
+
+void ModuleFixture::fix(CModule& module, std::vector<ProblemRecord>& records, bool backup) {
+    module.setBackupFolder((backupFolder / "").string());
+    module.clearKeptForBackup();
+    EXPECT_TRUE(module.Fix(records, backup));
+}
+
+void ModuleFixture::blockBackupFile(std::string_view fileName) {
+    std::filesystem::create_directory(backupFolder / fileName);
+}
+
+std::string ModuleFixture::backupText(std::string_view fileName) const {
+    return backupExists(fileName) ? readFile(backupFolder / fileName) : std::string();
+}
+
+bool ModuleFixture::backupExists(std::string_view fileName) const {
+    return std::filesystem::is_regular_file(backupFolder / fileName);
+}
+
+std::size_t ModuleFixture::occurrences(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string_view::npos;
+         at = text.find(part, at + part.size())) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace tolvane::test
