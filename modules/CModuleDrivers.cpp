@@ -112,7 +112,8 @@ bool CModuleDrivers::Fix(std::span<ProblemRecord> records, bool backup) {
         records, backup, hkeyLocalMachine,
         [](const ProblemRecord& record) { return record.secondaryName; },
         [this](const ProblemRecord& record) {
-            return deleteValue(hkeyLocalMachine, record.secondaryName, record.primaryName);
+            return deleteEntry(hkeyLocalMachine, record.secondaryName, Entry::value,
+                               record.primaryName);
         });
     return true;
 }

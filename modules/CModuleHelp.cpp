@@ -50,7 +50,7 @@ bool CModuleHelp::Fix(std::span<ProblemRecord> records, bool backup) {
     // Both lists are saved, whichever list the records come from.
     fixWithRunBackup(records, backup, hkeyLocalMachine, {helpKey, htmlHelpKey},
                      [this](const ProblemRecord& record) {
-                         return deleteValue(hkeyLocalMachine, record.secondaryName,
+                         return deleteEntry(hkeyLocalMachine, record.secondaryName, Entry::value,
                                             record.primaryName);
                      });
     return true;

@@ -111,7 +111,7 @@ void RegistryAreaModule::fixWithRecordBackup(std::span<ProblemRecord> records, b
 void RegistryAreaModule::fixValuesOfKey(std::span<ProblemRecord> records, bool backup, HKey root,
                                         std::string_view keyPath) {
     fixWithRunBackup(records, backup, root, {keyPath}, [&](const ProblemRecord& record) {
-        return deleteValue(root, keyPath, record.primaryName);
+        return deleteEntry(root, keyPath, Entry::value, record.primaryName);
     });
 }
 
@@ -123,32 +123,22 @@ void RegistryAreaModule::fixSubKeysOfArea(std::span<ProblemRecord> records, bool
             return std::string(areaPath) + record.primaryName + "\\";
         },
         [&](const ProblemRecord& record) {
-            return deleteSubKey(root, areaPath, record.primaryName);
+            return deleteEntry(root, areaPath, Entry::subKey, record.primaryName);
         });
 }
 
-std::int32_t RegistryAreaModule::deleteValue(HKey root, std::string_view keyPath,
-                                             std::string_view valueName) {
+std::int32_t RegistryAreaModule::deleteEntry(HKey root, std::string_view keyPath, Entry entry,
+                                             std::string_view name) {
     RegKey key;
     if (const auto opened = RegKey::open(registry(), root, keyPath, key);
         opened != winerr::success) {
         return opened;
     }
-    return registry().RegDeleteValueA(key.get(), valueName);
-}
-
-std::int32_t RegistryAreaModule::deleteSubKey(HKey root, std::string_view keyPath,
-                                              std::string_view subKey) {
-    RegKey key;
-    if (const auto opened = RegKey::open(registry(), root, keyPath, key);
-        opened != winerr::success) {
-        return opened;
+    if (entry == Entry::value) {
+        return registry().RegDeleteValueA(key.get(), name);
     }
     // An empty name would delete the area key itself.
-    if (subKey.empty()) {
-        return winerr::invalidParameter;
-    }
-    return registry().RegDeleteKeyA(key.get(), subKey);
+    return name.empty() ? winerr::invalidParameter : registry().RegDeleteKeyA(key.get(), name);
 }
 
 std::string RegistryAreaModule::windowsFolder() {

@@ -73,9 +73,11 @@ protected:
     void fixSubKeysOfArea(std::span<ProblemRecord> records, bool backup, HKey root,
                           std::string_view areaPath);
 
-    std::int32_t deleteValue(HKey root, std::string_view keyPath, std::string_view valueName);
-    // Deletes one sub-key that has no sub-keys of its own (the registry refuses any other).
-    std::int32_t deleteSubKey(HKey root, std::string_view keyPath, std::string_view subKey);
+    // Deletes the value or the sub-key `name` of the key `keyPath`; a sub-key only when it has
+    // no sub-keys of its own (the registry refuses any other).
+    enum class Entry { value, subKey };
+    std::int32_t deleteEntry(HKey root, std::string_view keyPath, Entry entry,
+                             std::string_view name);
 
     // The Windows folder from "WINDIR", or from GetWindowsDirectoryA where that is not set,
     // ending in a backslash; empty when neither answers.

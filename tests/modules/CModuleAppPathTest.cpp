@@ -9,14 +9,12 @@ namespace {
 
 constexpr std::string_view area = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
-class CModuleAppPathTest : public test::ModuleFixture {
+class CModuleAppPathTest : public test::ModuleTest<CModuleAppPath> {
 protected:
     // An App Paths entry with the default value `value`.
     void entry(const std::string& name, const std::string& value) {
-        setValue(std::string(area) + name, "", regtype::sz, value + std::string(1, '\0'));
+        setText(std::string(area) + name, "", value);
     }
-
-    CModuleAppPath module{&owner, test.platform()};
 };
 
 TEST_F(CModuleAppPathTest, JudgesTheDefaultValueByItsSizeAndDriveFormOnly) {
@@ -51,14 +49,11 @@ TEST_F(CModuleAppPathTest, JudgesTheDefaultValueByItsSizeAndDriveFormOnly) {
     EXPECT_EQ(primaryNames(records),
               (std::vector<std::string>{"empty.exe", "env.exe", "NoDefault.exe", "open.exe",
                                         "rel.exe", "six.exe"}));
-    const ProblemRecord& first = records.at(0);
-    EXPECT_EQ(first.moduleId, 6);
-    EXPECT_EQ(first.entryKind, entrykind::ordinary);
-    EXPECT_EQ(first.problemName, "Missing or Invalid Path");
-    EXPECT_EQ(first.description,
-              "The key empty.exe under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
-              "CurrentVersion\\App Paths contains a bad path for the default value");
-    EXPECT_EQ(first.secondaryName, "");
+    EXPECT_EQ(records.at(0),
+              found(6, "Missing or Invalid Path",
+                    "The key empty.exe under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                    "CurrentVersion\\App Paths contains a bad path for the default value",
+                    "empty.exe"));
     EXPECT_EQ(progress.statuses.size(), cases.size() + 1) << "every sub-key name is shown";
     EXPECT_EQ(progress.counters.back(), "6");
     EXPECT_EQ(test.registry().openHandleCount(), 0u);
@@ -103,21 +98,16 @@ TEST_F(CModuleAppPathTest, KeepsEntriesThatCouldNotBeSavedOrDeleted) {
     auto records = scanAndSelect(module);
     ASSERT_EQ(records.size(), 2u);
 
+    fixWithBlockedBackup(module, records, "apppath.reg");
+
+    records = scanAndSelect(module);
     fix(module, records, false);
 
     // The registry refuses to delete a key with sub-keys: the entry stays listed, unfixed.
     EXPECT_TRUE(keyExists(std::string(area) + "nested.exe"));
     EXPECT_EQ(records[1].selected, 0);
+    EXPECT_FALSE(keyExists(std::string(area) + "kept.exe"));
     EXPECT_EQ(records[0].selected, 1);
-
-    entry("kept.exe", "kept.exe");
-    records = scanAndSelect(module);
-    blockBackupFile("apppath.reg");
-    fix(module, records, true);
-
-    EXPECT_TRUE(keyExists(std::string(area) + "kept.exe"));
-    EXPECT_EQ(records[0].selected, 0);
-    EXPECT_EQ(module.keptForBackup(), 2u);
 }
 
 TEST_F(CModuleAppPathTest, AStopEndsTheWalkBetweenEntries) {

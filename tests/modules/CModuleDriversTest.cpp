@@ -10,53 +10,43 @@ namespace {
 
 const std::string start = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32\\";
 
-class CModuleDriversTest : public test::ModuleFixture {
-protected:
-    void text(const std::string& keyPath, std::string_view name, std::string_view data,
-              std::uint32_t type = regtype::sz) {
-        setValue(keyPath, name, type, std::string(data) + std::string(1, '\0'));
-    }
-
-    CModuleDrivers module{&owner, test.platform()};
-};
+using CModuleDriversTest = test::ModuleTest<CModuleDrivers>;
 
 TEST_F(CModuleDriversTest, LooksForEachTextValueInTheWindowsFolders) {
     test.addFile("C:\\windows\\system32\\imaadp32.acm");
     test.addFile("C:\\windows\\system32\\Drivers\\deep.sys");
     test.addFile("C:\\windows\\system32\\x.drv");
     test.addFile("C:\\Drivers\\here.drv");
-    text(start, "msacm.imaadpcm", "imaadp32.acm");
-    text(start, "deep", "deep.sys");
-    text(start, "full", "C:\\Drivers\\here.drv");
-    text(start, "gone", "C:\\Drivers\\gone.drv");
+    setText(start, "msacm.imaadpcm", "imaadp32.acm");
+    setText(start, "deep", "deep.sys");
+    setText(start, "full", "C:\\Drivers\\here.drv");
+    setText(start, "gone", "C:\\Drivers\\gone.drv");
     // No colon: the Windows folder goes in front of the unexpanded text.
-    text(start, "expand", "%SystemRoot%\\System32\\x.drv", regtype::expandSz);
-    text(start, "blank", "");
+    setText(start, "expand", "%SystemRoot%\\System32\\x.drv", regtype::expandSz);
+    setText(start, "blank", "");
     setValue(start, "binary", regtype::binary, "nothing");
     setValue(start, "number", regtype::dword, std::string("\x05\0\0\0", 4));
-    text(start, "huge", std::string(300, 'x')); // does not fit the buffer: passed over
+    setText(start, "huge", std::string(300, 'x')); // does not fit the buffer: passed over
 
     const auto records = scanAndSelect(module);
 
     EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"expand", "gone"}));
-    const ProblemRecord& gone = records.at(1);
-    EXPECT_EQ(gone.moduleId, 4);
-    EXPECT_EQ(gone.problemName, "Missing or Invalid Path");
-    EXPECT_EQ(gone.description,
-              "The key Drivers under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\"
-              "CurrentVersion\\Drivers32\\ contains a bad path C:\\Drivers\\gone.drv");
-    EXPECT_EQ(gone.secondaryName, start);
+    EXPECT_EQ(records.at(1),
+              found(4, "Missing or Invalid Path",
+                    "The key Drivers under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\"
+                    "CurrentVersion\\Drivers32\\ contains a bad path C:\\Drivers\\gone.drv",
+                    "gone", start));
     EXPECT_EQ(std::count(progress.statuses.begin(), progress.statuses.end(), "number"), 0)
         << "REG_DWORD values are not examined";
 }
 
 TEST_F(CModuleDriversTest, WalksSubKeysDepthFirstBeforeTheirParentsValues) {
-    text(start, "top", "top.drv");
-    text(start + "A\\", "a", "a.drv");
-    text(start + "A\\Deeper\\", "deeper", "deeper.drv");
-    text(start + "B\\", "b", "b.drv");
+    setText(start, "top", "top.drv");
+    setText(start + "A\\", "a", "a.drv");
+    setText(start + "A\\Deeper\\", "deeper", "deeper.drv");
+    setText(start + "B\\", "b", "b.drv");
     // A key whose path would not fit 260 bytes is not walked into; its siblings still are.
-    text(start + "A\\" + std::string(220, 'L') + "\\", "long", "long.drv");
+    setText(start + "A\\" + std::string(220, 'L') + "\\", "long", "long.drv");
 
     const auto records = scanAndSelect(module);
 
@@ -68,9 +58,9 @@ TEST_F(CModuleDriversTest, WalksSubKeysDepthFirstBeforeTheirParentsValues) {
 }
 
 TEST_F(CModuleDriversTest, AStopLeavesNoKeyOpenAndTheNextScanWalksEverything) {
-    text(start + "A\\", "a", "a.drv");
-    text(start + "A\\Deeper\\", "deeper", "deeper.drv");
-    text(start, "top", "top.drv");
+    setText(start + "A\\", "a", "a.drv");
+    setText(start + "A\\Deeper\\", "deeper", "deeper.drv");
+    setText(start, "top", "top.drv");
     progress.stopAfter = 1;
 
     EXPECT_EQ(primaryNames(scanAndSelect(module)), (std::vector<std::string>{"deeper"}));
@@ -83,10 +73,10 @@ TEST_F(CModuleDriversTest, AStopLeavesNoKeyOpenAndTheNextScanWalksEverything) {
 }
 
 TEST_F(CModuleDriversTest, FixSavesTheHoldingKeyForEveryValueItDeletes) {
-    text(start + "Sub\\", "one", "one.drv");
-    text(start + "Sub\\", "two", "two.drv");
-    text(start + "Sub\\", "kept", "kept.drv");
-    text(start, "top", "top.drv");
+    setText(start + "Sub\\", "one", "one.drv");
+    setText(start + "Sub\\", "two", "two.drv");
+    setText(start + "Sub\\", "kept", "kept.drv");
+    setText(start, "top", "top.drv");
     auto records = scanAndSelect(module);
     ASSERT_EQ(primaryNames(records), (std::vector<std::string>{"kept", "one", "two", "top"}));
     records[0].selected = 0;
@@ -104,17 +94,12 @@ TEST_F(CModuleDriversTest, FixSavesTheHoldingKeyForEveryValueItDeletes) {
 }
 
 TEST_F(CModuleDriversTest, FixKeepsValuesWhoseKeyCouldNotBeSaved) {
-    text(start, "one", "one.drv");
-    text(start, "two", "two.drv");
+    setText(start, "one", "one.drv");
+    setText(start + "Sub\\", "two", "two.drv");
     auto records = scanAndSelect(module);
-    blockBackupFile("driver.reg");
+    ASSERT_EQ(records.size(), 2u);
 
-    fix(module, records, true);
-
-    EXPECT_TRUE(valueExists(start, "one"));
-    EXPECT_TRUE(valueExists(start, "two"));
-    EXPECT_EQ(module.keptForBackup(), 2u);
-    EXPECT_EQ(records[0].selected + records[1].selected, 0);
+    fixWithBlockedBackup(module, records, "driver.reg");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "modules/CModuleFont.h"
 
 #include "tests/modules/ModuleFixture.h"
+#include "tests/support/CountingFileSystem.h"
 
 #include <optional>
 #include <string>
@@ -10,29 +11,15 @@ namespace {
 
 const std::string fonts = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 
-// The prefix's files with WINDIR set as a test wants it, remembering the paths tested.
-class WindirFiles final : public FileSystem {
+// The prefix's files with WINDIR set as a test wants it.
+class WindirFiles final : public test::CountingFileSystem {
 public:
-    explicit WindirFiles(FileSystem& files) : files_(files) {}
+    using CountingFileSystem::CountingFileSystem;
 
-    bool PathFileExistsA(std::string_view path) override {
-        tested.emplace_back(path);
-        return files_.PathFileExistsA(path);
-    }
-    bool PathIsDirectoryA(std::string_view path) override { return files_.PathIsDirectoryA(path); }
-    std::uint32_t GetFileAttributesA(std::string_view path) override {
-        return files_.GetFileAttributesA(path);
-    }
-    std::uint32_t GetWindowsDirectoryA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetWindowsDirectoryA(buffer, size);
-    }
-    std::uint32_t GetSystemDirectoryA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetSystemDirectoryA(buffer, size);
-    }
     std::uint32_t GetEnvironmentVariableA(std::string_view name, std::string& buffer,
                                           std::uint32_t size) override {
         if (name != "WINDIR") {
-            return files_.GetEnvironmentVariableA(name, buffer, size);
+            return CountingFileSystem::GetEnvironmentVariableA(name, buffer, size);
         }
         if (!windir) {
             return 0;
@@ -40,32 +27,13 @@ public:
         buffer = *windir;
         return static_cast<std::uint32_t>(windir->size());
     }
-    std::uint32_t ExpandEnvironmentStringsA(std::string_view source, std::string& buffer,
-                                            std::uint32_t size) override {
-        return files_.ExpandEnvironmentStringsA(source, buffer, size);
-    }
-    std::uint32_t GetTempPathA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetTempPathA(buffer, size);
-    }
-    std::uint32_t GetTempFileNameA(std::string_view path, std::string_view prefix,
-                                   std::uint32_t unique, std::string& tempFile) override {
-        return files_.GetTempFileNameA(path, prefix, unique, tempFile);
-    }
 
     std::optional<std::string> windir;
-    std::vector<std::string> tested;
-
-private:
-    FileSystem& files_;
 };
 
-class CModuleFontTest : public test::ModuleFixture {
+class CModuleFontTest : public test::ModuleTest<CModuleFont> {
 protected:
-    void font(std::string_view name, std::string_view file) {
-        setValue(fonts, name, regtype::sz, std::string(file) + std::string(1, '\0'));
-    }
-
-    CModuleFont module{&owner, test.platform()};
+    void font(std::string_view name, std::string_view file) { setText(fonts, name, file); }
 };
 
 TEST_F(CModuleFontTest, LooksInTheFontsFolderUnlessTheDataHoldsAColon) {
@@ -81,13 +49,11 @@ TEST_F(CModuleFontTest, LooksInTheFontsFolderUnlessTheDataHoldsAColon) {
     const auto records = scanAndSelect(module);
 
     EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Elsewhere", "Gone", "Long"}));
-    const ProblemRecord& gone = records.at(1);
-    EXPECT_EQ(gone.moduleId, 7);
-    EXPECT_EQ(gone.problemName, "Missing or Invalid Path");
-    EXPECT_EQ(gone.description,
-              "The key Fonts under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\"
-              "CurrentVersion\\Fonts contains a bad path for the value Gone");
-    EXPECT_EQ(gone.secondaryName, "");
+    EXPECT_EQ(records.at(1),
+              found(7, "Missing or Invalid Path",
+                    "The key Fonts under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\"
+                    "CurrentVersion\\Fonts contains a bad path for the value Gone",
+                    "Gone"));
     EXPECT_EQ(progress.statuses,
               (std::vector<std::string>{"Arial (TrueType)", "Elsewhere", "Gone", "Here", "Long"}));
 }
@@ -139,13 +105,8 @@ TEST_F(CModuleFontTest, FixWithAFailedSaveKeepsEveryFont) {
     font("One", "one.ttf");
     font("Two", "two.ttf");
     auto records = scanAndSelect(module);
-    blockBackupFile("font.reg");
 
-    fix(module, records, true);
-
-    EXPECT_TRUE(valueExists(fonts, "One"));
-    EXPECT_TRUE(valueExists(fonts, "Two"));
-    EXPECT_EQ(module.keptForBackup(), 2u);
+    fixWithBlockedBackup(module, records, "font.reg");
 }
 
 TEST_F(CModuleFontTest, FixOfFixedOrForeignRecordsSavesAndDeletesNothing) {

@@ -10,51 +10,43 @@ namespace {
 const std::string help = "Software\\Microsoft\\Windows\\Help\\";
 const std::string htmlHelp = "Software\\Microsoft\\Windows\\HTML Help\\";
 
-class CModuleHelpTest : public test::ModuleFixture {
-protected:
-    void file(const std::string& list, std::string_view name, std::string_view folder) {
-        setValue(list, name, regtype::sz, std::string(folder) + std::string(1, '\0'));
-    }
-
-    CModuleHelp module{&owner, test.platform()};
-};
+using CModuleHelpTest = test::ModuleTest<CModuleHelp>;
 
 TEST_F(CModuleHelpTest, LooksForEachFileInTheFolderItsValueNames) {
     test.addFile("C:\\WINDOWS\\Help\\windows.hlp");
     test.addFile("C:\\WINDOWS\\Help\\trail.hlp");
     test.addFile("C:\\WINDOWS\\Help\\page.chm");
-    file(help, "windows.hlp", "C:\\WINDOWS\\Help");
-    file(help, "trail.hlp", "C:\\WINDOWS\\Help\\");
-    file(help, "lost.hlp", "C:\\WINDOWS\\Help");
-    file(help, "", "C:\\Nowhere");                          // the default value is never examined
-    file(help, "x", "C:\\Nowhere");                         // nor a one-letter name
-    file(help, "blank.hlp", "");                            // no folder at all
-    file(help, "long.hlp", "C:\\" + std::string(250, 'd')); // joined beyond 260 bytes
-    file(htmlHelp, "page.chm", "C:\\WINDOWS\\Help");
-    file(htmlHelp, "gone.chm", "C:\\WINDOWS\\Help");
+    setText(help, "windows.hlp", "C:\\WINDOWS\\Help");
+    setText(help, "trail.hlp", "C:\\WINDOWS\\Help\\");
+    setText(help, "lost.hlp", "C:\\WINDOWS\\Help");
+    setText(help, "", "C:\\Nowhere");  // the default value is never examined
+    setText(help, "x", "C:\\Nowhere"); // nor a one-letter name
+    setText(help, "blank.hlp", "");    // no folder at all
+    setText(help, "long.hlp", "C:\\" + std::string(250, 'd')); // joined beyond 260 bytes
+    setText(htmlHelp, "page.chm", "C:\\WINDOWS\\Help");
+    setText(htmlHelp, "gone.chm", "C:\\WINDOWS\\Help");
 
     const auto records = scanAndSelect(module);
 
     EXPECT_EQ(primaryNames(records),
               (std::vector<std::string>{"blank.hlp", "long.hlp", "lost.hlp", "gone.chm"}));
-    const ProblemRecord& lost = records.at(2);
-    EXPECT_EQ(lost.moduleId, 12);
-    EXPECT_EQ(lost.problemName, "Missing or Invalid Path");
-    EXPECT_EQ(lost.description, "The key Help under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\"
-                                "Windows\\Help contains a bad path for the value lost.hlp");
-    EXPECT_EQ(lost.secondaryName, help);
-    const ProblemRecord& gone = records.at(3);
-    EXPECT_EQ(gone.description,
-              "The key HTML Help under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\HTML "
-              "Help contains a bad path for the value gone.chm");
-    EXPECT_EQ(gone.secondaryName, htmlHelp);
+    EXPECT_EQ(records.at(2),
+              found(12, "Missing or Invalid Path",
+                    "The key Help under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help "
+                    "contains a bad path for the value lost.hlp",
+                    "lost.hlp", help));
+    EXPECT_EQ(records.at(3),
+              found(12, "Missing or Invalid Path",
+                    "The key HTML Help under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                    "HTML Help contains a bad path for the value gone.chm",
+                    "gone.chm", htmlHelp));
     EXPECT_EQ(progress.statuses.at(0), "C:\\Nowhere") << "the folder is shown";
 }
 
 TEST_F(CModuleHelpTest, FixSavesBothListsOnceAndDeletesFromTheRecordsList) {
-    file(help, "kept.hlp", "C:\\Nowhere");
-    file(htmlHelp, "gone.chm", "C:\\Nowhere");
-    file(htmlHelp, "lost.chm", "C:\\Nowhere");
+    setText(help, "kept.hlp", "C:\\Nowhere");
+    setText(htmlHelp, "gone.chm", "C:\\Nowhere");
+    setText(htmlHelp, "lost.chm", "C:\\Nowhere");
     auto records = scanAndSelect(module);
     ASSERT_EQ(primaryNames(records),
               (std::vector<std::string>{"kept.hlp", "gone.chm", "lost.chm"}));
@@ -72,16 +64,11 @@ TEST_F(CModuleHelpTest, FixSavesBothListsOnceAndDeletesFromTheRecordsList) {
 }
 
 TEST_F(CModuleHelpTest, FixWithAFailedSaveKeepsEveryRecord) {
-    file(help, "one.hlp", "C:\\Nowhere");
-    file(htmlHelp, "two.chm", "C:\\Nowhere");
+    setText(help, "one.hlp", "C:\\Nowhere");
+    setText(htmlHelp, "two.chm", "C:\\Nowhere");
     auto records = scanAndSelect(module);
-    blockBackupFile("help.reg");
 
-    fix(module, records, true);
-
-    EXPECT_TRUE(valueExists(help, "one.hlp"));
-    EXPECT_TRUE(valueExists(htmlHelp, "two.chm"));
-    EXPECT_EQ(module.keptForBackup(), 2u);
+    fixWithBlockedBackup(module, records, "help.reg");
 }
 
 } // namespace

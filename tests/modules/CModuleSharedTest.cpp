@@ -9,13 +9,11 @@ namespace {
 
 const std::string shared = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls\\";
 
-class CModuleSharedTest : public test::ModuleFixture {
+class CModuleSharedTest : public test::ModuleTest<CModuleShared> {
 protected:
     void count(std::string_view path) {
         setValue(shared, path, regtype::dword, std::string("\x01\0\0\0", 4));
     }
-
-    CModuleShared module{&owner, test.platform()};
 };
 
 TEST_F(CModuleSharedTest, TestsEachValueNameAsWritten) {
@@ -33,14 +31,12 @@ TEST_F(CModuleSharedTest, TestsEachValueNameAsWritten) {
     EXPECT_EQ(primaryNames(records),
               (std::vector<std::string>{"C:\\Program Files\\Common Files\\Vendor\\gone.dll",
                                         "here.dll"}));
-    const ProblemRecord& gone = records.at(0);
-    EXPECT_EQ(gone.moduleId, 3);
-    EXPECT_EQ(gone.problemName, "Missing or Invalid Path");
-    EXPECT_EQ(gone.description,
-              "The key SharedDlls under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
-              "CurrentVersion contains a bad path C:\\Program Files\\Common Files\\Vendor\\"
-              "gone.dll");
-    EXPECT_EQ(gone.secondaryName, "");
+    EXPECT_EQ(records.at(0),
+              found(3, "Missing or Invalid Path",
+                    "The key SharedDlls under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                    "CurrentVersion contains a bad path C:\\Program Files\\Common Files\\"
+                    "Vendor\\gone.dll",
+                    "C:\\Program Files\\Common Files\\Vendor\\gone.dll"));
 }
 
 TEST_F(CModuleSharedTest, FixSavesTheKeyOnceThenDeletesEachValue) {
@@ -60,14 +56,10 @@ TEST_F(CModuleSharedTest, FixSavesTheKeyOnceThenDeletesEachValue) {
 
 TEST_F(CModuleSharedTest, FixWithAFailedSaveKeepsEveryValue) {
     count("C:\\a.dll");
+    count("C:\\b.dll");
     auto records = scanAndSelect(module);
-    blockBackupFile("shared.reg");
 
-    fix(module, records, true);
-
-    EXPECT_TRUE(valueExists(shared, "C:\\a.dll"));
-    EXPECT_EQ(records[0].selected, 0);
-    EXPECT_EQ(module.keptForBackup(), 1u);
+    fixWithBlockedBackup(module, records, "shared.reg");
 }
 
 } // namespace

@@ -9,13 +9,9 @@ namespace {
 
 const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class CModuleStartupTest : public test::ModuleFixture {
+class CModuleStartupTest : public test::ModuleTest<CModuleStartup> {
 protected:
-    void command(std::string_view name, std::string_view text) {
-        setValue(run, name, regtype::sz, std::string(text) + std::string(1, '\0'));
-    }
-
-    CModuleStartup module{&owner, test.platform()};
+    void command(std::string_view name, std::string_view text) { setText(run, name, text); }
 };
 
 TEST(CModuleStartupCut, KeepsTheTextBeforeTheFirstSlashWithoutQuotes) {
@@ -47,13 +43,11 @@ TEST_F(CModuleStartupTest, LooksForTheProgramAsWrittenAndInTheSystemFolders) {
     const auto records = scanAndSelect(module);
 
     EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Env", "Min"}));
-    const ProblemRecord& min = records.at(1);
-    EXPECT_EQ(min.moduleId, 9);
-    EXPECT_EQ(min.problemName, "Missing or Invalid Path");
-    EXPECT_EQ(min.description, "The key Run under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\"
-                               "Windows\\CurrentVersion contains a bad path C:\\Tools\\tool.exe "
-                               "-min");
-    EXPECT_EQ(min.secondaryName, "");
+    EXPECT_EQ(records.at(1),
+              found(9, "Missing or Invalid Path",
+                    "The key Run under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                    "CurrentVersion contains a bad path C:\\Tools\\tool.exe -min",
+                    "Min"));
     EXPECT_EQ(progress.statuses.front(), "ctfmon.exe") << "the cut path is shown";
 }
 
@@ -89,13 +83,8 @@ TEST_F(CModuleStartupTest, FixWithAFailedSaveKeepsEveryValue) {
     command("A", "a.exe");
     command("B", "b.exe");
     auto records = scanAndSelect(module);
-    blockBackupFile("startup.reg");
 
-    fix(module, records, true);
-
-    EXPECT_TRUE(valueExists(run, "A"));
-    EXPECT_TRUE(valueExists(run, "B"));
-    EXPECT_EQ(module.keptForBackup(), 2u);
+    fixWithBlockedBackup(module, records, "startup.reg");
 }
 
 } // namespace

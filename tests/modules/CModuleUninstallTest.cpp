@@ -10,14 +10,11 @@ namespace {
 
 const std::string area = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-class CModuleUninstallTest : public test::ModuleFixture {
+class CModuleUninstallTest : public test::ModuleTest<CModuleUninstall> {
 protected:
     void entry(const std::string& name, std::string_view uninstallString) {
-        setValue(area + name, "UninstallString", regtype::sz,
-                 std::string(uninstallString) + std::string(1, '\0'));
+        setText(area + name, "UninstallString", uninstallString);
     }
-
-    CModuleUninstall module{&owner, test.platform()};
 };
 
 TEST_F(CModuleUninstallTest, ReportsEntriesWhoseUninstallerIsGoneFromItsDrivePath) {
@@ -30,19 +27,17 @@ TEST_F(CModuleUninstallTest, ReportsEntriesWhoseUninstallerIsGoneFromItsDrivePat
     entry("PresentUnquoted", "C:\\Program Files\\Here\\uninst.exe /S");
     entry("Installer", "MsiExec.exe /X{1234}");
     entry("Bare", "uninst");
-    setValue(area + "NoString", "DisplayName", regtype::sz, std::string("x\0", 2));
+    setText(area + "NoString", "DisplayName", "x");
     entry("Huge", "C:\\" + std::string(300, 'u')); // does not fit: not read
 
     const auto records = scanAndSelect(module);
 
     EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Quoted", "Unquoted", "{Half"}));
-    const ProblemRecord& quoted = records.at(0);
-    EXPECT_EQ(quoted.moduleId, 11);
-    EXPECT_EQ(quoted.problemName, "Invalid Uninstall Path");
-    EXPECT_EQ(quoted.description,
-              "The key Quoted under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
-              "CurrentVersion\\Uninstall contains a bad path for the UninstallString value");
-    EXPECT_EQ(quoted.secondaryName, "");
+    EXPECT_EQ(records.at(0),
+              found(11, "Invalid Uninstall Path",
+                    "The key Quoted under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                    "CurrentVersion\\Uninstall contains a bad path for the UninstallString value",
+                    "Quoted"));
     EXPECT_EQ(std::count(progress.statuses.begin(), progress.statuses.end(),
                          "{11111111-2222-3333-4444-555555555555}"),
               0);
@@ -73,24 +68,19 @@ TEST_F(CModuleUninstallTest, FixSavesEachEntryJustBeforeItsDeletion) {
 TEST_F(CModuleUninstallTest, FixKeepsEntriesThatCouldNotBeSavedOrDeleted) {
     entry("Saved", "C:\\gone.exe");
     entry("Nested", "C:\\gone.exe");
-    setValue(area + "Nested\\Child", "x", regtype::sz, std::string("x\0", 2));
+    setText(area + "Nested\\Child", "x", "x");
     auto records = scanAndSelect(module);
     ASSERT_EQ(primaryNames(records), (std::vector<std::string>{"Nested", "Saved"}));
 
+    fixWithBlockedBackup(module, records, "uninstall.reg");
+
+    std::filesystem::remove(backupFolder / "uninstall.reg");
+    records = scanAndSelect(module);
     fix(module, records, true);
 
     EXPECT_TRUE(keyExists(area + "Nested")) << "a key with sub-keys is not deleted";
     EXPECT_EQ(records[0].selected, 0);
     EXPECT_FALSE(keyExists(area + "Saved"));
-
-    entry("Blocked", "C:\\gone.exe");
-    records = scanAndSelect(module);
-    std::filesystem::remove(backupFolder / "uninstall.reg");
-    blockBackupFile("uninstall.reg");
-    fix(module, records, true);
-
-    EXPECT_TRUE(keyExists(area + "Blocked"));
-    EXPECT_EQ(module.keptForBackup(), 2u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tests/modules/ModuleFixture.h"
 
 #include "platform/RegKey.h"
+#include "tests/support/RegistrySnapshot.h"
 #include "tests/support/TempDir.h"
 
 namespace tolvane::test {
@@ -32,6 +33,11 @@ void ModuleFixture::setValue(std::string_view keyPath, std::string_view name, st
     RegKey key;
     ASSERT_EQ(RegKey::create(test.registry(), hkeyLocalMachine, keyPath, key), winerr::success);
     ASSERT_EQ(test.registry().RegSetValueExA(key.get(), name, type, data), winerr::success);
+}
+
+void ModuleFixture::setText(std::string_view keyPath, std::string_view name, std::string_view text,
+                            std::uint32_t type) {
+    setValue(keyPath, name, type, std::string(text) + std::string(1, '\0'));
 }
 
 bool ModuleFixture::keyExists(std::string_view keyPath) {
@@ -66,14 +72,42 @@ std::vector<std::string> ModuleFixture::primaryNames(const std::vector<ProblemRe
     return names;
 }
 
+ProblemRecord ModuleFixture::found(int moduleId, std::string problemName, std::string description,
+                                   std::string primaryName, std::string secondaryName) {
+    return {moduleId,
+            entrykind::ordinary,
+            std::move(problemName),
+            std::move(description),
+            std::move(primaryName),
+            std::move(secondaryName),
+            1};
+}
+
 void ModuleFixture::fix(CModule& module, std::vector<ProblemRecord>& records, bool backup) {
     module.setBackupFolder((backupFolder / "").string());
     module.clearKeptForBackup();
     EXPECT_TRUE(module.Fix(records, backup));
 }
 
-void ModuleFixture::blockBackupFile(std::string_view fileName) {
+void ModuleFixture::fixWithBlockedBackup(CModule& module, std::vector<ProblemRecord>& records,
+                                         std::string_view fileName) {
+    std::filesystem::remove(backupFolder / fileName);
     std::filesystem::create_directory(backupFolder / fileName);
+    std::size_t wanted = 0;
+    for (const auto& record : records) {
+        wanted += record.moduleId == module.moduleId() && record.selected != 0 &&
+                  record.entryKind == entrykind::ordinary;
+    }
+    const auto before = RegistrySnapshot::of(test.registry(), hkeyLocalMachine);
+
+    fix(module, records, true);
+
+    EXPECT_EQ(before.firstDifference(RegistrySnapshot::of(test.registry(), hkeyLocalMachine)), "");
+    EXPECT_EQ(module.keptForBackup(), wanted);
+    for (const auto& record : records) {
+        EXPECT_FALSE(record.moduleId == module.moduleId() && record.selected != 0)
+            << record.primaryName << " was not kept";
+    }
 }
 
 std::string ModuleFixture::backupText(std::string_view fileName) const {
@@ -94,3 +128,13 @@ std::size_t ModuleFixture::occurrences(std::string_view text, std::string_view p
 }
 
 } // namespace tolvane::test
+
+namespace tolvane {
+
+void PrintTo(const ProblemRecord& record, std::ostream* out) {
+    *out << "{module " << record.moduleId << ", kind " << record.entryKind << ", \""
+         << record.problemName << "\", \"" << record.description << "\", \"" << record.primaryName
+         << "\", \"" << record.secondaryName << "\", selected " << record.selected << "}";
+}
+
+} // namespace tolvane

@@ -3,12 +3,14 @@
 #include "engine/CModule.h"
 #include "engine/ModuleSet.h"
 #include "engine/ProgressTargets.h"
+#include "platform/RegistryTypes.h"
 #include "tests/support/TestPlatform.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -42,16 +44,25 @@ protected:
     void reg(std::string_view sections);
     void setValue(std::string_view keyPath, std::string_view name, std::uint32_t type,
                   std::string_view data);
+    // A text value, stored with its NUL as Windows programs store them.
+    void setText(std::string_view keyPath, std::string_view name, std::string_view text,
+                 std::uint32_t type = regtype::sz);
     bool keyExists(std::string_view keyPath);
     bool valueExists(std::string_view keyPath, std::string_view name);
 
     // Scans with `module` and selects every record found.
     std::vector<ProblemRecord> scanAndSelect(CModule& module);
     static std::vector<std::string> primaryNames(const std::vector<ProblemRecord>& records);
+    // A record as scanAndSelect hands it: an ordinary entry, selected.
+    static ProblemRecord found(int moduleId, std::string problemName, std::string description,
+                               std::string primaryName, std::string secondaryName = {});
     // Runs Fix with the fix run's backup folder.
     void fix(CModule& module, std::vector<ProblemRecord>& records, bool backup);
-    // A folder in the place of the module's backup file, so that its backup cannot be written.
-    void blockBackupFile(std::string_view fileName);
+    // Runs Fix with backup while a folder stands in the place of the module's backup file, and
+    // checks that the registry stays as it was and that every record the module would have
+    // fixed is kept and counted.
+    void fixWithBlockedBackup(CModule& module, std::vector<ProblemRecord>& records,
+                              std::string_view fileName);
     // The module's backup file as written; empty when there is none.
     std::string backupText(std::string_view fileName) const;
     bool backupExists(std::string_view fileName) const;
@@ -64,4 +75,18 @@ protected:
     std::filesystem::path backupFolder;
 };
 
+// A ModuleFixture with the module under test, built over the fixture's set and platform.
+template <typename Module>
+class ModuleTest : public ModuleFixture {
+protected:
+    Module module{&owner, test.platform()};
+};
+
 } // namespace tolvane::test
+
+namespace tolvane {
+
+// Records read as their fields when an expectation fails.
+void PrintTo(const ProblemRecord& record, std::ostream* out);
+
+} // namespace tolvane
