@@ -19,7 +19,7 @@ constexpr std::array<std::string_view, 5> skippedNames{"install.exe", "setup.exe
                                                        "winnt.exe", "winnt32.exe"};
 
 // A default value of this size or less (in bytes with the NUL) cannot hold a usable path.
-constexpr std::int32_t shortestSoundSize = 7;
+constexpr std::int32_t tooShortSize = 7;
 
 std::string lowerAscii(std::string text) {
     for (char& c : text) {
@@ -54,7 +54,7 @@ void CModuleAppPath::examine(HKey area, const std::string& name) {
     if (registry().RegQueryValueA(area, name, &value, size) != winerr::success) {
         return;
     }
-    if (size > shortestSoundSize && HasDrivePath(value, lowered)) {
+    if (size > tooShortSize && HasDrivePath(value, lowered)) {
         return;
     }
     addProblem(entrykind::ordinary, "Missing or Invalid Path",

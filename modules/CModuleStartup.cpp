@@ -3,6 +3,8 @@
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
 namespace tolvane {
 
 namespace {
@@ -59,10 +61,11 @@ ProblemList CModuleStartup::Scan() {
 bool CModuleStartup::existsHereOrInSystemFolders(const std::string& path,
                                                  const std::string& windows,
                                                  const std::string& system) {
-    // A folder that did not answer leaves the joined path without it, which then fails alone.
+    // A folder that did not answer is not tried: a lone backslash in front of the path would
+    // name the root of the current drive.
     return files().PathFileExistsA(path) ||
-           pathExists(joinedWithin(maxPath, {windows, "\\", path})) ||
-           pathExists(joinedWithin(maxPath, {system, "\\", path}));
+           (!windows.empty() && pathExists(joinedWithin(maxPath, {windows, "\\", path}))) ||
+           (!system.empty() && pathExists(joinedWithin(maxPath, {system, "\\", path})));
 }
 
 bool CModuleStartup::Fix(std::span<ProblemRecord> records, bool backup) {

@@ -6,6 +6,8 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
 
+#include <algorithm>
+
 namespace tolvane {
 
 namespace {
