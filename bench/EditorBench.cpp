@@ -113,49 +113,38 @@ std::unique_ptr<prefix::WineRegistry> openPrefix(const fs::path& prefix) {
     return std::move(registry.value());
 }
 
-BuiltinTiming builtinExport(const fs::path& prefix, const fs::path& file, int runs) {
-    BuiltinTiming best;
-    for (int run = 0; run < runs; ++run) {
-        BuiltinTiming timing;
-        const auto start = SteadyClock::now();
-        auto registry = openPrefix(prefix);
-        timing.load = secondsSince(start);
-        const auto exportStart = SteadyClock::now();
-        BuiltinRegistryEditor editor(*registry);
-        if (auto exported = editor.exportRegistry(file); !exported) {
-            die(exported.message());
-        }
-        timing.work = secondsSince(exportStart);
-        timing.total = secondsSince(start);
-        best = timing.total < best.total ? timing : best;
-    }
-    return best;
-}
-
-BuiltinTiming builtinImport(const fs::path& prefix, const fs::path& file, int runs) {
-    // Every run starts from the same files, so that each one has the same changes to save.
+// What tolvane-cli does: load the prefix files, then export the registry into `file`, or import
+// `file` and save the changed files.
+BuiltinTiming builtinRun(const fs::path& prefix, const fs::path& file, int runs, bool import) {
+    // Every import starts from the same files, so that each one has the same changes to save.
     const auto pristine = prefix / "pristine";
-    fs::create_directories(pristine);
-    for (const auto* name : {"system.reg", "user.reg", "userdef.reg"}) {
-        fs::copy_file(prefix / name, pristine / name, fs::copy_options::overwrite_existing);
+    const std::vector<std::string> files{"system.reg", "user.reg", "userdef.reg"};
+    const auto copyAll = [&](const fs::path& from, const fs::path& to) {
+        fs::create_directories(to);
+        for (const auto& name : files) {
+            fs::copy_file(from / name, to / name, fs::copy_options::overwrite_existing);
+        }
+    };
+    if (import) {
+        copyAll(prefix, pristine);
     }
     BuiltinTiming best;
     for (int run = 0; run < runs; ++run) {
-        for (const auto* name : {"system.reg", "user.reg", "userdef.reg"}) {
-            fs::copy_file(pristine / name, prefix / name, fs::copy_options::overwrite_existing);
+        if (import) {
+            copyAll(pristine, prefix);
         }
         BuiltinTiming timing;
         const auto start = SteadyClock::now();
         auto registry = openPrefix(prefix);
         timing.load = secondsSince(start);
-        const auto importStart = SteadyClock::now();
+        const auto workStart = SteadyClock::now();
         BuiltinRegistryEditor editor(*registry);
-        if (auto imported = editor.importRegFile(file); !imported) {
-            die(imported.message());
+        if (auto done = import ? editor.importRegFile(file) : editor.exportRegistry(file); !done) {
+            die(done.message());
         }
-        timing.work = secondsSince(importStart);
+        timing.work = secondsSince(workStart);
         const auto saveStart = SteadyClock::now();
-        if (auto saved = registry->save(); !saved) {
+        if (auto saved = import ? registry->save() : Result<void>(); !saved) {
             die(saved.message());
         }
         timing.save = secondsSince(saveStart);
@@ -186,9 +175,9 @@ void report(const std::string& title, const fs::path& prefix, const fs::path& wo
               << title << ": system.reg " << fixed(megabytes(prefix / "system.reg"), 1) << " MB\n";
 
     const double wineExportCold = timeWineCold(prefix, "regedit /e " + onDriveZ(wineFile));
-    const auto ourExport = builtinExport(prefix, ourFile, runs);
+    const auto ourExport = builtinRun(prefix, ourFile, runs, false);
     const double wineImportCold = timeWineCold(prefix, "regedit /s " + onDriveZ(wineFile));
-    const auto ourImport = builtinImport(prefix, wineFile, runs);
+    const auto ourImport = builtinRun(prefix, wineFile, runs, true);
     double wineExportRunning = wineExportCold;
     double wineImportRunning = wineImportCold;
     if (withRunningServer) {
