@@ -2,14 +2,8 @@
 
 #include "platform/BuiltinRegistryEditor.h"
 #include "platform/RegistryRoutines.h"
-#include "platform/RunKeyAutostart.h"
-#include "platform/prefix/PrefixStorage.h"
-#include "platform/prefix/WineRegistry.h"
-#include "tests/support/ManualClock.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestFileSystem.h"
+#include "tests/support/TestPlatform.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -41,8 +35,17 @@ private:
 
 class CRegToolsTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        test.clock().set(Clock::TimePoint(std::chrono::sys_days{std::chrono::December / 6 / 2026} +
+                                          22h + 40min + 1s + 123ms));
+    }
+
+    // The same platform with another registry editor.
     Platform platformWith(RegistryEditor& editor) {
-        return Platform{registry, files.files(), editor, clock, autostart, storage, work.path()};
+        Platform platform = test.platform();
+        return Platform{platform.registry,        platform.files,     editor,
+                        platform.clock,           platform.autostart, platform.storage,
+                        platform.workingDirectory};
     }
 
     void setValue(std::string_view path, std::string_view name, std::string_view data) {
@@ -62,7 +65,7 @@ protected:
     // Temporary files the tools left behind.
     std::vector<std::string> leftovers() {
         std::string folder;
-        files.files().GetTempPathA(folder, maxPath);
+        test.files().GetTempPathA(folder, maxPath);
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
@@ -70,17 +73,10 @@ protected:
         return names;
     }
 
-    prefix::WineRegistry registry;
-    test::TestFileSystem files{registry};
-    BuiltinRegistryEditor editor{registry};
-    test::ManualClock clock{Clock::TimePoint(
-        std::chrono::sys_days{std::chrono::December / 6 / 2026} + 22h + 40min + 1s + 123ms)};
-    RunKeyAutostart autostart{registry, "/usr/bin/tolvane"};
+    test::TestPlatform test;
+    RegistryGateway& registry = test.registry();
     test::TempDir work;
-    prefix::PrefixStorage storage{registry, work.path(),
-                                  prefix::WineServerProbe::forPrefix(work.path())};
-    Platform platform = platformWith(editor);
-    CRegTools tools{platform};
+    CRegTools tools{test.platform()};
 };
 
 TEST_F(CRegToolsTest, FirstKeyMakesTheFileAndLaterKeysFollowFromTheirKeyLine) {
@@ -164,19 +160,24 @@ TEST_F(CRegToolsTest, SeekToCharStopsBeforeTheFirstMatchAndAppendNeedsAnExisting
 TEST_F(CRegToolsTest, BackupFoldersAreNamedByUtcTimeWithMillisecondsAndNeverReused) {
     EXPECT_EQ(tools.MakeTimeStampName(), "06.12.2026 22_40_01_123");
     const auto first = tools.MakeFixBackupFolder();
-    EXPECT_EQ(first, work.path() / "Backup" / "06.12.2026 22_40_01_123" / "");
+    EXPECT_EQ(first, test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_123" / "");
     EXPECT_EQ(first.string().back(), '/');
 
-    clock.advance(1ms);
-    EXPECT_EQ(tools.MakeFixBackupFolder(), work.path() / "Backup" / "06.12.2026 22_40_01_124" / "");
+    test.clock().advance(1ms);
+    EXPECT_EQ(tools.MakeFixBackupFolder(),
+              test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_124" / "");
 
     // The same millisecond again, after the first fix run made its folder.
-    clock.advance(-1ms);
+    test.clock().set(test.clock().now() - 1ms);
     std::filesystem::create_directories(first);
-    EXPECT_EQ(tools.MakeFixBackupFolder(), work.path() / "Backup" / "06.12.2026 22_40_01_124" / "");
-    std::filesystem::create_directories(work / "Backup" / "06.12.2026 22_40_01_124");
-    work.write("Backup/06.12.2026 22_40_01_125", "a file of that name");
-    EXPECT_EQ(tools.MakeFixBackupFolder(), work.path() / "Backup" / "06.12.2026 22_40_01_126" / "");
+    EXPECT_EQ(tools.MakeFixBackupFolder(),
+              test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_124" / "");
+    std::filesystem::create_directories(test.workingDirectory() / "Backup" /
+                                        "06.12.2026 22_40_01_124");
+    test::writeFile(test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_125",
+                    "a file of that name");
+    EXPECT_EQ(tools.MakeFixBackupFolder(),
+              test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_126" / "");
 }
 
 TEST_F(CRegToolsTest, EditorCommandLinesNameTheFullRootAndOtherRootsFail) {
