@@ -2,7 +2,7 @@
 
 #include "engine/ModuleSet.h"
 #include "platform/RegistryRoutines.h"
-#include "tests/support/RecordLines.h"
+#include "tests/support/ModuleTestHelpers.h"
 #include "tests/support/RecordingProgress.h"
 #include "tests/support/StoppingProgress.h"
 #include "tests/support/TestPlatform.h"
@@ -27,21 +27,11 @@ protected:
     void classes(const std::string& regBody) { test.importReg("REGEDIT4\n\n" + regBody); }
 
     bool classKeyExists(const std::string& path) {
-        HKey key = HKey::null;
-        const bool exists = test.registry().RegOpenKeyA(hkeyClassesRoot, path, key) == 0;
-        test.registry().RegCloseKey(key);
-        return exists;
+        return test::keyExists(test.registry(), hkeyClassesRoot, path);
     }
 
     // Scans and ticks every record found.
-    std::vector<ProblemRecord> scanSelected() {
-        ProblemList list = module->Scan();
-        std::vector<ProblemRecord> records(list.begin(), list.end());
-        for (ProblemRecord& record : records) {
-            record.selected = 1;
-        }
-        return records;
-    }
+    std::vector<ProblemRecord> scanSelected() { return test::selectAll(module->Scan()); }
 
     std::filesystem::path useBackupFolder(const std::filesystem::path& folder) {
         module->setBackupFolder((folder / "").string());

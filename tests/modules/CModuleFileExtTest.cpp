@@ -1,7 +1,8 @@
 #include "modules/CModuleFileExt.h"
 
 #include "engine/ModuleSet.h"
-#include "tests/support/RecordLines.h"
+#include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/ModuleTestHelpers.h"
 #include "tests/support/RecordingProgress.h"
 #include "tests/support/StoppingProgress.h"
 #include "tests/support/TestPlatform.h"
@@ -21,9 +22,9 @@ const std::string fileExts = "Software\\Microsoft\\Windows\\CurrentVersion\\Expl
 const std::string userFileExts = "[HKEY_CURRENT_USER\\" + fileExts;
 
 // The test platform's files, with a PATH of the test's choosing.
-class PathOverride final : public FileSystem {
+class PathOverride final : public test::ForwardingFileSystem {
 public:
-    explicit PathOverride(FileSystem& files) : files_(files) {}
+    using ForwardingFileSystem::ForwardingFileSystem;
 
     // Nothing: PATH is not set.
     std::optional<std::string> path;
@@ -31,7 +32,7 @@ public:
     std::uint32_t GetEnvironmentVariableA(std::string_view name, std::string& buffer,
                                           std::uint32_t size) override {
         if (name != "PATH") {
-            return files_.GetEnvironmentVariableA(name, buffer, size);
+            return ForwardingFileSystem::GetEnvironmentVariableA(name, buffer, size);
         }
         if (!path || path->empty()) {
             return 0;
@@ -42,31 +43,6 @@ public:
         buffer = *path;
         return static_cast<std::uint32_t>(path->size());
     }
-    bool PathFileExistsA(std::string_view p) override { return files_.PathFileExistsA(p); }
-    bool PathIsDirectoryA(std::string_view p) override { return files_.PathIsDirectoryA(p); }
-    std::uint32_t GetFileAttributesA(std::string_view p) override {
-        return files_.GetFileAttributesA(p);
-    }
-    std::uint32_t GetWindowsDirectoryA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetWindowsDirectoryA(buffer, size);
-    }
-    std::uint32_t GetSystemDirectoryA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetSystemDirectoryA(buffer, size);
-    }
-    std::uint32_t ExpandEnvironmentStringsA(std::string_view source, std::string& buffer,
-                                            std::uint32_t size) override {
-        return files_.ExpandEnvironmentStringsA(source, buffer, size);
-    }
-    std::uint32_t GetTempPathA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetTempPathA(buffer, size);
-    }
-    std::uint32_t GetTempFileNameA(std::string_view folder, std::string_view prefix,
-                                   std::uint32_t unique, std::string& tempFile) override {
-        return files_.GetTempFileNameA(folder, prefix, unique, tempFile);
-    }
-
-private:
-    FileSystem& files_;
 };
 
 class CModuleFileExtTest : public ::testing::Test {
@@ -92,10 +68,7 @@ protected:
     void import(const std::string& regBody) { test.importReg("REGEDIT4\n\n" + regBody); }
 
     bool userKeyExists(const std::string& path) {
-        HKey key = HKey::null;
-        const bool exists = test.registry().RegOpenKeyA(hkeyCurrentUser, path, key) == 0;
-        test.registry().RegCloseKey(key);
-        return exists;
+        return test::keyExists(test.registry(), hkeyCurrentUser, path);
     }
 
     // The text of a value below HKEY_CURRENT_USER, or nothing when it is missing.
@@ -111,14 +84,7 @@ protected:
         return rc == 0 ? std::optional(data) : std::nullopt;
     }
 
-    std::vector<ProblemRecord> scanSelected() {
-        ProblemList list = module->Scan();
-        std::vector<ProblemRecord> records(list.begin(), list.end());
-        for (ProblemRecord& record : records) {
-            record.selected = 1;
-        }
-        return records;
-    }
+    std::vector<ProblemRecord> scanSelected() { return test::selectAll(module->Scan()); }
 
     std::filesystem::path useBackupFolder(const std::string& name, bool create = true) {
         const auto folder = test.workingDirectory() / "Backup" / name;

@@ -1,4 +1,6 @@
-#include "tests/support/RecordLines.h"
+#include "tests/support/ModuleTestHelpers.h"
+
+#include "platform/RegKey.h"
 
 namespace tolvane::test {
 
@@ -12,12 +14,25 @@ std::vector<std::string> recordLines(const ProblemList& list) {
     return lines;
 }
 
+std::vector<ProblemRecord> selectAll(const ProblemList& list) {
+    std::vector<ProblemRecord> records(list.begin(), list.end());
+    for (ProblemRecord& record : records) {
+        record.selected = 1;
+    }
+    return records;
+}
+
 std::size_t occurrences(std::string_view text, std::string_view part) {
     std::size_t count = 0;
     for (auto at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
         ++count;
     }
     return count;
+}
+
+bool keyExists(RegistryGateway& registry, HKey root, std::string_view path) {
+    RegKey key;
+    return RegKey::open(registry, root, path, key) == winerr::success;
 }
 
 } // namespace tolvane::test
