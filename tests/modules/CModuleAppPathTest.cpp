@@ -73,7 +73,7 @@ TEST_F(CModuleAppPathTest, FixSavesEachSelectedEntryBeforeDeletingIt) {
 
     const std::string saved = backupText("apppath.reg");
     EXPECT_EQ(saved.rfind("REGEDIT4", 0), 0u);
-    EXPECT_EQ(occurrences(saved, "REGEDIT4"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "REGEDIT4"), 1u);
     EXPECT_LT(saved.find("App Paths\\one.exe]"), saved.find("App Paths\\two.exe]"));
     EXPECT_EQ(saved.find("three.exe"), std::string::npos);
     EXPECT_FALSE(keyExists(std::string(area) + "one.exe"));

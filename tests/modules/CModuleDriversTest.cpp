@@ -85,8 +85,8 @@ TEST_F(CModuleDriversTest, FixSavesTheHoldingKeyForEveryValueItDeletes) {
     fix(module, records, true);
 
     const std::string saved = backupText("driver.reg");
-    EXPECT_EQ(occurrences(saved, "\\Drivers32\\Sub]"), 2u);
-    EXPECT_EQ(occurrences(saved, "REGEDIT4"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "\\Drivers32\\Sub]"), 2u);
+    EXPECT_EQ(test::occurrences(saved, "REGEDIT4"), 1u);
     EXPECT_FALSE(valueExists(start + "Sub\\", "one"));
     EXPECT_FALSE(valueExists(start + "Sub\\", "two"));
     EXPECT_TRUE(valueExists(start + "Sub\\", "kept"));

@@ -1,7 +1,7 @@
 #include "modules/CModuleFont.h"
 
 #include "tests/modules/ModuleFixture.h"
-#include "tests/support/CountingFileSystem.h"
+#include "tests/support/ForwardingFileSystem.h"
 
 #include <optional>
 #include <string>
@@ -11,15 +11,19 @@ namespace {
 
 const std::string fonts = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 
-// The prefix's files with WINDIR set as a test wants it.
-class WindirFiles final : public test::CountingFileSystem {
+// The prefix's files with WINDIR set as a test wants it, remembering the paths tested.
+class WindirFiles final : public test::ForwardingFileSystem {
 public:
-    using CountingFileSystem::CountingFileSystem;
+    using ForwardingFileSystem::ForwardingFileSystem;
 
+    bool PathFileExistsA(std::string_view path) override {
+        tested.emplace_back(path);
+        return ForwardingFileSystem::PathFileExistsA(path);
+    }
     std::uint32_t GetEnvironmentVariableA(std::string_view name, std::string& buffer,
                                           std::uint32_t size) override {
         if (name != "WINDIR") {
-            return CountingFileSystem::GetEnvironmentVariableA(name, buffer, size);
+            return ForwardingFileSystem::GetEnvironmentVariableA(name, buffer, size);
         }
         if (!windir) {
             return 0;
@@ -29,6 +33,7 @@ public:
     }
 
     std::optional<std::string> windir;
+    std::vector<std::string> tested;
 };
 
 class CModuleFontTest : public test::ModuleTest<CModuleFont> {
@@ -92,7 +97,7 @@ TEST_F(CModuleFontTest, FixSavesTheWholeKeyOnceBeforeDeleting) {
     fix(module, records, true);
 
     const std::string saved = backupText("font.reg");
-    EXPECT_EQ(occurrences(saved, "\\Fonts]"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "\\Fonts]"), 1u);
     EXPECT_NE(saved.find("\"One\"=\"one.ttf\""), std::string::npos)
         << "saved before the first deletion";
     EXPECT_NE(saved.find("\"Two\"=\"two.ttf\""), std::string::npos);

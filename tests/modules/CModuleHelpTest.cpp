@@ -55,8 +55,8 @@ TEST_F(CModuleHelpTest, FixSavesBothListsOnceAndDeletesFromTheRecordsList) {
     fix(module, records, true);
 
     const std::string saved = backupText("help.reg");
-    EXPECT_EQ(occurrences(saved, "\\Windows\\Help]"), 1u);
-    EXPECT_EQ(occurrences(saved, "\\Windows\\HTML Help]"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "\\Windows\\Help]"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "\\Windows\\HTML Help]"), 1u);
     EXPECT_LT(saved.find("\\Windows\\Help]"), saved.find("\\Windows\\HTML Help]"));
     EXPECT_TRUE(valueExists(help, "kept.hlp"));
     EXPECT_FALSE(valueExists(htmlHelp, "gone.chm"));

@@ -48,7 +48,7 @@ TEST_F(CModuleSharedTest, FixSavesTheKeyOnceThenDeletesEachValue) {
     fix(module, records, true);
 
     const std::string saved = backupText("shared.reg");
-    EXPECT_EQ(occurrences(saved, "\\SharedDlls]"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "\\SharedDlls]"), 1u);
     EXPECT_NE(saved.find("\"C:\\\\b.dll\"=dword:00000001"), std::string::npos);
     EXPECT_FALSE(valueExists(shared, "C:\\a.dll"));
     EXPECT_FALSE(valueExists(shared, "C:\\b.dll"));

@@ -65,7 +65,7 @@ TEST_F(CModuleStartupTest, FixSavesTheRunKeyOnceAndOnlyWhenAsked) {
     fix(module, records, true);
 
     const std::string saved = backupText("startup.reg");
-    EXPECT_EQ(occurrences(saved, "\\CurrentVersion\\Run]"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "\\CurrentVersion\\Run]"), 1u);
     EXPECT_NE(saved.find("\"B\"=\"b.exe\""), std::string::npos);
     EXPECT_FALSE(valueExists(run, "A"));
     EXPECT_FALSE(valueExists(run, "B"));

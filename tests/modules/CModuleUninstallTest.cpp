@@ -55,7 +55,7 @@ TEST_F(CModuleUninstallTest, FixSavesEachEntryJustBeforeItsDeletion) {
     fix(module, records, true);
 
     const std::string saved = backupText("uninstall.reg");
-    EXPECT_EQ(occurrences(saved, "REGEDIT4"), 1u);
+    EXPECT_EQ(test::occurrences(saved, "REGEDIT4"), 1u);
     EXPECT_LT(saved.find("\\Uninstall\\A]"), saved.find("\\Uninstall\\B]"));
     EXPECT_LT(saved.find("\\Uninstall\\B]"), saved.find("\\Uninstall\\C]"));
     EXPECT_EQ(saved.find("\\Uninstall\\D]"), std::string::npos);

@@ -41,8 +41,7 @@ void ModuleFixture::setText(std::string_view keyPath, std::string_view name, std
 }
 
 bool ModuleFixture::keyExists(std::string_view keyPath) {
-    RegKey key;
-    return RegKey::open(test.registry(), hkeyLocalMachine, keyPath, key) == winerr::success;
+    return tolvane::test::keyExists(test.registry(), hkeyLocalMachine, keyPath);
 }
 
 bool ModuleFixture::valueExists(std::string_view keyPath, std::string_view name) {
@@ -56,12 +55,7 @@ bool ModuleFixture::valueExists(std::string_view keyPath, std::string_view name)
 
 std::vector<ProblemRecord> ModuleFixture::scanAndSelect(CModule& module) {
     module.setStopToken(progress.stopper.get_token());
-    ProblemList list = module.Scan();
-    std::vector<ProblemRecord> records(list.begin(), list.end());
-    for (auto& record : records) {
-        record.selected = 1;
-    }
-    return records;
+    return selectAll(module.Scan());
 }
 
 std::vector<std::string> ModuleFixture::primaryNames(const std::vector<ProblemRecord>& records) {
@@ -116,15 +110,6 @@ std::string ModuleFixture::backupText(std::string_view fileName) const {
 
 bool ModuleFixture::backupExists(std::string_view fileName) const {
     return std::filesystem::is_regular_file(backupFolder / fileName);
-}
-
-std::size_t ModuleFixture::occurrences(std::string_view text, std::string_view part) {
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string_view::npos;
-         at = text.find(part, at + part.size())) {
-        ++count;
-    }
-    return count;
 }
 
 } // namespace tolvane::test

@@ -4,6 +4,7 @@
 #include "engine/ModuleSet.h"
 #include "engine/ProgressTargets.h"
 #include "platform/RegistryTypes.h"
+#include "tests/support/ModuleTestHelpers.h"
 #include "tests/support/TestPlatform.h"
 
 #include <cstddef>
@@ -66,8 +67,6 @@ protected:
     // The module's backup file as written; empty when there is none.
     std::string backupText(std::string_view fileName) const;
     bool backupExists(std::string_view fileName) const;
-
-    static std::size_t occurrences(std::string_view text, std::string_view part);
 
     TestPlatform test;
     Progress progress;

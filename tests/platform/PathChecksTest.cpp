@@ -2,7 +2,7 @@
 
 #include "platform/RegKey.h"
 #include "platform/RegistryRoutines.h"
-#include "tests/support/CountingFileSystem.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TestFileSystem.h"
 #include "tests/support/TestRegistry.h"
 
@@ -12,6 +12,27 @@
 
 namespace tolvane {
 namespace {
+
+// Counts the file tests, to show which tests a routine makes.
+class CountingFileSystem : public test::ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+
+    bool PathFileExistsA(std::string_view path) override {
+        tested.emplace_back(path);
+        return ForwardingFileSystem::PathFileExistsA(path);
+    }
+    bool PathIsDirectoryA(std::string_view path) override {
+        tested.emplace_back(path);
+        return ForwardingFileSystem::PathIsDirectoryA(path);
+    }
+    std::uint32_t GetFileAttributesA(std::string_view path) override {
+        tested.emplace_back(path);
+        return ForwardingFileSystem::GetFileAttributesA(path);
+    }
+
+    std::vector<std::string> tested;
+};
 
 class PathChecksTest : public ::testing::Test {
 protected:
@@ -32,7 +53,7 @@ protected:
 
     test::TestRegistry registry;
     test::TestFileSystem fixture;
-    test::CountingFileSystem counting;
+    CountingFileSystem counting;
     PathChecks checks{counting, registry.gateway()};
 };
 

@@ -2,16 +2,13 @@
 
 #include "platform/FileSystem.h"
 
-#include <string>
-#include <vector>
-
 namespace tolvane::test {
 
-// Passes every call on to another FileSystem and records the paths of the file tests, to show
-// which tests a routine makes. Tests derive from it to change one answer.
-class CountingFileSystem : public FileSystem {
+// Passes every call on to another FileSystem; tests derive from it and override only the calls
+// they watch or change.
+class ForwardingFileSystem : public FileSystem {
 public:
-    explicit CountingFileSystem(FileSystem& files) : files_(files) {}
+    explicit ForwardingFileSystem(FileSystem& files) : files_(files) {}
 
     bool PathFileExistsA(std::string_view path) override;
     bool PathIsDirectoryA(std::string_view path) override;
@@ -25,8 +22,8 @@ public:
     std::uint32_t GetTempPathA(std::string& buffer, std::uint32_t size) override;
     std::uint32_t GetTempFileNameA(std::string_view path, std::string_view prefix,
                                    std::uint32_t unique, std::string& tempFile) override;
-
-    std::vector<std::string> tested;
+    void beginScan() override;
+    void endScan() override;
 
 private:
     FileSystem& files_;
