@@ -1,0 +1,84 @@
+#include "modules/CModuleSysSet.h"
+
+#include "tests/modules/ModuleTestBed.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+namespace {
+
+class CModuleSysSetTest : public ::testing::Test {
+protected:
+    test::ModuleTestBed bed;
+    CModuleSysSet module{bed.owner(), bed.platform()};
+};
+
+TEST_F(CModuleSysSetTest, ReportsAMachineValueWithItsOwnTexts) {
+    bed.setText(hkeyLocalMachine, "Software\\Vendor\\App", "InstallDir", "C:\\Vendor\\App");
+
+    const ProblemList found = module.Scan();
+
+    ASSERT_EQ(found.count(), 1u);
+    EXPECT_EQ(found[0], (ProblemRecord{2, entrykind::ordinary, "Missing or Invalid Path",
+                                       "The key under HKLM\\Software\\ contains a bad path "
+                                       "c:\\vendor\\app",
+                                       "InstallDir", "Software\\Vendor\\App\\", 0}));
+    EXPECT_EQ(bed.progress.counter(2), "1");
+}
+
+TEST_F(CModuleSysSetTest, KeysNamedWithClassesOrInstallerAreNotEnteredAtAnyDepth) {
+    struct Case {
+        const char* key;
+        bool entered;
+    };
+    // The test is case-sensitive; the lower-case keys sit elsewhere, as names ignore case.
+    const std::vector<Case> cases{
+        {"Software\\Classes", false},
+        {"Software\\MyClassesStore", false},
+        {"Software\\Vendor\\Installer", false},
+        {"Software\\Vendor\\OldInstallers\\Deep", false},
+        {"Software\\Other\\classes", true},
+        {"Software\\Other\\installer", true},
+    };
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        bed.setText(hkeyLocalMachine, c.key, "Path", "C:\\Gone\\x.txt");
+        if (c.entered) {
+            expected.push_back(std::string(c.key) + "\\");
+        }
+    }
+
+    std::vector<std::string> reported;
+    for (const ProblemRecord& record : module.Scan()) {
+        reported.push_back(record.secondaryName);
+    }
+
+    std::sort(reported.begin(), reported.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(reported, expected);
+}
+
+TEST_F(CModuleSysSetTest, FixWorksUnderTheMachineRootAndSavesIntoSystemReg) {
+    bed.setText(hkeyLocalMachine, "Software\\Vendor\\App", "InstallDir", "C:\\Vendor\\App");
+    bed.setText(hkeyCurrentUser, "Software\\Vendor\\App", "InstallDir", "C:\\Vendor\\App");
+    ProblemList found = module.Scan();
+    ASSERT_EQ(found.count(), 1u);
+    found[0].selected = 1;
+    const std::string folder = bed.makeBackupFolder();
+    module.setBackupFolder(folder);
+
+    module.Fix(found.records(), true);
+
+    EXPECT_FALSE(bed.valueText(hkeyLocalMachine, "Software\\Vendor\\App", "InstallDir"));
+    EXPECT_TRUE(bed.valueText(hkeyCurrentUser, "Software\\Vendor\\App", "InstallDir"));
+    EXPECT_NE(test::readFile(folder + "system.reg")
+                  .find("[HKEY_LOCAL_MACHINE\\Software\\Vendor\\App]\r\n\"InstallDir\"="),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder + "user.reg"));
+}
+
+} // namespace
+} // namespace tolvane

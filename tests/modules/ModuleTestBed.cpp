@@ -1,0 +1,78 @@
+#include "tests/modules/ModuleTestBed.h"
+
+#include "platform/RegKey.h"
+
+#include <stdexcept>
+
+namespace tolvane::test {
+
+ModuleTestBed::ModuleTestBed() {
+    modules.bindTargets(&progress);
+}
+
+void ModuleTestBed::createKey(HKey root, std::string_view path) {
+    RegKey key;
+    if (RegKey::create(registry(), root, path, key) != winerr::success) {
+        throw std::runtime_error("cannot create test key " + std::string(path));
+    }
+}
+
+void ModuleTestBed::setValue(HKey root, std::string_view path, std::string_view name,
+                             std::uint32_t type, std::string_view data) {
+    RegKey key;
+    if (RegKey::create(registry(), root, path, key) != winerr::success ||
+        registry().RegSetValueExA(key.get(), name, type, data) != winerr::success) {
+        throw std::runtime_error("cannot set test value " + std::string(name));
+    }
+}
+
+bool ModuleTestBed::keyExists(HKey root, std::string_view path) {
+    RegKey key;
+    return RegKey::open(registry(), root, path, key) == winerr::success;
+}
+
+std::optional<std::string> ModuleTestBed::valueText(HKey root, std::string_view path,
+                                                    std::string_view name) {
+    RegKey key;
+    if (RegKey::open(registry(), root, path, key) != winerr::success) {
+        return std::nullopt;
+    }
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (registry().RegQueryValueExA(key.get(), name, &type, nullptr, &size) != winerr::success) {
+        return std::nullopt;
+    }
+    std::string data;
+    size += 1;
+    if (registry().RegQueryValueExA(key.get(), name, &type, &data, &size) != winerr::success) {
+        return std::nullopt;
+    }
+    if (regtype::isString(type) && !data.empty() && data.back() == '\0') {
+        data.pop_back();
+    }
+    return data;
+}
+
+std::string ModuleTestBed::makeBackupFolder() {
+    const auto folder =
+        test.workingDirectory() / "Backup" / ("fix" + std::to_string(++backupFolders_)) / "";
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+std::string ModuleTestBed::makeUnwritableBackupFolder(std::string_view backupFileName) {
+    const std::string folder = makeBackupFolder();
+    std::filesystem::create_directory(std::filesystem::path(folder) / backupFileName);
+    return folder;
+}
+
+std::size_t countOf(std::string_view text, std::string_view needle) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(needle); at != std::string_view::npos;
+         at = text.find(needle, at + needle.size())) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace tolvane::test
