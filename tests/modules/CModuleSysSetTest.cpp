@@ -36,12 +36,9 @@ TEST_F(CModuleSysSetTest, KeysNamedWithClassesOrInstallerAreNotEnteredAtAnyDepth
     };
     // The test is case-sensitive; the lower-case keys sit elsewhere, as names ignore case.
     const std::vector<Case> cases{
-        {"Software\\Classes", false},
-        {"Software\\MyClassesStore", false},
-        {"Software\\Vendor\\Installer", false},
-        {"Software\\Vendor\\OldInstallers\\Deep", false},
-        {"Software\\Other\\classes", true},
-        {"Software\\Other\\installer", true},
+        {"Software\\Classes", false},           {"Software\\MyClassesStore", false},
+        {"Software\\Vendor\\Installer", false}, {"Software\\Vendor\\OldInstallers\\Deep", false},
+        {"Software\\Other\\classes", true},     {"Software\\Other\\installer", true},
     };
     std::vector<std::string> expected;
     for (const Case& c : cases) {
