@@ -68,58 +68,49 @@ bool CModuleComponets::readDefaultValue(HKey key) {
     return true;
 }
 
-void CModuleComponets::classPass() {
-    RegKey classes;
-    if (RegKey::open(platform_.registry, hkeyClassesRoot, classesPath, classes) !=
-        winerr::success) {
+template <typename Visit>
+void CModuleComponets::forEachEntry(std::string_view areaPath, Visit visit) {
+    RegKey area;
+    if (RegKey::open(platform_.registry, hkeyClassesRoot, areaPath, area) != winerr::success) {
         return;
     }
-    const std::uint32_t count = subKeyCount(platform_.registry, classes);
-    StatusCadence cadence;
+    const std::uint32_t count = subKeyCount(platform_.registry, area);
     for (std::uint32_t index = 0; index < count; ++index) {
         if (stopRequested()) {
             return;
         }
-        if (!readSubKeyName(classes, index, name_)) {
+        if (!readSubKeyName(area, index, name_)) {
             continue;
         }
-        keyPath_.assign(classesPath).append(name_).append("\\");
+        keyPath_.assign(areaPath).append(name_).append("\\");
+        if (fitsPathBuffer(keyPath_)) {
+            visit(area.get());
+        }
+    }
+}
+
+void CModuleComponets::classPass() {
+    StatusCadence cadence;
+    forEachEntry(classesPath, [&](HKey classes) {
         RegKey classKey;
-        if (!fitsPathBuffer(keyPath_) ||
-            RegKey::open(platform_.registry, classes.get(), name_, classKey) != winerr::success) {
-            continue;
+        if (RegKey::open(platform_.registry, classes, name_, classKey) != winerr::success) {
+            return;
         }
         const bool show = cadence.next();
         CheckServerKey(classKey.get(), keyPath_.size(), keyPath_, "InprocServer32\\", false, show);
         CheckServerKey(classKey.get(), keyPath_.size(), keyPath_, "LocalServer32\\", false, false);
-    }
+    });
 }
 
 void CModuleComponets::interfacePass() {
-    RegKey interfaces;
-    if (RegKey::open(platform_.registry, hkeyClassesRoot, interfacesPath, interfaces) !=
-        winerr::success) {
-        return;
-    }
-    const std::uint32_t count = subKeyCount(platform_.registry, interfaces);
     StatusCadence cadence;
-    for (std::uint32_t index = 0; index < count; ++index) {
-        if (stopRequested()) {
-            return;
-        }
-        if (!readSubKeyName(interfaces, index, name_)) {
-            continue;
-        }
-        keyPath_.assign(interfacesPath).append(name_).append("\\");
-        if (!fitsPathBuffer(keyPath_)) {
-            continue;
-        }
+    // The interface key itself is not opened.
+    forEachEntry(interfacesPath, [&](HKey interfaces) {
         const bool show = cadence.next();
-        CheckServerKey(interfaces.get(), interfacesPath.size(), keyPath_, "ProxyStubClsid\\", true,
-                       show);
-        CheckServerKey(interfaces.get(), interfacesPath.size(), keyPath_, "ProxyStubClsid32\\",
-                       true, false);
-    }
+        CheckServerKey(interfaces, interfacesPath.size(), keyPath_, "ProxyStubClsid\\", true, show);
+        CheckServerKey(interfaces, interfacesPath.size(), keyPath_, "ProxyStubClsid32\\", true,
+                       false);
+    });
 }
 
 void CModuleComponets::CheckServerKey(HKey parent, std::size_t parentLength,
@@ -154,31 +145,14 @@ void CModuleComponets::CheckServerKey(HKey parent, std::size_t parentLength,
 }
 
 void CModuleComponets::typeLibraryPass() {
-    RegKey libraries;
-    if (RegKey::open(platform_.registry, hkeyClassesRoot, typeLibrariesPath, libraries) !=
-        winerr::success) {
-        return;
-    }
-    const std::uint32_t count = subKeyCount(platform_.registry, libraries);
-    for (std::uint32_t index = 0; index < count; ++index) {
-        if (stopRequested()) {
-            return;
-        }
-        if (!readSubKeyName(libraries, index, name_)) {
-            continue;
-        }
-        keyPath_.assign(typeLibrariesPath).append(name_).append("\\");
+    forEachEntry(typeLibrariesPath, [&](HKey libraries) {
         RegKey library;
-        if (!fitsPathBuffer(keyPath_) ||
-            RegKey::open(platform_.registry, libraries.get(), name_, library) != winerr::success) {
-            continue;
+        if (RegKey::open(platform_.registry, libraries, name_, library) != winerr::success) {
+            return;
         }
         const std::size_t libraryLength = keyPath_.size();
         const std::uint32_t versions = subKeyCount(platform_.registry, library);
-        for (std::uint32_t version = 0; version < versions; ++version) {
-            if (stopRequested()) {
-                return;
-            }
+        for (std::uint32_t version = 0; version < versions && !stopRequested(); ++version) {
             if (!readSubKeyName(library, version, version_)) {
                 continue;
             }
@@ -211,7 +185,7 @@ void CModuleComponets::typeLibraryPass() {
                 reportMissingPath(keyPath_);
             }
         }
-    }
+    });
 }
 
 void CModuleComponets::reportMissingPath(const std::string& keyPath) {

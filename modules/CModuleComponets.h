@@ -26,6 +26,11 @@ public:
     bool Fix(std::span<ProblemRecord> records, bool backup) override;
 
 private:
+    // Calls `visit` with the open area key HKEY_CLASSES_ROOT\areaPath for each of its sub-keys
+    // whose name reads and whose path fits a buffer, with name_ holding the name and keyPath_
+    // the path (areaPath, name, backslash). A stop request ends the loop.
+    template <typename Visit>
+    void forEachEntry(std::string_view areaPath, Visit visit);
     void classPass();
     void interfacePass();
     void typeLibraryPass();

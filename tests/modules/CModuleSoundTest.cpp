@@ -86,14 +86,8 @@ TEST_F(CModuleSoundTest, JudgesTheWholeValueTextWhateverItsType) {
         }
     }
 
-    std::vector<std::string> reported;
-    for (const ProblemRecord& record : module.Scan()) {
-        reported.push_back(record.secondaryName);
-    }
-
-    std::sort(reported.begin(), reported.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(reported, expected);
+    EXPECT_EQ(test::sorted(test::fieldOf(module.Scan(), &ProblemRecord::secondaryName)),
+              test::sorted(expected));
 }
 
 TEST_F(CModuleSoundTest, DeeperKeysComeFirstAndPathsLongerThanTheBufferAreNotWalked) {
@@ -106,12 +100,8 @@ TEST_F(CModuleSoundTest, DeeperKeysComeFirstAndPathsLongerThanTheBufferAreNotWal
     setSound(fits, "Fits", "C:\\Gone\\fits.wav");
     setSound(tooLong, "TooLong", "C:\\Gone\\long.wav");
 
-    std::vector<std::string> reported;
-    for (const ProblemRecord& record : module.Scan()) {
-        reported.push_back(record.secondaryName);
-    }
-
-    EXPECT_EQ(reported, (std::vector<std::string>{"Event", "App", "Fits", "Top"}));
+    EXPECT_EQ(test::fieldOf(module.Scan(), &ProblemRecord::secondaryName),
+              (std::vector<std::string>{"Event", "App", "Fits", "Top"}));
 }
 
 TEST_F(CModuleSoundTest, FixEmptiesTheSelectedValuesAfterOneBackupOfTheWholeTree) {

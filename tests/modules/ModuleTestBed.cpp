@@ -2,6 +2,7 @@
 
 #include "platform/RegKey.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tolvane::test {
@@ -64,6 +65,19 @@ std::string ModuleTestBed::makeUnwritableBackupFolder(std::string_view backupFil
     const std::string folder = makeBackupFolder();
     std::filesystem::create_directory(std::filesystem::path(folder) / backupFileName);
     return folder;
+}
+
+std::vector<std::string> fieldOf(const ProblemList& found, std::string ProblemRecord::*field) {
+    std::vector<std::string> texts;
+    for (const ProblemRecord& record : found) {
+        texts.push_back(record.*field);
+    }
+    return texts;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> texts) {
+    std::sort(texts.begin(), texts.end());
+    return texts;
 }
 
 std::size_t countOf(std::string_view text, std::string_view needle) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane::test {
 
@@ -50,6 +51,10 @@ public:
 private:
     int backupFolders_ = 0;
 };
+
+// `field` of every record, in order.
+std::vector<std::string> fieldOf(const ProblemList& found, std::string ProblemRecord::*field);
+std::vector<std::string> sorted(std::vector<std::string> texts);
 
 // How often `needle` occurs in `text`.
 std::size_t countOf(std::string_view text, std::string_view needle);

@@ -21,16 +21,27 @@ struct Variant {
     const char* name;
     HKey root;
     const char* rootName;
+    // The root and the backup file of the other module, which a fix must leave alone.
+    HKey otherRoot;
+    const char* otherBackupFile;
     std::function<std::unique_ptr<CModule>(ModuleSet*, const Platform&)> make;
 
     friend void PrintTo(const Variant& variant, std::ostream* out) { *out << variant.name; }
 };
 
-const Variant machine{"Machine", hkeyLocalMachine, "HKEY_LOCAL_MACHINE",
+const Variant machine{"Machine",
+                      hkeyLocalMachine,
+                      "HKEY_LOCAL_MACHINE",
+                      hkeyCurrentUser,
+                      "user.reg",
                       [](ModuleSet* owner, const Platform& platform) {
                           return std::make_unique<CModuleSysSet>(owner, platform);
                       }};
-const Variant user{"User", hkeyCurrentUser, "HKEY_CURRENT_USER",
+const Variant user{"User",
+                   hkeyCurrentUser,
+                   "HKEY_CURRENT_USER",
+                   hkeyLocalMachine,
+                   "system.reg",
                    [](ModuleSet* owner, const Platform& platform) {
                        return std::make_unique<CModuleUserSet>(owner, platform);
                    }};
@@ -49,6 +60,10 @@ protected:
         ProblemList found = module->Scan();
         EXPECT_EQ(bed.registry().openHandleCount(), 0u) << "a scan leaves no key open";
         return found;
+    }
+
+    std::string backupFileName() const {
+        return std::string(moduleTable[static_cast<std::size_t>(module->moduleId())].backupFile);
     }
 
     // "name@key" of each record, in order.
@@ -122,10 +137,7 @@ TEST_P(SoftwareKeyWalkTest, ReportsNamedTextValuesHoldingAnAbsolutePathToNothing
 
     const ProblemList found = scan();
 
-    std::vector<std::string> reported = places(found);
-    std::sort(reported.begin(), reported.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(reported, expected);
+    EXPECT_EQ(test::sorted(places(found)), test::sorted(expected));
 }
 
 TEST_P(SoftwareKeyWalkTest, RecordsCarryTheLowerCasedDataAndTheKeyPathAsWritten) {
@@ -239,6 +251,7 @@ TEST_P(SoftwareKeyWalkTest, FixSavesTheKeyOncePerRecordAndDeletesOnlyTheSelected
     setText("Software\\Vendor\\App", "Second", "C:\\Gone\\2");
     setText("Software\\Vendor\\App", "Unticked", "C:\\Gone\\3");
     setText("Software\\Vendor\\App", "Fixed", "C:\\Gone\\4");
+    bed.setText(GetParam().otherRoot, "Software\\Vendor\\App", "First", "C:\\Gone\\1");
     ProblemList found = scan();
     ASSERT_EQ(found.count(), 4u);
     std::vector<ProblemRecord> records(found.begin(), found.end());
@@ -258,8 +271,7 @@ TEST_P(SoftwareKeyWalkTest, FixSavesTheKeyOncePerRecordAndDeletesOnlyTheSelected
 
     EXPECT_TRUE(module->Fix(records, true));
 
-    const std::string backup = test::readFile(
-        folder + std::string(moduleTable[static_cast<std::size_t>(module->moduleId())].backupFile));
+    const std::string backup = test::readFile(folder + backupFileName());
     const std::string section = std::string("[") + GetParam().rootName + "\\Software\\Vendor\\App]";
     EXPECT_EQ(backup.rfind("REGEDIT4", 0), 0u);
     EXPECT_EQ(test::countOf(backup, "REGEDIT4"), 1u);
@@ -270,6 +282,8 @@ TEST_P(SoftwareKeyWalkTest, FixSavesTheKeyOncePerRecordAndDeletesOnlyTheSelected
     EXPECT_TRUE(bed.valueText(root, "Software\\Vendor\\App", "Unticked"));
     EXPECT_TRUE(bed.valueText(root, "Software\\Vendor\\App", "Fixed"));
     EXPECT_EQ(module->keptForBackup(), 0u);
+    EXPECT_TRUE(bed.valueText(GetParam().otherRoot, "Software\\Vendor\\App", "First"));
+    EXPECT_FALSE(std::filesystem::exists(folder + GetParam().otherBackupFile));
 }
 
 TEST_P(SoftwareKeyWalkTest, WithoutBackupNothingIsWrittenAndTheValueGoes) {
@@ -295,8 +309,7 @@ TEST_P(SoftwareKeyWalkTest, AValueWhoseKeyCouldNotBeSavedIsKept) {
     for (ProblemRecord& record : found) {
         record.selected = 1;
     }
-    module->setBackupFolder(bed.makeUnwritableBackupFolder(
-        moduleTable[static_cast<std::size_t>(module->moduleId())].backupFile));
+    module->setBackupFolder(bed.makeUnwritableBackupFolder(backupFileName()));
 
     EXPECT_TRUE(module->Fix(found.records(), true));
 
