@@ -15,19 +15,6 @@ protected:
     CModuleSysSet module{bed.owner(), bed.platform()};
 };
 
-TEST_F(CModuleSysSetTest, ReportsAMachineValueWithItsOwnTexts) {
-    bed.setText(hkeyLocalMachine, "Software\\Vendor\\App", "InstallDir", "C:\\Vendor\\App");
-
-    const ProblemList found = module.Scan();
-
-    ASSERT_EQ(found.count(), 1u);
-    EXPECT_EQ(found[0], (ProblemRecord{2, entrykind::ordinary, "Missing or Invalid Path",
-                                       "The key under HKLM\\Software\\ contains a bad path "
-                                       "c:\\vendor\\app",
-                                       "InstallDir", "Software\\Vendor\\App\\", 0}));
-    EXPECT_EQ(bed.progress.counter(2), "1");
-}
-
 TEST_F(CModuleSysSetTest, KeysNamedWithClassesOrInstallerAreNotEnteredAtAnyDepth) {
     struct Case {
         const char* key;

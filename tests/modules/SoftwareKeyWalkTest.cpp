@@ -19,6 +19,8 @@ namespace {
 // The walk as each of the two software keys modules runs it.
 struct Variant {
     const char* name;
+    int moduleId;
+    const char* descriptionPrefix;
     HKey root;
     const char* rootName;
     // The root and the backup file of the other module, which a fix must leave alone.
@@ -30,6 +32,8 @@ struct Variant {
 };
 
 const Variant machine{"Machine",
+                      2,
+                      "The key under HKLM\\Software\\ contains a bad path ",
                       hkeyLocalMachine,
                       "HKEY_LOCAL_MACHINE",
                       hkeyCurrentUser,
@@ -38,6 +42,8 @@ const Variant machine{"Machine",
                           return std::make_unique<CModuleSysSet>(owner, platform);
                       }};
 const Variant user{"User",
+                   1,
+                   "The key under HKCU_CURRENT_USER\\Software\\ contains a bad path ",
                    hkeyCurrentUser,
                    "HKEY_CURRENT_USER",
                    hkeyLocalMachine,
@@ -146,15 +152,12 @@ TEST_P(SoftwareKeyWalkTest, RecordsCarryTheLowerCasedDataAndTheKeyPathAsWritten)
     const ProblemList found = scan();
 
     ASSERT_EQ(found.count(), 1u);
-    EXPECT_EQ(found[0].moduleId, module->moduleId());
-    EXPECT_EQ(found[0].entryKind, entrykind::ordinary);
-    EXPECT_EQ(found[0].problemName, "Missing or Invalid Path");
-    EXPECT_TRUE(found[0].description.ends_with(" contains a bad path c:\\vendor\\app"))
-        << found[0].description;
-    EXPECT_EQ(found[0].primaryName, "InstallDir");
-    EXPECT_EQ(found[0].secondaryName, "Software\\Vendor\\App\\");
-    EXPECT_EQ(found[0].selected, 0);
-    EXPECT_EQ(bed.progress.counter(module->moduleId()), "1");
+    const int id = GetParam().moduleId;
+    EXPECT_EQ(found[0],
+              (ProblemRecord{id, entrykind::ordinary, "Missing or Invalid Path",
+                             GetParam().descriptionPrefix + std::string("c:\\vendor\\app"),
+                             "InstallDir", "Software\\Vendor\\App\\", 0}));
+    EXPECT_EQ(bed.progress.counter(id), "1");
 }
 
 TEST_P(SoftwareKeyWalkTest, DeeperKeysComeFirstAndTheUpperThreeLevelsAreShown) {
