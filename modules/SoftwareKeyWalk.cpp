@@ -88,16 +88,19 @@ void SoftwareKeyWalk::walk() {
         }
         // The sub-key did not open: pass it over and go on with its siblings.
         cutComponent();
-        if (RegKey::open(platform_.registry, area_.root, currentPath_, key) != winerr::success) {
-            // This key went away meanwhile: nothing more of it can be read.
-            frames_.back() = Frame{0, 0, 0};
-        }
+        reopenCurrentKey(key);
+    }
+}
+
+void SoftwareKeyWalk::reopenCurrentKey(RegKey& key) {
+    if (RegKey::open(platform_.registry, area_.root, currentPath_, key) != winerr::success) {
+        // The key went away meanwhile: nothing more of it can be read.
+        frames_.back() = Frame{0, 0, 0};
     }
 }
 
 bool SoftwareKeyWalk::enterCurrentKey(RegKey& key) {
-    if (currentPath_.size() >= workingBufferSize ||
-        RegKey::open(platform_.registry, area_.root, currentPath_, key) != winerr::success) {
+    if (RegKey::open(platform_.registry, area_.root, currentPath_, key) != winerr::success) {
         return false;
     }
     if (components_.size() < shownDepth) {
@@ -141,23 +144,20 @@ void SoftwareKeyWalk::cutComponent() {
 }
 
 void SoftwareKeyWalk::leaveCurrentKey(RegKey& key) {
-    // The values come after the whole sub-tree, so deeper problems are listed first; their
-    // records name the key as it stood before its component is cut off.
-    const std::size_t keyPathLength = currentPath_.size();
+    // The values come after the whole sub-tree, so deeper problems are listed first.
     const std::uint32_t values = frames_.back().values;
     for (std::uint32_t index = 0; index < values; ++index) {
-        examineValue(key.get(), index, std::string_view(currentPath_).substr(0, keyPathLength));
+        examineValue(key.get(), index);
     }
     key.close();
     frames_.pop_back();
     cutComponent();
-    if (!frames_.empty() &&
-        RegKey::open(platform_.registry, area_.root, currentPath_, key) != winerr::success) {
-        frames_.back() = Frame{0, 0, 0};
+    if (!frames_.empty()) {
+        reopenCurrentKey(key);
     }
 }
 
-void SoftwareKeyWalk::examineValue(HKey key, std::uint32_t index, std::string_view keyPath) {
+void SoftwareKeyWalk::examineValue(HKey key, std::uint32_t index) {
     std::uint32_t nameSize = maxPath;
     std::uint32_t type = regtype::none;
     std::uint32_t dataSize = maxPath;
@@ -185,7 +185,7 @@ void SoftwareKeyWalk::examineValue(HKey key, std::uint32_t index, std::string_vi
     }
     std::string description(area_.descriptionPrefix);
     description += valueData_;
-    addProblem(entrykind::ordinary, problemName, description, valueName_, keyPath);
+    addProblem(entrykind::ordinary, problemName, description, valueName_, currentPath_);
 }
 
 bool SoftwareKeyWalk::Fix(std::span<ProblemRecord> records, bool backup) {

@@ -56,6 +56,9 @@ private:
     void walk();
     // Opens the key named by the current path and pushes its frame; false when it does not open.
     bool enterCurrentKey(RegKey& key);
+    // Opens the key named by the current path again after one of its sub-keys; when it has gone
+    // meanwhile, its frame is left with nothing more to do.
+    void reopenCurrentKey(RegKey& key);
     // Reads sub-key `index` of `key` and appends it to the current path; false when it is
     // passed over (unreadable, skipped by name, or too long a path).
     bool appendSubKey(RegKey& key, std::uint32_t index);
@@ -63,7 +66,8 @@ private:
     void cutComponent();
     // The key's sub-tree is done: examine its values, close it, and reopen its parent.
     void leaveCurrentKey(RegKey& key);
-    void examineValue(HKey key, std::uint32_t index, std::string_view keyPath);
+    // Reports value `index` of the key named by the current path when it names nothing.
+    void examineValue(HKey key, std::uint32_t index);
 
     const Platform& platform_;
     const Area area_;
