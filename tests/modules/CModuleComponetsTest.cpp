@@ -1,6 +1,7 @@
 #include "modules/CModuleComponets.h"
 
 #include "tests/modules/ModuleTestBed.h"
+#include "tests/support/ModuleTestHelpers.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -140,16 +141,15 @@ protected:
         setDefault("CLSID\\{G}\\LocalServer32\\Nested", "keeps its parent");
         setDefault("Interface\\{1}\\ProxyStubClsid32", "");
         setDefault("TypeLib\\{L}\\1.0\\0\\win32", "C:\\Gone\\one.tlb");
-        found = module.Scan();
-        EXPECT_EQ(found.count(), 4u);
-        for (ProblemRecord& record : found) {
-            record.selected = 1;
-        }
+        found = test::selectAll(module.Scan());
+        EXPECT_EQ(found.size(), 4u);
     }
 
-    bool exists(std::string_view key) { return bed.keyExists(hkeyClassesRoot, key); }
+    bool exists(std::string_view key) {
+        return test::keyExists(bed.registry(), hkeyClassesRoot, key);
+    }
 
-    ProblemList found;
+    std::vector<ProblemRecord> found;
 };
 
 TEST_F(CModuleComponetsFixTest, DeletesOnlyTheKeyHoldingTheBadEntryAfterSavingBothViews) {
@@ -157,7 +157,7 @@ TEST_F(CModuleComponetsFixTest, DeletesOnlyTheKeyHoldingTheBadEntryAfterSavingBo
     const std::string folder = bed.makeBackupFolder();
     module.setBackupFolder(folder);
 
-    EXPECT_TRUE(module.Fix(found.records(), true));
+    EXPECT_TRUE(module.Fix(found, true));
 
     EXPECT_FALSE(exists("CLSID\\{F}\\InprocServer32"));
     EXPECT_TRUE(exists("CLSID\\{F}"));
@@ -171,8 +171,8 @@ TEST_F(CModuleComponetsFixTest, DeletesOnlyTheKeyHoldingTheBadEntryAfterSavingBo
     ASSERT_NE(classesView, std::string::npos) << backup;
     ASSERT_NE(machineView, std::string::npos) << backup;
     EXPECT_LT(classesView, machineView);
-    EXPECT_EQ(test::countOf(backup, "REGEDIT4"), 1u);
-    EXPECT_EQ(test::countOf(backup, "TypeLib"), 0u);
+    EXPECT_EQ(test::occurrences(backup, "REGEDIT4"), 1u);
+    EXPECT_EQ(test::occurrences(backup, "TypeLib"), 0u);
 }
 
 TEST_F(CModuleComponetsFixTest, LeavesFixedUnselectedAndForeignRecordsAlone) {
@@ -183,7 +183,7 @@ TEST_F(CModuleComponetsFixTest, LeavesFixedUnselectedAndForeignRecordsAlone) {
     const std::string folder = bed.makeBackupFolder();
     module.setBackupFolder(folder);
 
-    module.Fix(found.records(), true);
+    module.Fix(found, true);
 
     EXPECT_TRUE(exists("CLSID\\{F}\\InprocServer32"));
     EXPECT_TRUE(exists("Interface\\{1}\\ProxyStubClsid32"));
@@ -194,7 +194,7 @@ TEST_F(CModuleComponetsFixTest, LeavesFixedUnselectedAndForeignRecordsAlone) {
 TEST_F(CModuleComponetsFixTest, KeepsARecordWhoseKeyCouldNotBeSaved) {
     module.setBackupFolder(bed.makeUnwritableBackupFolder("com.reg"));
 
-    module.Fix(found.records(), true);
+    module.Fix(found, true);
 
     EXPECT_EQ(module.keptForBackup(), 4u);
     EXPECT_EQ(found[0].selected, 0);

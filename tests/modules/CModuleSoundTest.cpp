@@ -1,6 +1,7 @@
 #include "modules/CModuleSound.h"
 
 #include "tests/modules/ModuleTestBed.h"
+#include "tests/support/ModuleTestHelpers.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -22,14 +23,6 @@ protected:
 
     std::optional<std::string> sound(std::string_view key, std::string_view name) {
         return bed.valueText(hkeyCurrentUser, key, name);
-    }
-
-    ProblemList scanAndSelectAll() {
-        ProblemList found = module.Scan();
-        for (ProblemRecord& record : found) {
-            record.selected = 1;
-        }
-        return found;
     }
 
     test::ModuleTestBed bed;
@@ -108,21 +101,21 @@ TEST_F(CModuleSoundTest, FixEmptiesTheSelectedValuesAfterOneBackupOfTheWholeTree
     setSound(asterisk, "", "C:\\WINDOWS\\Media\\gone.wav");
     setSound(asterisk, "Alternative", "C:\\Media\\gone.wav");
     setSound("AppEvents\\Schemes\\Apps\\App\\Open\\.Current", "", "C:\\Media\\open.wav");
-    ProblemList found = scanAndSelectAll();
-    ASSERT_EQ(found.count(), 3u);
+    std::vector<ProblemRecord> found = test::selectAll(module.Scan());
+    ASSERT_EQ(found.size(), 3u);
     ASSERT_EQ(found[2].primaryName, "AppEvents\\Schemes\\Apps\\App\\Open\\.Current\\");
     found[2].selected = 0;
     const std::string folder = bed.makeBackupFolder();
     module.setBackupFolder(folder);
 
-    EXPECT_TRUE(module.Fix(found.records(), true));
+    EXPECT_TRUE(module.Fix(found, true));
 
     EXPECT_EQ(sound(asterisk, ""), "");
     EXPECT_EQ(sound(asterisk, "Alternative"), "") << "the value stays, emptied";
     EXPECT_EQ(sound("AppEvents\\Schemes\\Apps\\App\\Open\\.Current", ""), "C:\\Media\\open.wav");
     const std::string backup = test::readFile(folder + "sound.reg");
-    EXPECT_EQ(test::countOf(backup, "REGEDIT4"), 1u);
-    EXPECT_EQ(test::countOf(backup, "[HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps]"), 1u);
+    EXPECT_EQ(test::occurrences(backup, "REGEDIT4"), 1u);
+    EXPECT_EQ(test::occurrences(backup, "[HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps]"), 1u);
     EXPECT_NE(
         backup.find("[HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk\\."
                     "Current]\r\n@=hex(2):43,3a"),
@@ -134,10 +127,10 @@ TEST_F(CModuleSoundTest, FixEmptiesTheSelectedValuesAfterOneBackupOfTheWholeTree
 TEST_F(CModuleSoundTest, FixKeepsEveryRecordWhenTheTreeCouldNotBeSaved) {
     setSound(asterisk, "", "C:\\WINDOWS\\Media\\gone.wav");
     setSound(asterisk, "Alternative", "C:\\Media\\gone.wav");
-    ProblemList found = scanAndSelectAll();
+    std::vector<ProblemRecord> found = test::selectAll(module.Scan());
     module.setBackupFolder(bed.makeUnwritableBackupFolder("sound.reg"));
 
-    module.Fix(found.records(), true);
+    module.Fix(found, true);
 
     EXPECT_EQ(module.keptForBackup(), 2u);
     EXPECT_EQ(found[0].selected, 0);
@@ -147,13 +140,13 @@ TEST_F(CModuleSoundTest, FixKeepsEveryRecordWhenTheTreeCouldNotBeSaved) {
 
 TEST_F(CModuleSoundTest, FixDoesNotMakeAKeyThatWentAwayAgain) {
     setSound(asterisk, "", "C:\\WINDOWS\\Media\\gone.wav");
-    ProblemList found = scanAndSelectAll();
+    std::vector<ProblemRecord> found = test::selectAll(module.Scan());
     bed.registry().RegDeleteKeyA(hkeyCurrentUser, asterisk);
-    ASSERT_FALSE(bed.keyExists(hkeyCurrentUser, asterisk));
+    ASSERT_FALSE(test::keyExists(bed.registry(), hkeyCurrentUser, asterisk));
 
-    module.Fix(found.records(), false);
+    module.Fix(found, false);
 
-    EXPECT_FALSE(bed.keyExists(hkeyCurrentUser, asterisk));
+    EXPECT_FALSE(test::keyExists(bed.registry(), hkeyCurrentUser, asterisk));
 }
 
 } // namespace

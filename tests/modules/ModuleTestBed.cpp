@@ -27,11 +27,6 @@ void ModuleTestBed::setValue(HKey root, std::string_view path, std::string_view 
     }
 }
 
-bool ModuleTestBed::keyExists(HKey root, std::string_view path) {
-    RegKey key;
-    return RegKey::open(registry(), root, path, key) == winerr::success;
-}
-
 std::optional<std::string> ModuleTestBed::valueText(HKey root, std::string_view path,
                                                     std::string_view name) {
     RegKey key;
@@ -78,15 +73,6 @@ std::vector<std::string> fieldOf(const ProblemList& found, std::string ProblemRe
 std::vector<std::string> sorted(std::vector<std::string> texts) {
     std::sort(texts.begin(), texts.end());
     return texts;
-}
-
-std::size_t countOf(std::string_view text, std::string_view needle) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(needle); at != std::string_view::npos;
-         at = text.find(needle, at + needle.size())) {
-        ++count;
-    }
-    return count;
 }
 
 } // namespace tolvane::test

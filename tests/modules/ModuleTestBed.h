@@ -35,7 +35,6 @@ public:
     }
     void createKey(HKey root, std::string_view path);
 
-    bool keyExists(HKey root, std::string_view path);
     // The value's data as stored, strings without their NUL; nothing when it is absent.
     std::optional<std::string> valueText(HKey root, std::string_view path, std::string_view name);
 
@@ -55,8 +54,5 @@ private:
 // `field` of every record, in order.
 std::vector<std::string> fieldOf(const ProblemList& found, std::string ProblemRecord::*field);
 std::vector<std::string> sorted(std::vector<std::string> texts);
-
-// How often `needle` occurs in `text`.
-std::size_t countOf(std::string_view text, std::string_view needle);
 
 } // namespace tolvane::test

@@ -5,6 +5,7 @@
 #include "modules/CModuleUserSet.h"
 #include "tests/modules/ModuleTestBed.h"
 #include "tests/modules/ProbeRegistry.h"
+#include "tests/support/ModuleTestHelpers.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -277,9 +278,9 @@ TEST_P(SoftwareKeyWalkTest, FixSavesTheKeyOncePerRecordAndDeletesOnlyTheSelected
     const std::string backup = test::readFile(folder + backupFileName());
     const std::string section = std::string("[") + GetParam().rootName + "\\Software\\Vendor\\App]";
     EXPECT_EQ(backup.rfind("REGEDIT4", 0), 0u);
-    EXPECT_EQ(test::countOf(backup, "REGEDIT4"), 1u);
-    EXPECT_EQ(test::countOf(backup, section), 2u) << backup;
-    EXPECT_EQ(test::countOf(backup, "Removed"), 0u);
+    EXPECT_EQ(test::occurrences(backup, "REGEDIT4"), 1u);
+    EXPECT_EQ(test::occurrences(backup, section), 2u) << backup;
+    EXPECT_EQ(test::occurrences(backup, "Removed"), 0u);
     EXPECT_FALSE(bed.valueText(root, "Software\\Vendor\\App", "First"));
     EXPECT_FALSE(bed.valueText(root, "Software\\Vendor\\App", "Second"));
     EXPECT_TRUE(bed.valueText(root, "Software\\Vendor\\App", "Unticked"));
@@ -301,20 +302,17 @@ TEST_P(SoftwareKeyWalkTest, WithoutBackupNothingIsWrittenAndTheValueGoes) {
 
     EXPECT_TRUE(std::filesystem::is_empty(folder));
     EXPECT_FALSE(bed.valueText(root, "Software\\Vendor\\App", "LastFile"));
-    EXPECT_TRUE(bed.keyExists(root, "Software\\Vendor\\App"));
+    EXPECT_TRUE(test::keyExists(bed.registry(), root, "Software\\Vendor\\App"));
 }
 
 TEST_P(SoftwareKeyWalkTest, AValueWhoseKeyCouldNotBeSavedIsKept) {
     setText("Software\\Vendor\\App", "First", "C:\\Gone\\1");
     setText("Software\\Vendor\\Other", "Second", "C:\\Gone\\2");
-    ProblemList found = scan();
-    ASSERT_EQ(found.count(), 2u);
-    for (ProblemRecord& record : found) {
-        record.selected = 1;
-    }
+    std::vector<ProblemRecord> found = test::selectAll(scan());
+    ASSERT_EQ(found.size(), 2u);
     module->setBackupFolder(bed.makeUnwritableBackupFolder(backupFileName()));
 
-    EXPECT_TRUE(module->Fix(found.records(), true));
+    EXPECT_TRUE(module->Fix(found, true));
 
     EXPECT_EQ(module->keptForBackup(), 2u);
     EXPECT_EQ(found[0].selected, 0);
