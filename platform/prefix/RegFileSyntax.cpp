@@ -244,6 +244,17 @@ const char* parseDataTag(std::string_view text, DataSyntax& syntax) {
     return "unknown value type";
 }
 
+std::size_t hexByteCount(std::string_view body) {
+    std::size_t count = 0;
+    bool inDigits = false;
+    for (const char c : body) {
+        const bool digit = hexTable[static_cast<unsigned char>(c)] >= 0;
+        count += digit && !inDigits ? 1 : 0;
+        inDigits = digit;
+    }
+    return count;
+}
+
 bool continuesOnNextLine(std::string_view line) {
     return !line.empty() && line.back() == '\\';
 }

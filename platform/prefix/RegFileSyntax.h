@@ -37,6 +37,10 @@ const char* parseDataTag(std::string_view text, DataSyntax& syntax);
 // span continuation lines ("\\\n  ").
 const char* decodeData(std::string_view text, const DataSyntax& syntax, std::string* bytes);
 
+// The number of bytes that checked hex data (what follows the colon) decodes to: one for each
+// run of hex digits.
+std::size_t hexByteCount(std::string_view body);
+
 // Whether a hex line goes on in the next line (it ends with a backslash).
 bool continuesOnNextLine(std::string_view line);
 

@@ -235,6 +235,56 @@ std::string RegistryTree::valueData(const RegValue& value) const {
     return bytes;
 }
 
+std::optional<std::string_view> RegistryTree::plainStringText(const RegValue& value) const {
+    if (!value.fromFile) {
+        return std::nullopt;
+    }
+    const std::string_view text = value.sourceView().substr(value.dataOffset);
+    regfile::DataSyntax syntax;
+    if (regfile::parseDataTag(text, syntax) != nullptr ||
+        syntax.form != regfile::DataForm::string) {
+        return std::nullopt;
+    }
+    // The loader checked the text: it ends with the closing quote.
+    const std::string_view body =
+        text.substr(syntax.bodyOffset, text.size() - syntax.bodyOffset - 1);
+    if (body.find('\\') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return body;
+}
+
+std::size_t RegistryTree::valueDataSize(const RegValue& value) const {
+    if (!value.fromFile) {
+        return value.sourceLength;
+    }
+    if (const auto text = plainStringText(value)) {
+        // UTF-16 units of the text and its NUL; a 4-byte sequence needs two units.
+        std::size_t units = 1;
+        for (const char c : *text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte & 0xC0u) != 0x80u) {
+                units += byte >= 0xF0u ? 2 : 1;
+            }
+        }
+        return units * 2;
+    }
+    const std::string_view text = value.sourceView().substr(value.dataOffset);
+    regfile::DataSyntax syntax;
+    if (regfile::parseDataTag(text, syntax) != nullptr) {
+        return 0;
+    }
+    switch (syntax.form) {
+    case regfile::DataForm::dword:
+        return 4;
+    case regfile::DataForm::hex:
+        return regfile::hexByteCount(text.substr(syntax.bodyOffset));
+    case regfile::DataForm::string:
+        break;
+    }
+    return valueData(value).size();
+}
+
 RegistryTree::Details& RegistryTree::details(RegNode* node) {
     if (node->detailIndex == 0) {
         details_.emplace_back();

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,6 +110,11 @@ public:
     bool deleteValue(RegNode* node, std::string_view name);
     // The stored bytes of a value.
     std::string valueData(const RegValue& value) const;
+    // The number of stored bytes, counted from the file text where it tells them (no decoding).
+    std::size_t valueDataSize(const RegValue& value) const;
+    // A string value read from a file whose text holds no escape decodes to exactly the
+    // characters of that text: its UTF-8 text (without the terminating NUL), else nothing.
+    std::optional<std::string_view> plainStringText(const RegValue& value) const;
 
     // --- key details ---
     std::string_view className(const RegNode* node) const;

@@ -15,13 +15,17 @@ constexpr std::size_t maxKeyNameUnits = 256;
 constexpr std::size_t maxValueNameUnits = 16383;
 constexpr std::uint32_t regLink = 6;
 
-std::u16string utf8ToUnits(std::string_view utf8) {
-    return unittext::toUtf16(unittext::fromUtf8(utf8));
-}
+// Handles: the slot index in the low bits (above the first handle value, in steps of 4), the
+// slot's generation in the top bits. No handle falls among the predefined keys.
+constexpr std::uintptr_t firstHandle = 0x100;
+constexpr unsigned generationShift = 27;
+constexpr std::uintptr_t slotMask = (std::uintptr_t{1} << generationShift) - 1;
+constexpr std::uint32_t generationCount = 32;
+constexpr std::size_t maxHandleSlots = (slotMask + 1 - firstHandle) / 4;
 
-std::string cString(const std::string& bytes) {
-    return bytes.substr(0, bytes.find('\0'));
-}
+constexpr std::array<std::string_view, 2> classesRootPath{"Software", "Classes"};
+constexpr std::array<std::string_view, 4> currentConfigPath{"System", "CurrentControlSet",
+                                                            "Hardware Profiles", "Current"};
 
 } // namespace
 
@@ -130,32 +134,49 @@ void WineRegistry::setFileWriter(AtomicFileWriter writer) {
     fileWriter_ = std::move(writer);
 }
 
-WineRegistry::ParsedPath WineRegistry::parsePath(HKey key, std::u16string_view path) {
+WineRegistry::ParsedPath WineRegistry::splitUnitText(HKey key, std::string_view unitText) {
     ParsedPath parsed;
+    elementBuffer_.clear();
     std::size_t pos = 0;
-    if (!path.empty() && path.front() == u'\\') {
+    if (!unitText.empty() && unitText.front() == '\\') {
         // Only HKEY_CLASSES_ROOT skips one leading separator; elsewhere it is a bad path.
-        if (key != hkeyClassesRoot || (path.size() > 1 && path[1] == u'\\')) {
+        if (key != hkeyClassesRoot || (unitText.size() > 1 && unitText[1] == '\\')) {
             parsed.error = winerr::badPathname;
             return parsed;
         }
         pos = 1;
     }
-    while (pos < path.size()) {
-        std::size_t end = path.find(u'\\', pos);
-        if (end == std::u16string_view::npos) {
-            end = path.size();
+    // A backslash is never part of a longer unit in unit text, so splitting the text splits
+    // the UTF-16 path.
+    while (pos < unitText.size()) {
+        std::size_t end = unitText.find('\\', pos);
+        if (end == std::string_view::npos) {
+            end = unitText.size();
         }
         if (end > pos) {
-            parsed.elements.push_back(unittext::fromUtf16(path.substr(pos, end - pos)));
+            elementBuffer_.push_back(unitText.substr(pos, end - pos));
         }
         pos = end + 1;
     }
+    parsed.elements = elementBuffer_;
     return parsed;
 }
 
+WineRegistry::ParsedPath WineRegistry::parsePath(HKey key, std::u16string_view path) {
+    unitBuffer_ = unittext::fromUtf16(path);
+    return splitUnitText(key, unitBuffer_);
+}
+
 WineRegistry::ParsedPath WineRegistry::parsePathA(HKey key, std::string_view path) {
-    return parsePath(key, utf8ToUnits(path));
+    return splitUnitText(key, unitTextOf(path));
+}
+
+std::string_view WineRegistry::unitTextOf(std::string_view utf8) {
+    if (unittext::isAscii(utf8)) {
+        return utf8;
+    }
+    unitBuffer_ = unittext::fromUtf8(utf8);
+    return unitBuffer_;
 }
 
 std::int32_t WineRegistry::nodeOf(HKey key, bool create, RegNode*& node) {
@@ -172,30 +193,29 @@ std::int32_t WineRegistry::nodeOf(HKey key, bool create, RegNode*& node) {
         } else if (key == hkeyUsers) {
             node = tree_->usersNode();
         } else if (key == hkeyClassesRoot) {
-            return walk(machine, {"Software", "Classes"}, create, node);
+            return walk(machine, classesRootPath, create, node);
         } else if (key == hkeyCurrentConfig) {
-            return walk(machine, {"System", "CurrentControlSet", "Hardware Profiles", "Current"},
-                        create, node);
+            return walk(machine, currentConfigPath, create, node);
         } else {
             return winerr::invalidHandle;
         }
         return winerr::success;
     }
-    const auto found = handles_.find(static_cast<std::uintptr_t>(key));
-    if (found == handles_.end()) {
+    RegNode** slot = handleSlot(key);
+    if (slot == nullptr) {
         return winerr::invalidHandle;
     }
-    if (found->second->deleted) {
+    if ((*slot)->deleted) {
         return winerr::keyDeleted;
     }
-    node = found->second;
+    node = *slot;
     return winerr::success;
 }
 
-std::int32_t WineRegistry::walk(RegNode* start, const std::vector<std::string>& elements,
+std::int32_t WineRegistry::walk(RegNode* start, std::span<const std::string_view> elements,
                                 bool create, RegNode*& node) {
     node = start;
-    for (const std::string& element : elements) {
+    for (const std::string_view element : elements) {
         std::uint32_t at = 0;
         RegNode* child = tree_->findChild(node, element, &at);
         if (child == nullptr) {
@@ -220,12 +240,54 @@ std::int32_t WineRegistry::walk(RegNode* start, const std::vector<std::string>& 
 }
 
 HKey WineRegistry::newHandle(RegNode* node) {
-    nextHandle_ += 4;
-    if (isPredefinedKey(HKey{nextHandle_})) {
-        nextHandle_ = 0x80000010u;
+    std::uint32_t index = 0;
+    if (!freeSlots_.empty()) {
+        index = freeSlots_.back();
+        freeSlots_.pop_back();
+    } else {
+        if (handleSlots_.size() == maxHandleSlots) {
+            return HKey::null;
+        }
+        index = static_cast<std::uint32_t>(handleSlots_.size());
+        handleSlots_.emplace_back();
     }
-    handles_.emplace(nextHandle_, node);
-    return HKey{nextHandle_};
+    HandleSlot& slot = handleSlots_[index];
+    slot.node = node;
+    ++openHandles_;
+    return HKey{(std::uintptr_t{slot.generation % generationCount} << generationShift) |
+                (firstHandle + std::uintptr_t{index} * 4)};
+}
+
+RegNode** WineRegistry::handleSlot(HKey key) {
+    const auto value = static_cast<std::uintptr_t>(key);
+    const std::uintptr_t low = value & slotMask;
+    const std::uintptr_t generation = value >> generationShift;
+    if (low < firstHandle || (low - firstHandle) % 4 != 0 || generation >= generationCount) {
+        return nullptr;
+    }
+    const std::size_t index = (low - firstHandle) / 4;
+    if (index >= handleSlots_.size()) {
+        return nullptr;
+    }
+    HandleSlot& slot = handleSlots_[index];
+    if (slot.node == nullptr || slot.generation % generationCount != generation) {
+        return nullptr;
+    }
+    return &slot.node;
+}
+
+bool WineRegistry::closeHandle(HKey key) {
+    RegNode** node = handleSlot(key);
+    if (node == nullptr) {
+        return false;
+    }
+    const std::size_t index = ((static_cast<std::uintptr_t>(key) & slotMask) - firstHandle) / 4;
+    HandleSlot& slot = handleSlots_[index];
+    slot.node = nullptr;
+    ++slot.generation;
+    freeSlots_.push_back(static_cast<std::uint32_t>(index));
+    --openHandles_;
+    return true;
 }
 
 std::int32_t WineRegistry::openKey(HKey key, const ParsedPath& path, bool create, HKey& result) {
@@ -242,7 +304,7 @@ std::int32_t WineRegistry::openKey(HKey key, const ParsedPath& path, bool create
         return rc;
     }
     result = newHandle(target);
-    return winerr::success;
+    return result != HKey::null ? winerr::success : winerr::notEnoughMemory;
 }
 
 std::int32_t WineRegistry::RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) {
@@ -265,8 +327,7 @@ std::int32_t WineRegistry::RegCloseKey(HKey key) {
     if (isPredefinedKey(key)) {
         return winerr::success;
     }
-    return handles_.erase(static_cast<std::uintptr_t>(key)) != 0 ? winerr::success
-                                                                 : winerr::invalidHandle;
+    return closeHandle(key) ? winerr::success : winerr::invalidHandle;
 }
 
 std::int32_t WineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info) {
@@ -292,7 +353,7 @@ std::int32_t WineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info) {
             std::max(info.maxValueNameLen,
                      static_cast<std::uint32_t>(unittext::unitCount(value.nameView())));
         info.maxValueLen =
-            std::max(info.maxValueLen, static_cast<std::uint32_t>(tree_->valueData(value).size()));
+            std::max(info.maxValueLen, static_cast<std::uint32_t>(tree_->valueDataSize(value)));
     }
     return winerr::success;
 }
@@ -307,16 +368,38 @@ std::int32_t WineRegistry::RegEnumKeyA(HKey key, std::uint32_t index, std::strin
     if (index >= node->childCount) {
         return winerr::noMoreItems;
     }
-    std::string text = unittext::toUtf8(node->children[index]->nameView());
+    const std::string_view text = ansiName(node->children[index]->nameView());
     if (text.size() >= nameSize) {
         return winerr::moreData;
     }
-    name = std::move(text);
+    name.assign(text);
     return winerr::success;
 }
 
-std::string WineRegistry::ansiData(std::uint32_t type, const std::string& stored) {
-    return regtype::isString(type) ? unittext::utf16BytesToUtf8(stored) : stored;
+std::string_view WineRegistry::ansiName(std::string_view unitText) {
+    if (unittext::isAscii(unitText)) {
+        return unitText;
+    }
+    nameBuffer_ = unittext::toUtf8(unitText);
+    return nameBuffer_;
+}
+
+std::string_view WineRegistry::ansiData(const RegValue& value) {
+    if (regtype::isString(value.type)) {
+        // Text without escapes in the file is already the UTF-8 the caller gets.
+        if (const auto text = tree_->plainStringText(value)) {
+            dataBuffer_.assign(*text);
+            dataBuffer_.push_back('\0');
+            return dataBuffer_;
+        }
+        dataBuffer_ = unittext::utf16BytesToUtf8(tree_->valueData(value));
+        return dataBuffer_;
+    }
+    if (!value.fromFile) {
+        return value.sourceView();
+    }
+    dataBuffer_ = tree_->valueData(value);
+    return dataBuffer_;
 }
 
 std::int32_t WineRegistry::RegEnumValueA(HKey key, std::uint32_t index, std::string& name,
@@ -334,8 +417,8 @@ std::int32_t WineRegistry::RegEnumValueA(HKey key, std::uint32_t index, std::str
         return winerr::noMoreItems;
     }
     const RegValue& value = node->values[index];
-    std::string text = unittext::toUtf8(value.nameView());
-    std::string bytes = ansiData(value.type, tree_->valueData(value));
+    const std::string_view text = ansiName(value.nameView());
+    const std::string_view bytes = ansiData(value);
     const auto size = static_cast<std::uint32_t>(bytes.size());
     if (text.size() >= nameSize || (data != nullptr && size > *dataSize)) {
         if (dataSize != nullptr) {
@@ -343,13 +426,13 @@ std::int32_t WineRegistry::RegEnumValueA(HKey key, std::uint32_t index, std::str
         }
         return winerr::moreData;
     }
-    name = std::move(text);
+    name.assign(text);
     nameSize = static_cast<std::uint32_t>(name.size());
     if (type != nullptr) {
         *type = value.type;
     }
     if (data != nullptr) {
-        *data = std::move(bytes);
+        data->assign(bytes);
     }
     if (dataSize != nullptr) {
         *dataSize = size;
@@ -382,14 +465,14 @@ std::int32_t WineRegistry::RegQueryValueA(HKey key, std::string_view subKey, std
         dataSize = 1;
         return winerr::success;
     }
-    const std::string bytes = ansiData(value->type, tree_->valueData(*value));
+    const std::string_view bytes = ansiData(*value);
     const auto size = static_cast<std::int32_t>(bytes.size());
     if (data != nullptr) {
         if (size > dataSize) {
             dataSize = size;
             return winerr::moreData;
         }
-        *data = cString(bytes);
+        data->assign(bytes.substr(0, bytes.find('\0')));
     }
     dataSize = size;
     return winerr::success;
@@ -406,7 +489,7 @@ std::int32_t WineRegistry::RegQueryValueExA(HKey key, std::string_view valueName
     if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
         return rc;
     }
-    const RegValue* value = tree_->findValue(node, unittext::fromUtf8(valueName));
+    const RegValue* value = tree_->findValue(node, unitTextOf(valueName));
     if (value == nullptr) {
         if (type != nullptr) {
             *type = regtype::none;
@@ -416,7 +499,7 @@ std::int32_t WineRegistry::RegQueryValueExA(HKey key, std::string_view valueName
         }
         return winerr::fileNotFound;
     }
-    std::string bytes = ansiData(value->type, tree_->valueData(*value));
+    const std::string_view bytes = ansiData(*value);
     const auto size = static_cast<std::uint32_t>(bytes.size());
     if (data != nullptr && size > *dataSize) {
         *dataSize = size;
@@ -426,7 +509,7 @@ std::int32_t WineRegistry::RegQueryValueExA(HKey key, std::string_view valueName
         *type = value->type;
     }
     if (data != nullptr) {
-        *data = std::move(bytes);
+        data->assign(bytes);
     }
     if (dataSize != nullptr) {
         *dataSize = size;
@@ -470,7 +553,7 @@ std::int32_t WineRegistry::RegSetValueA(HKey key, std::string_view subKey, std::
     text.push_back('\0');
     const std::int32_t rc = setValue(target, "", regtype::sz, unittext::utf8ToUtf16Bytes(text));
     if (target != key) {
-        handles_.erase(static_cast<std::uintptr_t>(target));
+        closeHandle(target);
     }
     return rc;
 }
@@ -479,14 +562,14 @@ std::int32_t WineRegistry::RegSetValueExA(HKey key, std::string_view valueName, 
                                           std::string_view data) {
     std::scoped_lock lock(mutex_);
     if (!regtype::isString(type)) {
-        return setValue(key, unittext::fromUtf8(valueName), type, data);
+        return setValue(key, unitTextOf(valueName), type, data);
     }
     std::string text(data);
     // A string without its NUL gets one, as Win32 counts the NUL that follows the data.
     if (!text.empty() && text.back() != '\0') {
         text.push_back('\0');
     }
-    return setValue(key, unittext::fromUtf8(valueName), type, unittext::utf8ToUtf16Bytes(text));
+    return setValue(key, unitTextOf(valueName), type, unittext::utf8ToUtf16Bytes(text));
 }
 
 std::int32_t WineRegistry::deleteKey(HKey key, const ParsedPath& path) {
@@ -526,7 +609,7 @@ std::int32_t WineRegistry::deleteValue(HKey key, std::string_view nameUnitText) 
 
 std::int32_t WineRegistry::RegDeleteValueA(HKey key, std::string_view valueName) {
     std::scoped_lock lock(mutex_);
-    return deleteValue(key, unittext::fromUtf8(valueName));
+    return deleteValue(key, unitTextOf(valueName));
 }
 
 std::int32_t WineRegistry::RegFlushKey(HKey key) {
@@ -597,7 +680,7 @@ std::int32_t WineRegistry::RegDeleteValueW(HKey key, std::u16string_view valueNa
 
 std::size_t WineRegistry::openHandleCount() const {
     std::scoped_lock lock(mutex_);
-    return handles_.size();
+    return openHandles_;
 }
 
 } // namespace tolvane::prefix

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tolvane::prefix {
@@ -87,29 +87,41 @@ public:
     }
 
 private:
-    // A path split into elements (unit text), or the Win32 error that the path itself causes.
+    // A key path split into elements of unit text, viewing either the caller's text (an ASCII
+    // path is its own unit text) or the gateway's conversion buffer; or the Win32 error that
+    // the path itself causes. Valid until the next parse, under the lock.
     struct ParsedPath {
         std::int32_t error = 0;
-        std::vector<std::string> elements;
+        std::span<const std::string_view> elements;
     };
 
-    static ParsedPath parsePath(HKey key, std::u16string_view path);
-    static ParsedPath parsePathA(HKey key, std::string_view path);
+    ParsedPath parsePath(HKey key, std::u16string_view path);
+    ParsedPath parsePathA(HKey key, std::string_view path);
+    ParsedPath splitUnitText(HKey key, std::string_view unitText);
+    // The unit text of an A function's name: the name itself when it is ASCII, else its
+    // conversion in the gateway's buffer (valid until the next conversion).
+    std::string_view unitTextOf(std::string_view utf8);
 
     // The node behind a handle or predefined root; `create` makes a missing root's path.
     std::int32_t nodeOf(HKey key, bool create, RegNode*& node);
     // Walks `elements` below `start`, following links; creates missing keys when asked.
-    std::int32_t walk(RegNode* start, const std::vector<std::string>& elements, bool create,
+    std::int32_t walk(RegNode* start, std::span<const std::string_view> elements, bool create,
                       RegNode*& node);
     HKey newHandle(RegNode* node);
+    // The slot of an open handle, or null.
+    RegNode** handleSlot(HKey key);
+    bool closeHandle(HKey key);
 
     std::int32_t openKey(HKey key, const ParsedPath& path, bool create, HKey& result);
     std::int32_t deleteKey(HKey key, const ParsedPath& path);
     std::int32_t setValue(HKey key, std::string_view nameUnitText, std::uint32_t type,
                           std::string_view bytes);
     std::int32_t deleteValue(HKey key, std::string_view nameUnitText);
-    // The bytes an A function returns for a value: strings converted to UTF-8.
-    static std::string ansiData(std::uint32_t type, const std::string& stored);
+    // The bytes an A function returns for a value (strings converted to UTF-8), in the
+    // gateway's data buffer; valid until the next call.
+    std::string_view ansiData(const RegValue& value);
+    // What an A function returns as a name.
+    std::string_view ansiName(std::string_view unitText);
 
     struct BranchFile {
         std::filesystem::path path;
@@ -120,8 +132,22 @@ private:
     std::array<BranchFile, RegistryTree::branchCount> files_;
     AtomicFileWriter fileWriter_;
     std::unique_ptr<RegistryTree> tree_;
-    std::unordered_map<std::uintptr_t, RegNode*> handles_;
-    std::uintptr_t nextHandle_ = 0x100;
+
+    // Open handles: a slot each, reused once closed. A handle carries its slot's generation,
+    // so a closed handle stays invalid after its slot has been reused.
+    struct HandleSlot {
+        RegNode* node = nullptr;
+        std::uint32_t generation = 0;
+    };
+    std::vector<HandleSlot> handleSlots_;
+    std::vector<std::uint32_t> freeSlots_;
+    std::size_t openHandles_ = 0;
+
+    // Buffers reused by every call, under the lock.
+    std::string unitBuffer_;
+    std::string nameBuffer_;
+    std::vector<std::string_view> elementBuffer_;
+    std::string dataBuffer_;
 };
 
 } // namespace tolvane::prefix
