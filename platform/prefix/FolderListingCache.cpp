@@ -6,12 +6,32 @@
 
 namespace tolvane::prefix {
 
-std::optional<std::string> FolderListingCache::findEntry(const std::string& folder,
-                                                         std::string_view name) {
+namespace {
+
+template <typename Map>
+std::optional<std::uint32_t> lookUp(const Map& map, std::string_view key) {
+    const auto known = map.find(key);
+    if (known == map.end()) {
+        return std::nullopt;
+    }
+    return known->second;
+}
+
+template <typename Map>
+void remember(Map& map, std::string_view key, std::uint32_t attributes) {
+    if (const auto known = map.find(key); known != map.end()) {
+        known->second = attributes;
+        return;
+    }
+    map.emplace(std::string(key), attributes);
+}
+
+} // namespace
+
+const std::string* FolderListingCache::findEntry(std::string_view folder, std::string_view name) {
     Listing& entries = listing(folder);
-    std::string wanted(name);
-    if (entries.names.count(wanted) != 0) {
-        return wanted;
+    if (const auto exact = entries.names.find(name); exact != entries.names.end()) {
+        return &*exact;
     }
     const std::string folded = folder_.fold(name);
     std::size_t first = entries.entries.size();
@@ -33,29 +53,36 @@ std::optional<std::string> FolderListingCache::findEntry(const std::string& fold
         }
     }
     if (first == entries.entries.size()) {
-        return std::nullopt;
+        return nullptr;
     }
-    return entries.entries[first];
+    return &entries.entries[first];
 }
 
-std::optional<std::uint32_t> FolderListingCache::attributes(const std::string& hostPath) const {
-    const auto known = attributes_.find(hostPath);
-    if (known == attributes_.end()) {
-        return std::nullopt;
-    }
-    return known->second;
+std::optional<std::uint32_t> FolderListingCache::attributes(std::string_view hostPath) const {
+    return lookUp(attributes_, hostPath);
 }
 
-void FolderListingCache::rememberAttributes(const std::string& hostPath, std::uint32_t attributes) {
-    attributes_.insert_or_assign(hostPath, attributes);
+void FolderListingCache::rememberAttributes(std::string_view hostPath, std::uint32_t attributes) {
+    remember(attributes_, hostPath, attributes);
+}
+
+std::optional<std::uint32_t>
+FolderListingCache::windowsPathAttributes(std::string_view windowsPath) const {
+    return lookUp(windowsPaths_, windowsPath);
+}
+
+void FolderListingCache::rememberWindowsPath(std::string_view windowsPath,
+                                             std::uint32_t attributes) {
+    remember(windowsPaths_, windowsPath, attributes);
 }
 
 void FolderListingCache::clear() {
     listings_.clear();
     attributes_.clear();
+    windowsPaths_.clear();
 }
 
-FolderListingCache::Listing& FolderListingCache::listing(const std::string& folder) {
+FolderListingCache::Listing& FolderListingCache::listing(std::string_view folder) {
     const auto known = listings_.find(folder);
     if (known != listings_.end()) {
         return known->second;
@@ -70,7 +97,7 @@ FolderListingCache::Listing& FolderListingCache::listing(const std::string& fold
         entries.names.insert(name);
         entries.entries.push_back(std::move(name));
     }
-    return listings_.emplace(folder, std::move(entries)).first->second;
+    return listings_.emplace(std::string(folder), std::move(entries)).first->second;
 }
 
 } // namespace tolvane::prefix

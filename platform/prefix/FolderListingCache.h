@@ -2,7 +2,9 @@
 
 #include "platform/prefix/NameFolder.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,39 +14,56 @@
 
 namespace tolvane::prefix {
 
-// What one scan has read from the disk: folder listings and the attributes of the paths it
-// looked at. It serves a scan that tests tens of thousands of paths, most of them in a few
-// hundred folders; it never notices changes on disk, so it lives for one scan only.
+// What one scan has read from the disk: folder listings, the attributes of the host paths it
+// looked at, and the answer for every Windows path it asked about. It serves a scan that tests
+// hundreds of thousands of paths, most of them many times and in a few hundred folders; it
+// never notices changes on disk, so it lives for one scan only.
 class FolderListingCache {
 public:
     explicit FolderListingCache(const NameFolder& folder) : folder_(folder) {}
 
     // The entry of host folder `folder` that Windows would take for `name`: `name` itself when
     // the folder holds it, else the first entry that matches it case-insensitively or by its
-    // made-up 8.3 name. Nothing when there is none or the folder cannot be read.
-    std::optional<std::string> findEntry(const std::string& folder, std::string_view name);
+    // made-up 8.3 name. Null when there is none or the folder cannot be read; the entry lives
+    // as long as the cache.
+    const std::string* findEntry(std::string_view folder, std::string_view name);
 
     // Attributes remembered for a host path (invalidFileAttributes for a missing one).
-    std::optional<std::uint32_t> attributes(const std::string& hostPath) const;
-    void rememberAttributes(const std::string& hostPath, std::uint32_t attributes);
+    std::optional<std::uint32_t> attributes(std::string_view hostPath) const;
+    void rememberAttributes(std::string_view hostPath, std::uint32_t attributes);
+
+    // The answer remembered for a Windows path, exactly as it was asked.
+    std::optional<std::uint32_t> windowsPathAttributes(std::string_view windowsPath) const;
+    void rememberWindowsPath(std::string_view windowsPath, std::uint32_t attributes);
 
     void clear();
 
 private:
+    // Look-ups by string_view without making a string first.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    template <typename Value>
+    using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
     // Entries in reading order; the maps give the first entry of each folded name.
     struct Listing {
         std::vector<std::string> entries;
-        std::unordered_set<std::string> names;
-        std::unordered_map<std::string, std::size_t> firstByFoldedName;
+        std::unordered_set<std::string, TextHash, std::equal_to<>> names;
+        TextMap<std::size_t> firstByFoldedName;
         // Made only when a look-up needs it.
-        std::optional<std::unordered_map<std::string, std::size_t>> firstByShortName;
+        std::optional<TextMap<std::size_t>> firstByShortName;
     };
 
-    Listing& listing(const std::string& folder);
+    Listing& listing(std::string_view folder);
 
     const NameFolder& folder_;
-    std::unordered_map<std::string, Listing> listings_;
-    std::unordered_map<std::string, std::uint32_t> attributes_;
+    TextMap<Listing> listings_;
+    TextMap<std::uint32_t> attributes_;
+    TextMap<std::uint32_t> windowsPaths_;
 };
 
 } // namespace tolvane::prefix

@@ -79,7 +79,13 @@ std::uint32_t PrefixFileSystem::GetFileAttributesA(std::string_view path) {
         lock.unlock();
         return resolver_.attributes(path, nullptr);
     }
-    return resolver_.attributes(path, &*cache_);
+    // A scan asks about the same paths many times: each is resolved once per scan.
+    if (const auto known = cache_->windowsPathAttributes(path)) {
+        return *known;
+    }
+    const std::uint32_t attributes = resolver_.attributes(path, &*cache_);
+    cache_->rememberWindowsPath(path, attributes);
+    return attributes;
 }
 
 std::uint32_t PrefixFileSystem::GetWindowsDirectoryA(std::string& buffer, std::uint32_t size) {

@@ -55,15 +55,6 @@ bool isValidName(std::string_view name) {
     });
 }
 
-std::string joined(const std::string& folder, std::string_view rest) {
-    std::string path = folder;
-    if (path.back() != '\\') {
-        path += '\\';
-    }
-    path += rest;
-    return path;
-}
-
 // Wine's clean-up of a full path, after `mark` characters that stay as they are (the "X:\"):
 // separators count once; ".\" goes; "..\" takes the folder before it along, never past the
 // mark; one dot at the end of each folder name goes; dots and blanks at the very end go.
@@ -169,15 +160,21 @@ PrefixPathResolver::PrefixPathResolver(std::filesystem::path prefix,
                                        const std::filesystem::path& hostWorkingDirectory,
                                        const NameFolder& folder)
     : prefix_(std::move(prefix)), folder_(folder),
-      workingDirectory_(windowsForm(prefix_, hostWorkingDirectory)) {}
+      workingDirectory_(windowsForm(prefix_, hostWorkingDirectory)) {
+    for (std::size_t letter = 0; letter < driveRoots_.size(); ++letter) {
+        driveRoots_[letter] =
+            (prefix_ / "dosdevices" / (std::string(1, static_cast<char>('a' + letter)) + ":"))
+                .string();
+    }
+}
 
 std::uint32_t PrefixPathResolver::attributes(std::string_view windowsPath,
                                              FolderListingCache* cache) const {
-    const auto target = parse(windowsPath);
-    if (!target) {
+    Target target;
+    if (!parse(windowsPath, target)) {
         return invalidFileAttributes;
     }
-    const std::string root = driveRoot(target->drive);
+    const std::string& root = driveRoot(target.drive);
     // The drive root is asked for with a '/' at the end, so that its link is followed.
     const auto attributesOf = [&root](const std::string& hostPath, std::string_view name) {
         return statAttributes(hostPath.size() == root.size() ? hostPath + "/" : hostPath, name);
@@ -186,23 +183,24 @@ std::uint32_t PrefixPathResolver::attributes(std::string_view windowsPath,
     if (cache == nullptr) {
         // Most paths are spelled as on disk: one look-up of the whole path settles them.
         std::string exact = root;
-        for (const auto& name : target->names) {
+        for (const auto name : target.names) {
             exact += '/';
             exact += name;
         }
-        found = attributesOf(exact, target->names.empty() ? "" : target->names.back());
+        found = attributesOf(exact, target.names.empty() ? "" : target.names.back());
     }
     if (!found) {
         std::string current = root;
-        std::string actualName;
-        for (const auto& name : target->names) {
-            auto entry = findEntry(current, name, cache);
-            if (!entry) {
+        std::string_view actualName;
+        std::string foundName;
+        for (const auto name : target.names) {
+            const std::string* entry = findEntry(current, name, cache, foundName);
+            if (entry == nullptr) {
                 return invalidFileAttributes;
             }
             current += '/';
             current += *entry;
-            actualName = std::move(*entry);
+            actualName = std::string_view(current).substr(current.size() - entry->size());
         }
         if (cache != nullptr) {
             found = cache->attributes(current);
@@ -215,51 +213,72 @@ std::uint32_t PrefixPathResolver::attributes(std::string_view windowsPath,
         }
     }
     if (*found == invalidFileAttributes ||
-        (target->mustBeDirectory && (*found & fileAttributeDirectory) == 0)) {
+        (target.mustBeDirectory && (*found & fileAttributeDirectory) == 0)) {
         return invalidFileAttributes;
     }
     return *found;
 }
 
-std::optional<PrefixPathResolver::Target>
-PrefixPathResolver::parse(std::string_view windowsPath) const {
+bool PrefixPathResolver::parse(std::string_view windowsPath, Target& target) const {
     if (windowsPath.find_first_not_of(' ') == std::string_view::npos ||
         utf16Length(windowsPath) > longestPath) {
-        return std::nullopt;
+        return false;
     }
-    std::string full;
+    std::string& full = target.full;
+    full.reserve(windowsPath.size() + workingDirectory_.size() + 1);
     bool verbatim = false;
     if (windowsPath.starts_with("\\\\?\\")) {
         // Taken as written: no '/', no clean-up.
         full = windowsPath.substr(4);
         verbatim = true;
     } else {
-        std::string path(windowsPath);
-        std::replace(path.begin(), path.end(), '/', '\\');
-        if (path.starts_with("\\\\.\\")) {
-            full = path.substr(4);
+        // Separators as they count: '/' separates like '\'.
+        const auto isSeparator = [&windowsPath](std::size_t pos) {
+            return pos < windowsPath.size() &&
+                   (windowsPath[pos] == '\\' || windowsPath[pos] == '/');
+        };
+        const auto appendFrom = [&full, windowsPath](std::size_t pos) {
+            const std::size_t start = full.size();
+            full += windowsPath.substr(std::min(pos, windowsPath.size()));
+            std::replace(full.begin() + static_cast<std::ptrdiff_t>(start), full.end(), '/', '\\');
+        };
+        if (isSeparator(0) && isSeparator(1) && windowsPath.size() > 3 && windowsPath[2] == '.' &&
+            isSeparator(3)) {
+            appendFrom(4);
             collapse(full, 0);
-        } else if (path.starts_with("\\\\")) {
-            return std::nullopt;
-        } else if (path.size() >= 2 && path[1] == ':') {
-            if (startsWithDrive(path)) {
-                full = std::move(path);
-            } else if (lowerAscii(path[0]) == lowerAscii(workingDirectory_[0])) {
-                full = joined(workingDirectory_, std::string_view(path).substr(2));
+        } else if (isSeparator(0) && isSeparator(1)) {
+            return false;
+        } else if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
+            if (isAsciiLetter(windowsPath[0]) && isSeparator(2)) {
+                appendFrom(0);
+            } else if (lowerAscii(windowsPath[0]) == lowerAscii(workingDirectory_[0])) {
+                full = workingDirectory_;
+                if (full.back() != '\\') {
+                    full += '\\';
+                }
+                appendFrom(2);
             } else {
-                full = path.substr(0, 2) + "\\" + path.substr(2);
+                full = windowsPath.substr(0, 2);
+                full += '\\';
+                appendFrom(2);
             }
             collapse(full, 3);
         } else {
-            full = path.front() == '\\' ? workingDirectory_.substr(0, 2) + path
-                                        : joined(workingDirectory_, path);
+            if (isSeparator(0)) {
+                full = std::string_view(workingDirectory_).substr(0, 2);
+            } else {
+                full = workingDirectory_;
+                if (full.back() != '\\') {
+                    full += '\\';
+                }
+            }
+            appendFrom(0);
             collapse(full, 3);
         }
     }
     if (!startsWithDrive(full)) {
-        return std::nullopt;
+        return false;
     }
-    Target target;
     target.drive = lowerAscii(full[0]);
     std::string_view rest = std::string_view(full).substr(3);
     if (!rest.empty() && rest.back() == '\\') {
@@ -270,23 +289,24 @@ PrefixPathResolver::parse(std::string_view windowsPath) const {
         const std::size_t end = std::min(rest.find('\\'), rest.size());
         const std::string_view name = rest.substr(0, end);
         if (!isValidName(name) || (verbatim && name.find('/') != std::string_view::npos)) {
-            return std::nullopt;
+            return false;
         }
-        target.names.emplace_back(name);
+        target.names.push_back(name);
         rest.remove_prefix(end == rest.size() ? end : end + 1);
     }
-    return target;
+    return true;
 }
 
-std::optional<std::string> PrefixPathResolver::findEntry(const std::string& folder,
-                                                         std::string_view name,
-                                                         FolderListingCache* cache) const {
+const std::string* PrefixPathResolver::findEntry(const std::string& folder, std::string_view name,
+                                                 FolderListingCache* cache,
+                                                 std::string& found) const {
     if (cache != nullptr) {
         return cache->findEntry(folder, name);
     }
     struct stat info {};
     if (::stat((folder + '/').append(name).c_str(), &info) == 0) {
-        return std::string(name);
+        found = name;
+        return &found;
     }
     const std::string wanted = folder_.fold(name);
     const bool mayBeMadeUp = NameFolder::mayBeMadeUp(name);
@@ -296,14 +316,15 @@ std::optional<std::string> PrefixPathResolver::findEntry(const std::string& fold
         std::string entry = it->path().filename().string();
         if (folder_.fold(entry) == wanted ||
             (mayBeMadeUp && folder_.shortNameOf(entry) == wanted)) {
-            return entry;
+            found = std::move(entry);
+            return &found;
         }
     }
-    return std::nullopt;
+    return nullptr;
 }
 
-std::string PrefixPathResolver::driveRoot(char drive) const {
-    return (prefix_ / "dosdevices" / (std::string(1, drive) + ":")).string();
+const std::string& PrefixPathResolver::driveRoot(char drive) const {
+    return driveRoots_[static_cast<std::size_t>(drive - 'a')];
 }
 
 std::string PrefixPathResolver::windowsForm(const std::filesystem::path& prefix,

@@ -3,6 +3,7 @@
 #include "platform/prefix/FolderListingCache.h"
 #include "platform/prefix/NameFolder.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -42,22 +43,28 @@ public:
     const std::string& workingDirectory() const { return workingDirectory_; }
 
 private:
+    // The full path after clean-up; the names view it.
     struct Target {
+        std::string full;
         char drive = 'c';
-        std::vector<std::string> names;
+        std::vector<std::string_view> names;
         bool mustBeDirectory = false;
     };
 
-    std::optional<Target> parse(std::string_view windowsPath) const;
-    std::optional<std::string> findEntry(const std::string& folder, std::string_view name,
-                                         FolderListingCache* cache) const;
-    std::string driveRoot(char drive) const;
+    bool parse(std::string_view windowsPath, Target& target) const;
+    // The host name of `name` in host folder `folder`, or null; a name found without the cache
+    // is stored in `found`.
+    const std::string* findEntry(const std::string& folder, std::string_view name,
+                                 FolderListingCache* cache, std::string& found) const;
+    const std::string& driveRoot(char drive) const;
     static std::string windowsForm(const std::filesystem::path& prefix,
                                    const std::filesystem::path& hostFolder);
 
     std::filesystem::path prefix_;
     const NameFolder& folder_;
     std::string workingDirectory_;
+    // dosdevices/a: ... dosdevices/z: as host paths.
+    std::array<std::string, 26> driveRoots_;
 };
 
 } // namespace tolvane::prefix
