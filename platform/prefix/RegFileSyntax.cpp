@@ -100,17 +100,84 @@ char controlEscape(char16_t c) {
 
 } // namespace
 
-const char* decodeString(std::string_view text, std::size_t& pos, char terminator,
-                         std::u16string* out) {
+namespace {
+
+// Where decoded string text goes: UTF-16 units, or nowhere (checking only).
+class Utf16Sink {
+public:
+    explicit Utf16Sink(std::u16string* out) : out_(out) {}
+    void run(std::string_view plain) {
+        if (out_ != nullptr) {
+            for (const char c : plain) {
+                out_->push_back(static_cast<char16_t>(c));
+            }
+        }
+    }
+    void unit(char16_t unit) {
+        if (out_ != nullptr) {
+            out_->push_back(unit);
+        }
+    }
+    void codePoint(char32_t codePoint) {
+        if (out_ != nullptr) {
+            unittext::appendUtf16(*out_, codePoint);
+        }
+    }
+
+private:
+    std::u16string* out_;
+};
+
+// Decoded string text straight as UTF-8, counting the UTF-16 units it stands for. An escaped
+// surrogate spoils it: only the UTF-16 form tells how surrogates pair up.
+class Utf8Sink {
+public:
+    explicit Utf8Sink(std::string* out) : out_(out) {}
+    void run(std::string_view plain) {
+        units_ += plain.size();
+        if (out_ != nullptr) {
+            out_->append(plain);
+        }
+    }
+    void unit(char16_t unit) {
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            spoilt_ = true;
+            return;
+        }
+        ++units_;
+        if (out_ != nullptr) {
+            unittext::appendUnit(*out_, unit);
+        }
+    }
+    void codePoint(char32_t codePoint) {
+        units_ += codePoint >= 0x10000 ? 2 : 1;
+        if (out_ != nullptr) {
+            unittext::appendUtf8(*out_, codePoint);
+        }
+    }
+    bool spoilt() const { return spoilt_; }
+    std::size_t units() const { return units_; }
+
+private:
+    std::string* out_;
+    std::size_t units_ = 0;
+    bool spoilt_ = false;
+};
+
+template <typename Sink>
+const char* decodeEscaped(std::string_view text, std::size_t& pos, char terminator, Sink& sink) {
     while (pos < text.size()) {
-        if (out == nullptr) {
-            // Checking only: pass over plain characters quickly.
-            while (pos < text.size() && plainStringTable[static_cast<unsigned char>(text[pos])]) {
-                ++pos;
-            }
-            if (pos == text.size()) {
-                break;
-            }
+        // Plain characters go in runs.
+        const std::size_t runStart = pos;
+        while (pos < text.size() && plainStringTable[static_cast<unsigned char>(text[pos])] &&
+               text[pos] != terminator) {
+            ++pos;
+        }
+        if (pos != runStart) {
+            sink.run(text.substr(runStart, pos - runStart));
+        }
+        if (pos == text.size()) {
+            break;
         }
         const char c = text[pos];
         if (c == terminator && terminator != '\0') {
@@ -122,15 +189,11 @@ const char* decodeString(std::string_view text, std::size_t& pos, char terminato
             if (!unittext::decodeUtf8(text, pos, codePoint)) {
                 return "invalid UTF-8 byte";
             }
-            if (out != nullptr) {
-                unittext::appendUtf16(*out, codePoint);
-            }
+            sink.codePoint(codePoint);
             continue;
         }
         if (c != '\\') {
-            if (out != nullptr) {
-                out->push_back(static_cast<char16_t>(c));
-            }
+            sink.unit(static_cast<char16_t>(c));
             ++pos;
             continue;
         }
@@ -185,23 +248,37 @@ const char* decodeString(std::string_view text, std::size_t& pos, char terminato
                 if (!unittext::decodeUtf8(text, pos, codePoint)) {
                     return "invalid UTF-8 byte";
                 }
-                if (out != nullptr) {
-                    unittext::appendUtf16(*out, codePoint);
-                }
+                sink.codePoint(codePoint);
                 continue;
             } else {
                 unit = static_cast<char16_t>(escaped);
                 ++pos;
             }
         }
-        if (out != nullptr) {
-            out->push_back(unit);
-        }
+        sink.unit(unit);
     }
     if (terminator != '\0') {
         return "missing closing quote";
     }
     return nullptr;
+}
+
+} // namespace
+
+const char* decodeString(std::string_view text, std::size_t& pos, char terminator,
+                         std::u16string* out) {
+    Utf16Sink sink(out);
+    return decodeEscaped(text, pos, terminator, sink);
+}
+
+bool decodeStringToUtf8(std::string_view text, std::string* out, std::size_t& units) {
+    Utf8Sink sink(out);
+    std::size_t pos = 0;
+    if (decodeEscaped(text, pos, '\0', sink) != nullptr || sink.spoilt()) {
+        return false;
+    }
+    units = sink.units();
+    return true;
 }
 
 const char* parseDataTag(std::string_view text, DataSyntax& syntax) {

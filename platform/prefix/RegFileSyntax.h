@@ -21,6 +21,11 @@ inline constexpr std::string_view keySpecials = "[]";
 const char* decodeString(std::string_view text, std::size_t& pos, char terminator,
                          std::u16string* out);
 
+// Decodes checked string text (what stands between the quotes) straight to UTF-8, appended to
+// `out` (null: count only), and counts the UTF-16 units it stands for. False when the text
+// escapes a surrogate, which only the UTF-16 form can pair up.
+bool decodeStringToUtf8(std::string_view text, std::string* out, std::size_t& units);
+
 enum class DataForm : std::uint8_t { string, dword, hex };
 
 struct DataSyntax {

@@ -235,51 +235,42 @@ std::string RegistryTree::valueData(const RegValue& value) const {
     return bytes;
 }
 
-std::optional<std::string_view> RegistryTree::plainStringText(const RegValue& value) const {
+bool RegistryTree::fileStringText(const RegValue& value, std::string* out,
+                                  std::size_t& units) const {
     if (!value.fromFile) {
-        return std::nullopt;
+        return false;
     }
     const std::string_view text = value.sourceView().substr(value.dataOffset);
     regfile::DataSyntax syntax;
     if (regfile::parseDataTag(text, syntax) != nullptr ||
         syntax.form != regfile::DataForm::string) {
-        return std::nullopt;
+        return false;
     }
     // The loader checked the text: it ends with the closing quote.
-    const std::string_view body =
-        text.substr(syntax.bodyOffset, text.size() - syntax.bodyOffset - 1);
-    if (body.find('\\') != std::string_view::npos) {
-        return std::nullopt;
-    }
-    return body;
+    return regfile::decodeStringToUtf8(
+        text.substr(syntax.bodyOffset, text.size() - syntax.bodyOffset - 1), out, units);
 }
 
 std::size_t RegistryTree::valueDataSize(const RegValue& value) const {
     if (!value.fromFile) {
         return value.sourceLength;
     }
-    if (const auto text = plainStringText(value)) {
-        // UTF-16 units of the text and its NUL; a 4-byte sequence needs two units.
-        std::size_t units = 1;
-        for (const char c : *text) {
-            const auto byte = static_cast<unsigned char>(c);
-            if ((byte & 0xC0u) != 0x80u) {
-                units += byte >= 0xF0u ? 2 : 1;
-            }
-        }
-        return units * 2;
-    }
     const std::string_view text = value.sourceView().substr(value.dataOffset);
     regfile::DataSyntax syntax;
     if (regfile::parseDataTag(text, syntax) != nullptr) {
         return 0;
     }
+    std::size_t units = 0;
     switch (syntax.form) {
     case regfile::DataForm::dword:
         return 4;
     case regfile::DataForm::hex:
         return regfile::hexByteCount(text.substr(syntax.bodyOffset));
     case regfile::DataForm::string:
+        if (fileStringText(value, nullptr, units)) {
+            // UTF-16 units and the NUL.
+            return (units + 1) * 2;
+        }
         break;
     }
     return valueData(value).size();

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,9 +111,10 @@ public:
     std::string valueData(const RegValue& value) const;
     // The number of stored bytes, counted from the file text where it tells them (no decoding).
     std::size_t valueDataSize(const RegValue& value) const;
-    // A string value read from a file whose text holds no escape decodes to exactly the
-    // characters of that text: its UTF-8 text (without the terminating NUL), else nothing.
-    std::optional<std::string_view> plainStringText(const RegValue& value) const;
+    // For a string value read from a file: its text decoded straight to UTF-8 (without the
+    // terminating NUL), appended to `out` (null: count only), and its number of UTF-16 units
+    // without the NUL. False for any other value, and for text that escapes a surrogate.
+    bool fileStringText(const RegValue& value, std::string* out, std::size_t& units) const;
 
     // --- key details ---
     std::string_view className(const RegNode* node) const;

@@ -386,9 +386,10 @@ std::string_view WineRegistry::ansiName(std::string_view unitText) {
 
 std::string_view WineRegistry::ansiData(const RegValue& value) {
     if (regtype::isString(value.type)) {
-        // Text without escapes in the file is already the UTF-8 the caller gets.
-        if (const auto text = tree_->plainStringText(value)) {
-            dataBuffer_.assign(*text);
+        // Text read from a file decodes straight to the UTF-8 the caller gets.
+        dataBuffer_.clear();
+        std::size_t units = 0;
+        if (tree_->fileStringText(value, &dataBuffer_, units)) {
             dataBuffer_.push_back('\0');
             return dataBuffer_;
         }
