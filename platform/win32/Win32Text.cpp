@@ -1,0 +1,55 @@
+#include "platform/win32/Win32Text.h"
+
+#include <limits>
+#include <windows.h>
+
+namespace tolvane {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows has 16-bit wchar_t");
+
+std::optional<std::string> terminatedText(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return std::string(text);
+}
+
+std::optional<std::wstring> terminatedWide(std::u16string_view text) {
+    if (text.find(u'\0') != std::u16string_view::npos) {
+        return std::nullopt;
+    }
+    return std::wstring(text.begin(), text.end());
+}
+
+std::u16string fromWide(std::wstring_view text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+std::optional<std::string> wideToAnsi(std::wstring_view text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return std::nullopt;
+    }
+    const int length = static_cast<int>(text.size());
+    // UTF-8 refuses only unpaired surrogates; other code pages report a substituted character.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL substituted = FALSE;
+    BOOL* substitutedOut = utf8 ? nullptr : &substituted;
+    const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr,
+                                         substitutedOut);
+    if (size <= 0 || substituted) {
+        return std::nullopt;
+    }
+    std::string result(static_cast<std::size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_ACP, flags, text.data(), length, result.data(), size, nullptr,
+                            substitutedOut) != size ||
+        substituted) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+} // namespace tolvane
