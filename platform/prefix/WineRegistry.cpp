@@ -1,0 +1,604 @@
+#include "platform/prefix/WineRegistry.h"
+
+#include "platform/prefix/RegFileReader.h"
+#include "platform/prefix/RegFileWriter.h"
+#include "platform/prefix/UnitText.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tolvane::prefix {
+namespace {
+
+// Longest key name element and value name Wine accepts, in UTF-16 units.
+constexpr std::size_t maxKeyNameUnits = 256;
+constexpr std::size_t maxValueNameUnits = 16383;
+constexpr std::uint32_t regLink = 6;
+
+std::u16string utf8ToUnits(std::string_view utf8) {
+    return unittext::toUtf16(unittext::fromUtf8(utf8));
+}
+
+std::string cString(const std::string& bytes) {
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+} // namespace
+
+WineRegistry::WineRegistry() : tree_(std::make_unique<RegistryTree>()) {}
+
+WineRegistry::WineRegistry(std::unique_ptr<RegistryTree> tree) : tree_(std::move(tree)) {}
+
+WineRegistry::~WineRegistry() = default;
+
+Result<std::unique_ptr<WineRegistry>>
+WineRegistry::openPrefix(const std::filesystem::path& prefix) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(prefix, error)) {
+        return makeError(prefix.string() + ": no such prefix folder");
+    }
+    struct Source {
+        RegistryTree::Branch branch;
+        const char* name;
+    };
+    static constexpr std::array<Source, 3> sources = {{
+        {RegistryTree::machineBranch, "system.reg"},
+        {RegistryTree::currentUserBranch, "user.reg"},
+        {RegistryTree::userDefaultBranch, "userdef.reg"},
+    }};
+    auto tree = std::make_unique<RegistryTree>();
+    std::array<BranchFile, RegistryTree::branchCount> files;
+    std::string arch;
+    for (const Source& source : sources) {
+        const std::filesystem::path file = prefix / source.name;
+        auto header = RegFileReader::load(*tree, source.branch, file);
+        if (!header) {
+            return header.error();
+        }
+        // Wine refuses a file whose architecture differs from the one system.reg set.
+        if (!header->arch.empty()) {
+            if (!arch.empty() && header->arch != arch) {
+                return makeError(file.string() + ": architecture " + header->arch +
+                                 " differs from system.reg (" + arch + ")");
+            }
+            arch = header->arch;
+        }
+        files[source.branch] = {file, std::move(header->preamble), header->fileSize};
+    }
+    auto registry = std::make_unique<WineRegistry>(std::move(tree));
+    registry->files_ = std::move(files);
+    return registry;
+}
+
+Result<std::unique_ptr<WineRegistry>>
+WineRegistry::openUserFile(const std::filesystem::path& file) {
+    auto tree = std::make_unique<RegistryTree>();
+    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), 0};
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) {
+        auto header = RegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
+        if (!header) {
+            return header.error();
+        }
+        bound.preamble = std::move(header->preamble);
+        bound.sizeHint = header->fileSize;
+    } else {
+        // Nothing to keep yet: the first save writes the file.
+        tree->setDirty(RegistryTree::currentUserBranch, true);
+    }
+    auto registry = std::make_unique<WineRegistry>(std::move(tree));
+    registry->files_[RegistryTree::currentUserBranch] = std::move(bound);
+    return registry;
+}
+
+Result<void> WineRegistry::save(bool reencodeValues) {
+    std::scoped_lock lock(mutex_);
+    for (std::size_t index = 0; index < files_.size(); ++index) {
+        const auto branch = static_cast<RegistryTree::Branch>(index);
+        BranchFile& file = files_[index];
+        if (file.path.empty() || !tree_->isDirty(branch)) {
+            continue;
+        }
+        const std::string text =
+            RegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, file.sizeHint});
+        if (auto written = fileWriter_.write(file.path, text); !written) {
+            return written;
+        }
+        file.sizeHint = text.size();
+        tree_->setDirty(branch, false);
+    }
+    return {};
+}
+
+bool WineRegistry::hasUnsavedChanges() const {
+    std::scoped_lock lock(mutex_);
+    for (std::size_t index = 0; index < files_.size(); ++index) {
+        if (!files_[index].path.empty() &&
+            tree_->isDirty(static_cast<RegistryTree::Branch>(index))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::filesystem::path WineRegistry::fileOf(RegistryTree::Branch branch) const {
+    std::scoped_lock lock(mutex_);
+    return files_[branch].path;
+}
+
+void WineRegistry::setFileWriter(AtomicFileWriter writer) {
+    std::scoped_lock lock(mutex_);
+    fileWriter_ = std::move(writer);
+}
+
+WineRegistry::ParsedPath WineRegistry::parsePath(HKey key, std::u16string_view path) {
+    ParsedPath parsed;
+    std::size_t pos = 0;
+    if (!path.empty() && path.front() == u'\\') {
+        // Only HKEY_CLASSES_ROOT skips one leading separator; elsewhere it is a bad path.
+        if (key != hkeyClassesRoot || (path.size() > 1 && path[1] == u'\\')) {
+            parsed.error = winerr::badPathname;
+            return parsed;
+        }
+        pos = 1;
+    }
+    while (pos < path.size()) {
+        std::size_t end = path.find(u'\\', pos);
+        if (end == std::u16string_view::npos) {
+            end = path.size();
+        }
+        if (end > pos) {
+            parsed.elements.push_back(unittext::fromUtf16(path.substr(pos, end - pos)));
+        }
+        pos = end + 1;
+    }
+    return parsed;
+}
+
+WineRegistry::ParsedPath WineRegistry::parsePathA(HKey key, std::string_view path) {
+    return parsePath(key, utf8ToUnits(path));
+}
+
+std::int32_t WineRegistry::nodeOf(HKey key, bool create, RegNode*& node) {
+    node = nullptr;
+    if (key == HKey::null) {
+        return winerr::invalidHandle;
+    }
+    if (isPredefinedKey(key)) {
+        RegNode* machine = tree_->branchRoot(RegistryTree::machineBranch);
+        if (key == hkeyLocalMachine) {
+            node = machine;
+        } else if (key == hkeyCurrentUser) {
+            node = tree_->branchRoot(RegistryTree::currentUserBranch);
+        } else if (key == hkeyUsers) {
+            node = tree_->usersNode();
+        } else if (key == hkeyClassesRoot) {
+            return walk(machine, {"Software", "Classes"}, create, node);
+        } else if (key == hkeyCurrentConfig) {
+            return walk(machine, {"System", "CurrentControlSet", "Hardware Profiles", "Current"},
+                        create, node);
+        } else {
+            return winerr::invalidHandle;
+        }
+        return winerr::success;
+    }
+    const auto found = handles_.find(static_cast<std::uintptr_t>(key));
+    if (found == handles_.end()) {
+        return winerr::invalidHandle;
+    }
+    if (found->second->deleted) {
+        return winerr::keyDeleted;
+    }
+    node = found->second;
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::walk(RegNode* start, const std::vector<std::string>& elements,
+                                bool create, RegNode*& node) {
+    node = start;
+    for (const std::string& element : elements) {
+        std::uint32_t at = 0;
+        RegNode* child = tree_->findChild(node, element, &at);
+        if (child == nullptr) {
+            if (!create) {
+                node = nullptr;
+                return winerr::fileNotFound;
+            }
+            if (unittext::unitCount(element) > maxKeyNameUnits) {
+                node = nullptr;
+                return winerr::invalidParameter;
+            }
+            child = tree_->insertChild(node, at, tree_->arena().copy(element), RegistryTree::now());
+            tree_->touch(node);
+            tree_->touch(child);
+        }
+        node = tree_->followLink(child);
+        if (node == nullptr) {
+            return winerr::fileNotFound;
+        }
+    }
+    return winerr::success;
+}
+
+HKey WineRegistry::newHandle(RegNode* node) {
+    nextHandle_ += 4;
+    if (isPredefinedKey(HKey{nextHandle_})) {
+        nextHandle_ = 0x80000010u;
+    }
+    handles_.emplace(nextHandle_, node);
+    return HKey{nextHandle_};
+}
+
+std::int32_t WineRegistry::openKey(HKey key, const ParsedPath& path, bool create, HKey& result) {
+    result = HKey::null;
+    if (path.error != winerr::success) {
+        return path.error;
+    }
+    RegNode* base = nullptr;
+    if (const std::int32_t rc = nodeOf(key, create, base); rc != winerr::success) {
+        return rc;
+    }
+    RegNode* target = nullptr;
+    if (const std::int32_t rc = walk(base, path.elements, create, target); rc != winerr::success) {
+        return rc;
+    }
+    result = newHandle(target);
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) {
+    std::scoped_lock lock(mutex_);
+    if (subKey.empty()) {
+        // Win32 hands back the key itself without looking at it.
+        result = key;
+        return winerr::success;
+    }
+    return openKey(key, parsePathA(key, subKey), false, result);
+}
+
+std::int32_t WineRegistry::RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) {
+    std::scoped_lock lock(mutex_);
+    return openKey(key, parsePathA(key, subKey), true, result);
+}
+
+std::int32_t WineRegistry::RegCloseKey(HKey key) {
+    std::scoped_lock lock(mutex_);
+    if (isPredefinedKey(key)) {
+        return winerr::success;
+    }
+    return handles_.erase(static_cast<std::uintptr_t>(key)) != 0 ? winerr::success
+                                                                 : winerr::invalidHandle;
+}
+
+std::int32_t WineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info) {
+    std::scoped_lock lock(mutex_);
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    info = RegKeyInfo{};
+    info.subKeys = node->childCount;
+    info.values = node->valueCount;
+    for (std::uint32_t k = 0; k < node->childCount; ++k) {
+        const RegNode* child = node->children[k];
+        info.maxSubKeyLen = std::max(
+            info.maxSubKeyLen, static_cast<std::uint32_t>(unittext::unitCount(child->nameView())));
+        info.maxClassLen =
+            std::max(info.maxClassLen,
+                     static_cast<std::uint32_t>(unittext::unitCount(tree_->className(child))));
+    }
+    for (std::uint32_t k = 0; k < node->valueCount; ++k) {
+        const RegValue& value = node->values[k];
+        info.maxValueNameLen =
+            std::max(info.maxValueNameLen,
+                     static_cast<std::uint32_t>(unittext::unitCount(value.nameView())));
+        info.maxValueLen =
+            std::max(info.maxValueLen, static_cast<std::uint32_t>(tree_->valueData(value).size()));
+    }
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegEnumKeyA(HKey key, std::uint32_t index, std::string& name,
+                                       std::uint32_t nameSize) {
+    std::scoped_lock lock(mutex_);
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    if (index >= node->childCount) {
+        return winerr::noMoreItems;
+    }
+    std::string text = unittext::toUtf8(node->children[index]->nameView());
+    if (text.size() >= nameSize) {
+        return winerr::moreData;
+    }
+    name = std::move(text);
+    return winerr::success;
+}
+
+std::string WineRegistry::ansiData(std::uint32_t type, const std::string& stored) {
+    return regtype::isString(type) ? unittext::utf16BytesToUtf8(stored) : stored;
+}
+
+std::int32_t WineRegistry::RegEnumValueA(HKey key, std::uint32_t index, std::string& name,
+                                         std::uint32_t& nameSize, std::uint32_t* type,
+                                         std::string* data, std::uint32_t* dataSize) {
+    std::scoped_lock lock(mutex_);
+    if (data != nullptr && dataSize == nullptr) {
+        return winerr::invalidParameter;
+    }
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    if (index >= node->valueCount) {
+        return winerr::noMoreItems;
+    }
+    const RegValue& value = node->values[index];
+    std::string text = unittext::toUtf8(value.nameView());
+    std::string bytes = ansiData(value.type, tree_->valueData(value));
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    if (text.size() >= nameSize || (data != nullptr && size > *dataSize)) {
+        if (dataSize != nullptr) {
+            *dataSize = size;
+        }
+        return winerr::moreData;
+    }
+    name = std::move(text);
+    nameSize = static_cast<std::uint32_t>(name.size());
+    if (type != nullptr) {
+        *type = value.type;
+    }
+    if (data != nullptr) {
+        *data = std::move(bytes);
+    }
+    if (dataSize != nullptr) {
+        *dataSize = size;
+    }
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegQueryValueA(HKey key, std::string_view subKey, std::string* data,
+                                          std::int32_t& dataSize) {
+    std::scoped_lock lock(mutex_);
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    if (!subKey.empty()) {
+        const ParsedPath path = parsePathA(key, subKey);
+        if (path.error != winerr::success) {
+            return path.error;
+        }
+        if (const std::int32_t rc = walk(node, path.elements, false, node); rc != winerr::success) {
+            return rc;
+        }
+    }
+    const RegValue* value = tree_->findValue(node, "");
+    if (value == nullptr) {
+        // Wine answers a key without a default value with an empty text.
+        if (data != nullptr) {
+            data->clear();
+        }
+        dataSize = 1;
+        return winerr::success;
+    }
+    const std::string bytes = ansiData(value->type, tree_->valueData(*value));
+    const auto size = static_cast<std::int32_t>(bytes.size());
+    if (data != nullptr) {
+        if (size > dataSize) {
+            dataSize = size;
+            return winerr::moreData;
+        }
+        *data = cString(bytes);
+    }
+    dataSize = size;
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegQueryValueExA(HKey key, std::string_view valueName,
+                                            std::uint32_t* type, std::string* data,
+                                            std::uint32_t* dataSize) {
+    std::scoped_lock lock(mutex_);
+    if (data != nullptr && dataSize == nullptr) {
+        return winerr::invalidParameter;
+    }
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    const RegValue* value = tree_->findValue(node, unittext::fromUtf8(valueName));
+    if (value == nullptr) {
+        if (type != nullptr) {
+            *type = regtype::none;
+        }
+        if (dataSize != nullptr && data == nullptr) {
+            *dataSize = 0;
+        }
+        return winerr::fileNotFound;
+    }
+    std::string bytes = ansiData(value->type, tree_->valueData(*value));
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    if (data != nullptr && size > *dataSize) {
+        *dataSize = size;
+        return winerr::moreData;
+    }
+    if (type != nullptr) {
+        *type = value->type;
+    }
+    if (data != nullptr) {
+        *data = std::move(bytes);
+    }
+    if (dataSize != nullptr) {
+        *dataSize = size;
+    }
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::setValue(HKey key, std::string_view nameUnitText, std::uint32_t type,
+                                    std::string_view bytes) {
+    if (unittext::unitCount(nameUnitText) > maxValueNameUnits) {
+        return winerr::invalidParameter;
+    }
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, true, node); rc != winerr::success) {
+        return rc;
+    }
+    // A link key holds nothing but its target.
+    if (node->isLink &&
+        (type != regLink || unittext::compareNames(nameUnitText, "SymbolicLinkValue") != 0)) {
+        return winerr::accessDenied;
+    }
+    tree_->setValue(node, nameUnitText, type, bytes);
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegSetValueA(HKey key, std::string_view subKey, std::uint32_t type,
+                                        std::string_view data) {
+    std::scoped_lock lock(mutex_);
+    if (type != regtype::sz) {
+        return winerr::invalidParameter;
+    }
+    HKey target = key;
+    if (!subKey.empty()) {
+        if (const std::int32_t rc = openKey(key, parsePathA(key, subKey), true, target);
+            rc != winerr::success) {
+            return rc;
+        }
+    }
+    // The length is that of the C string, its NUL included.
+    std::string text(data.substr(0, data.find('\0')));
+    text.push_back('\0');
+    const std::int32_t rc = setValue(target, "", regtype::sz, unittext::utf8ToUtf16Bytes(text));
+    if (target != key) {
+        handles_.erase(static_cast<std::uintptr_t>(target));
+    }
+    return rc;
+}
+
+std::int32_t WineRegistry::RegSetValueExA(HKey key, std::string_view valueName, std::uint32_t type,
+                                          std::string_view data) {
+    std::scoped_lock lock(mutex_);
+    if (!regtype::isString(type)) {
+        return setValue(key, unittext::fromUtf8(valueName), type, data);
+    }
+    std::string text(data);
+    // A string without its NUL gets one, as Win32 counts the NUL that follows the data.
+    if (!text.empty() && text.back() != '\0') {
+        text.push_back('\0');
+    }
+    return setValue(key, unittext::fromUtf8(valueName), type, unittext::utf8ToUtf16Bytes(text));
+}
+
+std::int32_t WineRegistry::deleteKey(HKey key, const ParsedPath& path) {
+    if (path.error != winerr::success) {
+        return path.error;
+    }
+    RegNode* target = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, target); rc != winerr::success) {
+        return rc;
+    }
+    if (const std::int32_t rc = walk(target, path.elements, false, target); rc != winerr::success) {
+        return rc;
+    }
+    const bool structural =
+        target == tree_->registryRoot() || target == tree_->usersNode() ||
+        target->branch == RegistryTree::noBranch ||
+        target == tree_->branchRoot(static_cast<RegistryTree::Branch>(target->branch));
+    if (structural || target->childCount != 0) {
+        return winerr::accessDenied;
+    }
+    tree_->removeLeaf(target);
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegDeleteKeyA(HKey key, std::string_view subKey) {
+    std::scoped_lock lock(mutex_);
+    return deleteKey(key, parsePathA(key, subKey));
+}
+
+std::int32_t WineRegistry::deleteValue(HKey key, std::string_view nameUnitText) {
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    return tree_->deleteValue(node, nameUnitText) ? winerr::success : winerr::fileNotFound;
+}
+
+std::int32_t WineRegistry::RegDeleteValueA(HKey key, std::string_view valueName) {
+    std::scoped_lock lock(mutex_);
+    return deleteValue(key, unittext::fromUtf8(valueName));
+}
+
+std::int32_t WineRegistry::RegFlushKey(HKey key) {
+    std::scoped_lock lock(mutex_);
+    RegNode* node = nullptr;
+    return nodeOf(key, false, node);
+}
+
+std::int32_t WineRegistry::RegOpenKeyExW(HKey key, std::u16string_view subKey, HKey& result) {
+    std::scoped_lock lock(mutex_);
+    if (subKey.empty() && isPredefinedKey(key)) {
+        result = key;
+        return winerr::success;
+    }
+    return openKey(key, parsePath(key, subKey), false, result);
+}
+
+std::int32_t WineRegistry::RegCreateKeyExW(HKey key, std::u16string_view subKey, HKey& result) {
+    std::scoped_lock lock(mutex_);
+    return openKey(key, parsePath(key, subKey), true, result);
+}
+
+std::int32_t WineRegistry::RegEnumKeyExW(HKey key, std::uint32_t index, std::u16string& name) {
+    std::scoped_lock lock(mutex_);
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    if (index >= node->childCount) {
+        return winerr::noMoreItems;
+    }
+    name = unittext::toUtf16(node->children[index]->nameView());
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegEnumValueW(HKey key, std::uint32_t index, std::u16string& name,
+                                         std::uint32_t& type, std::string& data) {
+    std::scoped_lock lock(mutex_);
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    if (index >= node->valueCount) {
+        return winerr::noMoreItems;
+    }
+    const RegValue& value = node->values[index];
+    name = unittext::toUtf16(value.nameView());
+    type = value.type;
+    data = tree_->valueData(value);
+    return winerr::success;
+}
+
+std::int32_t WineRegistry::RegSetValueExW(HKey key, std::u16string_view valueName,
+                                          std::uint32_t type, std::string_view data) {
+    std::scoped_lock lock(mutex_);
+    return setValue(key, unittext::fromUtf16(valueName), type, data);
+}
+
+std::int32_t WineRegistry::RegDeleteKeyW(HKey key, std::u16string_view subKey) {
+    std::scoped_lock lock(mutex_);
+    return deleteKey(key, parsePath(key, subKey));
+}
+
+std::int32_t WineRegistry::RegDeleteValueW(HKey key, std::u16string_view valueName) {
+    std::scoped_lock lock(mutex_);
+    return deleteValue(key, unittext::fromUtf16(valueName));
+}
+
+std::size_t WineRegistry::openHandleCount() const {
+    std::scoped_lock lock(mutex_);
+    return handles_.size();
+}
+
+} // namespace tolvane::prefix

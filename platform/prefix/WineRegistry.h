@@ -1,0 +1,128 @@
+#pragma once
+
+#include "platform/RegistryGateway.h"
+#include "platform/Result.h"
+#include "platform/prefix/AtomicFileWriter.h"
+#include "platform/prefix/RegistryTree.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tolvane::prefix {
+
+// The registry gateway over the engine's own tree, behaving as the Win32 API does under Wine 8:
+// HKEY_LOCAL_MACHINE = \REGISTRY\Machine, HKEY_USERS = \REGISTRY\User, HKEY_CURRENT_USER =
+// \REGISTRY\User\S-1-5-21-0-0-0-1000, HKEY_CLASSES_ROOT = HKLM\Software\Classes (no merge with
+// the user's classes), HKEY_CURRENT_CONFIG = HKLM\System\CurrentControlSet\Hardware
+// Profiles\Current. Every call takes one lock, so a worker may change the registry while
+// another thread reads it.
+class WineRegistry : public RegistryGateway {
+public:
+    // An empty registry that lives in memory only.
+    WineRegistry();
+    explicit WineRegistry(std::unique_ptr<RegistryTree> tree);
+    ~WineRegistry() override;
+
+    // The registry of a prefix from its system.reg, user.reg and userdef.reg. A missing or
+    // malformed file gives a one-line error naming the file (and line).
+    static Result<std::unique_ptr<WineRegistry>> openPrefix(const std::filesystem::path& prefix);
+    // A registry file of the user's own mounted as HKEY_CURRENT_USER; a missing file is an
+    // empty registry that is created by the first save.
+    static Result<std::unique_ptr<WineRegistry>> openUserFile(const std::filesystem::path& file);
+
+    // Writes each changed branch that has a file, each one atomically. With reencodeValues
+    // every value is written from its bytes instead of its file text.
+    Result<void> save(bool reencodeValues = false);
+    bool hasUnsavedChanges() const;
+    // The file behind a branch (empty when it lives in memory only).
+    std::filesystem::path fileOf(RegistryTree::Branch branch) const;
+    // How files are replaced; tests hand in a writer that fails.
+    void setFileWriter(AtomicFileWriter writer);
+
+    std::int32_t RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) override;
+    std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) override;
+    std::int32_t RegCloseKey(HKey key) override;
+    std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info) override;
+    std::int32_t RegEnumKeyA(HKey key, std::uint32_t index, std::string& name,
+                             std::uint32_t nameSize) override;
+    std::int32_t RegEnumValueA(HKey key, std::uint32_t index, std::string& name,
+                               std::uint32_t& nameSize, std::uint32_t* type, std::string* data,
+                               std::uint32_t* dataSize) override;
+    std::int32_t RegQueryValueA(HKey key, std::string_view subKey, std::string* data,
+                                std::int32_t& dataSize) override;
+    std::int32_t RegQueryValueExA(HKey key, std::string_view valueName, std::uint32_t* type,
+                                  std::string* data, std::uint32_t* dataSize) override;
+    std::int32_t RegSetValueA(HKey key, std::string_view subKey, std::uint32_t type,
+                              std::string_view data) override;
+    std::int32_t RegSetValueExA(HKey key, std::string_view valueName, std::uint32_t type,
+                                std::string_view data) override;
+    std::int32_t RegDeleteKeyA(HKey key, std::string_view subKey) override;
+    std::int32_t RegDeleteValueA(HKey key, std::string_view valueName) override;
+    std::int32_t RegFlushKey(HKey key) override;
+
+    std::int32_t RegOpenKeyExW(HKey key, std::u16string_view subKey, HKey& result) override;
+    std::int32_t RegCreateKeyExW(HKey key, std::u16string_view subKey, HKey& result) override;
+    std::int32_t RegEnumKeyExW(HKey key, std::uint32_t index, std::u16string& name) override;
+    std::int32_t RegEnumValueW(HKey key, std::uint32_t index, std::u16string& name,
+                               std::uint32_t& type, std::string& data) override;
+    std::int32_t RegSetValueExW(HKey key, std::u16string_view valueName, std::uint32_t type,
+                                std::string_view data) override;
+    std::int32_t RegDeleteKeyW(HKey key, std::u16string_view subKey) override;
+    std::int32_t RegDeleteValueW(HKey key, std::u16string_view valueName) override;
+
+    std::size_t openHandleCount() const override;
+
+    // Runs `action` on the tree under the gateway's lock (loading, saving, engine tests).
+    template <typename Action>
+    decltype(auto) withTree(Action&& action) {
+        std::scoped_lock lock(mutex_);
+        return action(*tree_);
+    }
+
+private:
+    // A path split into elements (unit text), or the Win32 error that the path itself causes.
+    struct ParsedPath {
+        std::int32_t error = 0;
+        std::vector<std::string> elements;
+    };
+
+    static ParsedPath parsePath(HKey key, std::u16string_view path);
+    static ParsedPath parsePathA(HKey key, std::string_view path);
+
+    // The node behind a handle or predefined root; `create` makes a missing root's path.
+    std::int32_t nodeOf(HKey key, bool create, RegNode*& node);
+    // Walks `elements` below `start`, following links; creates missing keys when asked.
+    std::int32_t walk(RegNode* start, const std::vector<std::string>& elements, bool create,
+                      RegNode*& node);
+    HKey newHandle(RegNode* node);
+
+    std::int32_t openKey(HKey key, const ParsedPath& path, bool create, HKey& result);
+    std::int32_t deleteKey(HKey key, const ParsedPath& path);
+    std::int32_t setValue(HKey key, std::string_view nameUnitText, std::uint32_t type,
+                          std::string_view bytes);
+    std::int32_t deleteValue(HKey key, std::string_view nameUnitText);
+    // The bytes an A function returns for a value: strings converted to UTF-8.
+    static std::string ansiData(std::uint32_t type, const std::string& stored);
+
+    struct BranchFile {
+        std::filesystem::path path;
+        std::string preamble;
+        std::size_t sizeHint = 0;
+    };
+
+    mutable std::mutex mutex_;
+    std::array<BranchFile, RegistryTree::branchCount> files_;
+    AtomicFileWriter fileWriter_;
+    std::unique_ptr<RegistryTree> tree_;
+    std::unordered_map<std::uintptr_t, RegNode*> handles_;
+    std::uintptr_t nextHandle_ = 0x100;
+};
+
+} // namespace tolvane::prefix

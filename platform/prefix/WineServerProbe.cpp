@@ -1,0 +1,90 @@
+#include "platform/prefix/WineServerProbe.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tolvane::prefix {
+namespace {
+
+std::string hexNumber(unsigned long long value) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), "0123456789abcdef"[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    return digits;
+}
+
+// Device and inode numbers as the server folder's name spells them: lower-case hex; a value
+// wider than unsigned long gives its high part, then eight digits of the low part.
+std::string serverNumber(unsigned long long value) {
+    if (sizeof(unsigned long) >= sizeof(unsigned long long) || value <= 0xFFFFFFFFULL) {
+        return hexNumber(value);
+    }
+    std::string low = hexNumber(value & 0xFFFFFFFFULL);
+    return hexNumber(value >> 32) + std::string(8 - low.size(), '0') + low;
+}
+
+} // namespace
+
+WineServerProbe::WineServerProbe(std::filesystem::path prefix,
+                                 std::vector<std::filesystem::path> temporaryFolders,
+                                 std::filesystem::path upstreamFolder)
+    : prefix_(std::move(prefix)), temporaryFolders_(std::move(temporaryFolders)),
+      upstreamFolder_(std::move(upstreamFolder)) {}
+
+WineServerProbe WineServerProbe::forPrefix(const std::filesystem::path& prefix) {
+    const std::string uid = std::to_string(::getuid());
+    std::vector<std::filesystem::path> folders{"/run/user/" + uid};
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && *tmpdir != '\0') {
+        folders.emplace_back(tmpdir);
+    }
+    folders.emplace_back("/tmp");
+    return WineServerProbe(prefix, std::move(folders), "/tmp/.wine-" + uid);
+}
+
+std::vector<std::filesystem::path> WineServerProbe::lockFiles() const {
+    struct stat info {};
+    if (::stat(prefix_.c_str(), &info) != 0) {
+        return {};
+    }
+    const std::string serverFolder =
+        "server-" + serverNumber(static_cast<unsigned long long>(info.st_dev)) + "-" +
+        serverNumber(static_cast<unsigned long long>(info.st_ino));
+    std::vector<std::filesystem::path> files{upstreamFolder_ / serverFolder / "lock"};
+    std::ifstream nameFile(prefix_ / "wineserver", std::ios::binary);
+    std::string folderName;
+    if (nameFile && std::getline(nameFile, folderName) && !folderName.empty() &&
+        folderName.find('/') == std::string::npos && folderName != "." && folderName != "..") {
+        for (const auto& base : temporaryFolders_) {
+            files.push_back(base / folderName / serverFolder / "lock");
+        }
+    }
+    return files;
+}
+
+std::optional<pid_t> WineServerProbe::runningServer() const {
+    for (const auto& file : lockFiles()) {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) {
+            continue;
+        }
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0;
+        lock.l_len = 1;
+        const int rc = ::fcntl(fd, F_GETLK, &lock);
+        ::close(fd);
+        if (rc == 0 && lock.l_type != F_UNLCK) {
+            return lock.l_pid > 0 ? lock.l_pid : 0;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace tolvane::prefix
