@@ -2,15 +2,12 @@
 // so these tests see both roads: regedit's own file, and the fallback taking over.
 #include "platform/win32/RegeditRegistryEditor.h"
 
-#include "platform/RegKey.h"
-#include "platform/RegistryRoutines.h"
-#include "platform/win32/Win32RegistryGateway.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace tolvane {
 namespace {
@@ -101,21 +98,16 @@ TEST(RegeditRegistryEditorTest, KeyExportFallsBackWhenRegeditWritesNoFile) {
 }
 
 TEST(RegeditRegistryEditorTest, RegistryExportIsRegeditsOwnVersion5File) {
-    Win32RegistryGateway registry;
-    const std::string scratch =
-        "Software\\TolvaneTests\\Regedit " + std::to_string(GetCurrentProcessId());
-    {
-        RegKey key;
-        ASSERT_EQ(RegKey::create(registry, hkeyCurrentUser, scratch, key), 0);
-        ASSERT_EQ(registry.RegSetValueExA(key.get(), "Marker", regtype::sz, "seen by regedit"), 0);
-    }
+    test::TestRegistry registry;
+    ASSERT_EQ(registry.gateway().RegSetValueExA(registry.scratch(), "Marker", regtype::sz,
+                                                "seen by regedit"),
+              0);
     test::TempDir dir;
     dir.write("main.reg", "an older backup");
     RecordingEditor fallback;
     RegeditRegistryEditor editor(fallback);
 
     const Result<void> result = editor.exportRegistry(dir / "main.reg");
-    DeleteKeyTree(registry, hkeyCurrentUser, scratch);
 
     ASSERT_TRUE(result.ok()) << result.message();
     EXPECT_TRUE(fallback.calls.empty());
