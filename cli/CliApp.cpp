@@ -1,8 +1,12 @@
 #include "cli/CliApp.h"
 
+#include "cli/CliContext.h"
 #include "cli/CommandLine.h"
+#include "cli/StatCommand.h"
 
+#include <array>
 #include <ostream>
+#include <string_view>
 
 namespace tolvane {
 
@@ -16,6 +20,15 @@ constexpr const char* usageText =
     "\n"
     "The registry cleaned is the Wine prefix DIR, else $WINEPREFIX, else ~/.wine.\n";
 
+struct Command {
+    std::string_view name;
+    int (*run)(CliContext&);
+};
+
+constexpr std::array commands{
+    Command{"stat", &StatCommand::run},
+};
+
 } // namespace
 
 int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& err) {
@@ -27,6 +40,12 @@ int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& 
     if (line->command == "help") {
         out << usageText;
         return exitcode::ok;
+    }
+    for (const auto& command : commands) {
+        if (command.name == line->command) {
+            CliContext context{*line, out, err};
+            return command.run(context);
+        }
     }
     err << "tolvane-cli: unknown command " << line->command << "\n" << usageText;
     return exitcode::usage;
