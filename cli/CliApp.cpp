@@ -2,7 +2,9 @@
 
 #include "cli/CliContext.h"
 #include "cli/CommandLine.h"
+#ifndef _WIN32
 #include "cli/StatCommand.h"
+#endif
 
 #include <array>
 #include <ostream>
@@ -12,6 +14,14 @@ namespace tolvane {
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* usageText = "usage: tolvane-cli COMMAND [ARGS]\n"
+                                  "\n"
+                                  "commands:\n"
+                                  "  help                               this text\n"
+                                  "\n"
+                                  "The registry cleaned is the live registry of this computer.\n";
+#else
 constexpr const char* usageText =
     "usage: tolvane-cli [--prefix DIR] COMMAND [ARGS]\n"
     "\n"
@@ -19,14 +29,24 @@ constexpr const char* usageText =
     "  stat [--json]                      count the keys and values of each registry file\n"
     "\n"
     "The registry cleaned is the Wine prefix DIR, else $WINEPREFIX, else ~/.wine.\n";
+#endif
 
 struct Command {
     std::string_view name;
     int (*run)(CliContext&);
 };
 
+int help(CliContext& context) {
+    context.out << usageText;
+    return exitcode::ok;
+}
+
 constexpr std::array commands{
+    Command{"help", &help},
+#ifndef _WIN32
+    // Reads the registry files of a Wine prefix, which Windows does not have.
     Command{"stat", &StatCommand::run},
+#endif
 };
 
 } // namespace
@@ -36,10 +56,6 @@ int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& 
     if (!line) {
         err << "tolvane-cli: " << line.message() << "\n" << usageText;
         return exitcode::usage;
-    }
-    if (line->command == "help") {
-        out << usageText;
-        return exitcode::ok;
     }
     for (const auto& command : commands) {
         if (command.name == line->command) {
