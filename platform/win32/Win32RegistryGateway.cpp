@@ -1,15 +1,16 @@
 #include "platform/win32/Win32RegistryGateway.h"
 
-#include "platform/win32/Win32Text.h"
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <windows.h>
 
 namespace tolvane {
 
 namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows has 16-bit wchar_t");
 
 // The predefined roots are 32-bit values that Windows sign-extends into a 64-bit HKEY.
 HKEY toNative(HKey key) {
@@ -38,6 +39,22 @@ BYTE* bytes(std::string& buffer) {
 // when the caller offers nothing.
 std::string bufferOf(std::uint32_t size) {
     return std::string(std::max<std::uint32_t>(size, 1), '\0');
+}
+
+// Calls `call` with `text` NUL-terminated, as Win32 takes it. A text with a NUL inside would
+// reach the API cut short and name another key or value, so it is refused instead.
+template <typename Char, typename Call>
+std::int32_t withName(std::basic_string_view<Char> text, Call&& call) {
+    if (text.find(Char{}) != std::basic_string_view<Char>::npos) {
+        return winerr::invalidParameter;
+    }
+    if constexpr (std::is_same_v<Char, char>) {
+        const std::string name(text);
+        return call(name.c_str());
+    } else {
+        const std::wstring name(text.begin(), text.end());
+        return call(name.c_str());
+    }
 }
 
 bool fitsDword(std::size_t size) {
@@ -69,32 +86,28 @@ std::size_t Win32RegistryGateway::openHandleCount() const {
 
 std::int32_t Win32RegistryGateway::RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) {
     result = HKey::null;
-    const auto path = terminatedText(subKey);
-    if (!path) {
-        return winerr::invalidParameter;
-    }
-    HKEY opened = nullptr;
-    const LONG rc = ::RegOpenKeyA(toNative(key), path->c_str(), &opened);
-    if (rc == ERROR_SUCCESS) {
-        result = fromNative(opened);
-        track(key, result);
-    }
-    return rc;
+    return withName(subKey, [&](const char* path) {
+        HKEY opened = nullptr;
+        const LONG rc = ::RegOpenKeyA(toNative(key), path, &opened);
+        if (rc == ERROR_SUCCESS) {
+            result = fromNative(opened);
+            track(key, result);
+        }
+        return rc;
+    });
 }
 
 std::int32_t Win32RegistryGateway::RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) {
     result = HKey::null;
-    const auto path = terminatedText(subKey);
-    if (!path) {
-        return winerr::invalidParameter;
-    }
-    HKEY opened = nullptr;
-    const LONG rc = ::RegCreateKeyA(toNative(key), path->c_str(), &opened);
-    if (rc == ERROR_SUCCESS) {
-        result = fromNative(opened);
-        track(key, result);
-    }
-    return rc;
+    return withName(subKey, [&](const char* path) {
+        HKEY opened = nullptr;
+        const LONG rc = ::RegCreateKeyA(toNative(key), path, &opened);
+        if (rc == ERROR_SUCCESS) {
+            result = fromNative(opened);
+            track(key, result);
+        }
+        return rc;
+    });
 }
 
 std::int32_t Win32RegistryGateway::RegCloseKey(HKey key) {
@@ -172,14 +185,15 @@ std::int32_t Win32RegistryGateway::RegEnumValueA(HKey key, std::uint32_t index, 
 
 std::int32_t Win32RegistryGateway::RegQueryValueA(HKey key, std::string_view subKey,
                                                   std::string* data, std::int32_t& dataSize) {
-    const auto path = terminatedText(subKey);
-    if (!path || (data != nullptr && dataSize < 0)) {
+    if (data != nullptr && dataSize < 0) {
         return winerr::invalidParameter;
     }
     LONG length = dataSize;
     std::string buffer = data != nullptr ? bufferOf(static_cast<std::uint32_t>(length)) : "";
-    const LONG rc = ::RegQueryValueA(toNative(key), path->c_str(),
-                                     data != nullptr ? buffer.data() : nullptr, &length);
+    const std::int32_t rc = withName(subKey, [&](const char* path) {
+        return ::RegQueryValueA(toNative(key), path, data != nullptr ? buffer.data() : nullptr,
+                                &length);
+    });
     if (rc == ERROR_SUCCESS && data != nullptr) {
         // The default value as text: a value that is no string reads up to its first NUL.
         data->assign(buffer.data(), strnlen(buffer.data(), static_cast<std::size_t>(length)));
@@ -193,16 +207,17 @@ std::int32_t Win32RegistryGateway::RegQueryValueA(HKey key, std::string_view sub
 std::int32_t Win32RegistryGateway::RegQueryValueExA(HKey key, std::string_view valueName,
                                                     std::uint32_t* type, std::string* data,
                                                     std::uint32_t* dataSize) {
-    const auto name = terminatedText(valueName);
-    if (!name || (data != nullptr && dataSize == nullptr)) {
+    if (data != nullptr && dataSize == nullptr) {
         return winerr::invalidParameter;
     }
     DWORD valueType = REG_NONE;
     DWORD length = dataSize != nullptr ? *dataSize : 0;
     std::string buffer = data != nullptr ? bufferOf(length) : std::string();
-    const LONG rc = ::RegQueryValueExA(toNative(key), name->c_str(), nullptr, &valueType,
-                                       data != nullptr ? bytes(buffer) : nullptr,
-                                       dataSize != nullptr ? &length : nullptr);
+    const std::int32_t rc = withName(valueName, [&](const char* name) {
+        return ::RegQueryValueExA(toNative(key), name, nullptr, &valueType,
+                                  data != nullptr ? bytes(buffer) : nullptr,
+                                  dataSize != nullptr ? &length : nullptr);
+    });
     if (rc == ERROR_SUCCESS) {
         if (type != nullptr) {
             *type = valueType;
@@ -221,44 +236,39 @@ std::int32_t Win32RegistryGateway::RegQueryValueExA(HKey key, std::string_view v
 
 std::int32_t Win32RegistryGateway::RegSetValueA(HKey key, std::string_view subKey,
                                                 std::uint32_t type, std::string_view data) {
-    const auto path = terminatedText(subKey);
-    if (!path || !fitsDword(data.size() + 1)) {
+    if (!fitsDword(data.size() + 1)) {
         return winerr::invalidParameter;
     }
     // RegSetValueA stores the text up to its first NUL, whatever size it is given.
     const std::string text(data);
-    return ::RegSetValueA(toNative(key), path->c_str(), type, text.c_str(),
-                          static_cast<DWORD>(text.size() + 1));
+    return withName(subKey, [&](const char* path) {
+        return ::RegSetValueA(toNative(key), path, type, text.c_str(),
+                              static_cast<DWORD>(text.size() + 1));
+    });
 }
 
 std::int32_t Win32RegistryGateway::RegSetValueExA(HKey key, std::string_view valueName,
                                                   std::uint32_t type, std::string_view data) {
-    const auto name = terminatedText(valueName);
-    if (!name || !fitsDword(data.size())) {
+    if (!fitsDword(data.size())) {
         return winerr::invalidParameter;
     }
     // The copy ends in a NUL, so a string given without its terminator gets one counted, as
     // Win32 does when the byte after the data is a NUL.
     const std::string copy(data);
-    return ::RegSetValueExA(toNative(key), name->c_str(), 0, type,
-                            reinterpret_cast<const BYTE*>(copy.data()),
-                            static_cast<DWORD>(copy.size()));
+    return withName(valueName, [&](const char* name) {
+        return ::RegSetValueExA(toNative(key), name, 0, type,
+                                reinterpret_cast<const BYTE*>(copy.data()),
+                                static_cast<DWORD>(copy.size()));
+    });
 }
 
 std::int32_t Win32RegistryGateway::RegDeleteKeyA(HKey key, std::string_view subKey) {
-    const auto path = terminatedText(subKey);
-    if (!path) {
-        return winerr::invalidParameter;
-    }
-    return ::RegDeleteKeyA(toNative(key), path->c_str());
+    return withName(subKey, [&](const char* name) { return ::RegDeleteKeyA(toNative(key), name); });
 }
 
 std::int32_t Win32RegistryGateway::RegDeleteValueA(HKey key, std::string_view valueName) {
-    const auto name = terminatedText(valueName);
-    if (!name) {
-        return winerr::invalidParameter;
-    }
-    return ::RegDeleteValueA(toNative(key), name->c_str());
+    return withName(valueName,
+                    [&](const char* name) { return ::RegDeleteValueA(toNative(key), name); });
 }
 
 std::int32_t Win32RegistryGateway::RegFlushKey(HKey key) {
@@ -268,35 +278,30 @@ std::int32_t Win32RegistryGateway::RegFlushKey(HKey key) {
 std::int32_t Win32RegistryGateway::RegOpenKeyExW(HKey key, std::u16string_view subKey,
                                                  HKey& result) {
     result = HKey::null;
-    const auto path = terminatedWide(subKey);
-    if (!path) {
-        return winerr::invalidParameter;
-    }
-    HKEY opened = nullptr;
-    const LONG rc = ::RegOpenKeyExW(toNative(key), path->c_str(), 0, keyAccess, &opened);
-    if (rc == ERROR_SUCCESS) {
-        result = fromNative(opened);
-        track(key, result);
-    }
-    return rc;
+    return withName(subKey, [&](const wchar_t* path) {
+        HKEY opened = nullptr;
+        const LONG rc = ::RegOpenKeyExW(toNative(key), path, 0, keyAccess, &opened);
+        if (rc == ERROR_SUCCESS) {
+            result = fromNative(opened);
+            track(key, result);
+        }
+        return rc;
+    });
 }
 
 std::int32_t Win32RegistryGateway::RegCreateKeyExW(HKey key, std::u16string_view subKey,
                                                    HKey& result) {
     result = HKey::null;
-    const auto path = terminatedWide(subKey);
-    if (!path) {
-        return winerr::invalidParameter;
-    }
-    HKEY opened = nullptr;
-    const LONG rc =
-        ::RegCreateKeyExW(toNative(key), path->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          keyAccess, nullptr, &opened, nullptr);
-    if (rc == ERROR_SUCCESS) {
-        result = fromNative(opened);
-        track(key, result);
-    }
-    return rc;
+    return withName(subKey, [&](const wchar_t* path) {
+        HKEY opened = nullptr;
+        const LONG rc = ::RegCreateKeyExW(toNative(key), path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                          keyAccess, nullptr, &opened, nullptr);
+        if (rc == ERROR_SUCCESS) {
+            result = fromNative(opened);
+            track(key, result);
+        }
+        return rc;
+    });
 }
 
 std::int32_t Win32RegistryGateway::RegEnumKeyExW(HKey key, std::uint32_t index,
@@ -310,7 +315,7 @@ std::int32_t Win32RegistryGateway::RegEnumKeyExW(HKey key, std::uint32_t index,
             continue;
         }
         if (rc == ERROR_SUCCESS) {
-            name = fromWide(std::wstring_view(buffer.data(), length));
+            name.assign(buffer.begin(), buffer.begin() + length);
         }
         return rc;
     }
@@ -340,7 +345,7 @@ std::int32_t Win32RegistryGateway::RegEnumValueW(HKey key, std::uint32_t index,
         rc = ::RegEnumValueW(toNative(key), index, nameBuffer.data(), &nameLength, nullptr,
                              &valueType, bytes(dataBuffer), &dataLength);
         if (rc == ERROR_SUCCESS) {
-            name = fromWide(std::wstring_view(nameBuffer.data(), nameLength));
+            name.assign(nameBuffer.begin(), nameBuffer.begin() + nameLength);
             type = valueType;
             data.assign(dataBuffer.data(), dataLength);
         } else if (rc == ERROR_MORE_DATA) {
@@ -358,8 +363,7 @@ std::int32_t Win32RegistryGateway::RegEnumValueW(HKey key, std::uint32_t index,
 
 std::int32_t Win32RegistryGateway::RegSetValueExW(HKey key, std::u16string_view valueName,
                                                   std::uint32_t type, std::string_view data) {
-    const auto name = terminatedWide(valueName);
-    if (!name || !fitsDword(data.size())) {
+    if (!fitsDword(data.size())) {
         return winerr::invalidParameter;
     }
     // Win32 counts a NUL the caller "forgot" when the UTF-16 unit after a string's data is 0,
@@ -369,25 +373,21 @@ std::int32_t Win32RegistryGateway::RegSetValueExW(HKey key, std::u16string_view 
     std::string guarded(2, guard);
     guarded.append(data);
     guarded.append(2, guard);
-    return ::RegSetValueExW(toNative(key), name->c_str(), 0, type,
-                            reinterpret_cast<const BYTE*>(guarded.data() + 2),
-                            static_cast<DWORD>(data.size()));
+    return withName(valueName, [&](const wchar_t* name) {
+        return ::RegSetValueExW(toNative(key), name, 0, type,
+                                reinterpret_cast<const BYTE*>(guarded.data() + 2),
+                                static_cast<DWORD>(data.size()));
+    });
 }
 
 std::int32_t Win32RegistryGateway::RegDeleteKeyW(HKey key, std::u16string_view subKey) {
-    const auto path = terminatedWide(subKey);
-    if (!path) {
-        return winerr::invalidParameter;
-    }
-    return ::RegDeleteKeyW(toNative(key), path->c_str());
+    return withName(subKey,
+                    [&](const wchar_t* name) { return ::RegDeleteKeyW(toNative(key), name); });
 }
 
 std::int32_t Win32RegistryGateway::RegDeleteValueW(HKey key, std::u16string_view valueName) {
-    const auto name = terminatedWide(valueName);
-    if (!name) {
-        return winerr::invalidParameter;
-    }
-    return ::RegDeleteValueW(toNative(key), name->c_str());
+    return withName(valueName,
+                    [&](const wchar_t* name) { return ::RegDeleteValueW(toNative(key), name); });
 }
 
 } // namespace tolvane

@@ -5,24 +5,11 @@
 
 namespace tolvane {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows has 16-bit wchar_t");
-
 std::optional<std::string> terminatedText(std::string_view text) {
     if (text.find('\0') != std::string_view::npos) {
         return std::nullopt;
     }
     return std::string(text);
-}
-
-std::optional<std::wstring> terminatedWide(std::u16string_view text) {
-    if (text.find(u'\0') != std::u16string_view::npos) {
-        return std::nullopt;
-    }
-    return std::wstring(text.begin(), text.end());
-}
-
-std::u16string fromWide(std::wstring_view text) {
-    return std::u16string(text.begin(), text.end());
 }
 
 std::optional<std::string> wideToAnsi(std::wstring_view text) {

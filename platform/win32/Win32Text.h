@@ -7,11 +7,8 @@
 namespace tolvane {
 
 // Win32 takes NUL-terminated texts. A text with a NUL inside would reach the API cut short and
-// name something else (another key, another file), so these refuse it with std::nullopt.
+// name something else (another file), so this refuses it with std::nullopt.
 std::optional<std::string> terminatedText(std::string_view text);
-std::optional<std::wstring> terminatedWide(std::u16string_view text);
-
-std::u16string fromWide(std::wstring_view text);
 
 // `text` in the process's ANSI code page; std::nullopt when a character has no exact
 // counterpart there (Win32 would put a look-alike or "?" in its place).
