@@ -12,6 +12,27 @@ std::optional<std::string> terminatedText(std::string_view text) {
     return std::string(text);
 }
 
+std::optional<std::wstring> ansiToWide(std::string_view text) {
+    if (text.empty()) {
+        return std::wstring();
+    }
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return std::nullopt;
+    }
+    const int length = static_cast<int>(text.size());
+    const int size =
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+    if (size <= 0) {
+        return std::nullopt;
+    }
+    std::wstring result(static_cast<std::size_t>(size), L'\0');
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, result.data(),
+                            size) != size) {
+        return std::nullopt;
+    }
+    return result;
+}
+
 std::optional<std::string> wideToAnsi(std::wstring_view text) {
     if (text.empty()) {
         return std::string();
