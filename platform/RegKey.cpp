@@ -21,7 +21,9 @@ RegKey& RegKey::operator=(RegKey&& other) noexcept {
     return *this;
 }
 
-RegKey::~RegKey() { close(); }
+RegKey::~RegKey() {
+    close();
+}
 
 void RegKey::close() noexcept {
     if (handle_ != HKey::null && owned_) {

@@ -64,9 +64,8 @@ public:
 
     // One value; the empty name is the default value. Sizes as for RegEnumValueA; `data`
     // receives exactly the returned bytes (strings with their NUL).
-    virtual std::int32_t RegQueryValueExA(HKey key, std::string_view valueName,
-                                          std::uint32_t* type, std::string* data,
-                                          std::uint32_t* dataSize) = 0;
+    virtual std::int32_t RegQueryValueExA(HKey key, std::string_view valueName, std::uint32_t* type,
+                                          std::string* data, std::uint32_t* dataSize) = 0;
 
     // Sets the default value of `subKey` (created when missing) to the text `data` (REG_SZ only;
     // any other type gives 87).
@@ -88,8 +87,8 @@ public:
     virtual std::int32_t RegEnumKeyExW(HKey key, std::uint32_t index, std::u16string& name) = 0;
     virtual std::int32_t RegEnumValueW(HKey key, std::uint32_t index, std::u16string& name,
                                        std::uint32_t& type, std::string& data) = 0;
-    virtual std::int32_t RegSetValueExW(HKey key, std::u16string_view valueName,
-                                        std::uint32_t type, std::string_view data) = 0;
+    virtual std::int32_t RegSetValueExW(HKey key, std::u16string_view valueName, std::uint32_t type,
+                                        std::string_view data) = 0;
     virtual std::int32_t RegDeleteKeyW(HKey key, std::u16string_view subKey) = 0;
     virtual std::int32_t RegDeleteValueW(HKey key, std::u16string_view valueName) = 0;
 

@@ -52,6 +52,8 @@ private:
     bool failed_ = false;
 };
 
-inline Error makeError(std::string message) { return Error{std::move(message)}; }
+inline Error makeError(std::string message) {
+    return Error{std::move(message)};
+}
 
 } // namespace tolvane

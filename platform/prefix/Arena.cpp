@@ -1,5 +1,6 @@
 #include "platform/prefix/Arena.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -15,17 +16,18 @@ void* Arena::allocate(std::size_t size, std::size_t alignment) {
     };
     if (next_ == nullptr || padding() + size > left_) {
         // Large requests get a block of their own so the current block keeps its free space.
-        if (size > blockSize / 4) {
-            auto block = std::make_unique_for_overwrite<std::byte[]>(size);
-            void* result = block.get();
-            reserved_ += size;
+        if (size > nextBlockSize_ / 4) {
+            MappedMemory block(size);
+            void* result = block.data();
+            reserved_ += block.size();
             blocks_.insert(blocks_.begin(), std::move(block));
             return result;
         }
-        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(blockSize));
-        next_ = blocks_.back().get();
-        left_ = blockSize;
-        reserved_ += blockSize;
+        blocks_.emplace_back(nextBlockSize_);
+        next_ = blocks_.back().data();
+        left_ = nextBlockSize_;
+        reserved_ += nextBlockSize_;
+        nextBlockSize_ = std::min(nextBlockSize_ * 2, largestBlockSize);
     }
     const std::size_t skip = padding();
     std::byte* result = next_ + skip;

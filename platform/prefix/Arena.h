@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/prefix/MappedMemory.h"
+
 #include <cstddef>
-#include <memory>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -37,9 +38,13 @@ public:
     std::size_t bytesReserved() const { return reserved_; }
 
 private:
-    static constexpr std::size_t blockSize = std::size_t{1} << 20;
+    // Blocks grow from 1 MiB to 64 MiB, so a small registry stays small and a large one
+    // needs few blocks.
+    static constexpr std::size_t firstBlockSize = std::size_t{1} << 20;
+    static constexpr std::size_t largestBlockSize = std::size_t{64} << 20;
 
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::vector<MappedMemory> blocks_;
+    std::size_t nextBlockSize_ = firstBlockSize;
     std::byte* next_ = nullptr;
     std::size_t left_ = 0;
     std::size_t reserved_ = 0;

@@ -63,8 +63,13 @@ std::string hexNumber(unsigned long value) {
 
 AtomicFileWriter::AtomicFileWriter(FailureHook failAt) : failAt_(std::move(failAt)) {}
 
-Result<void> AtomicFileWriter::write(const std::filesystem::path& requested,
+Result<void> AtomicFileWriter::write(const std::filesystem::path& target,
                                      std::string_view content) const {
+    return write(target, [content](const auto& emit) { emit(content); });
+}
+
+Result<void> AtomicFileWriter::write(const std::filesystem::path& requested,
+                                     const Producer& produce) const {
     std::error_code error;
     // A symbolic link is kept: the file it points to is replaced.
     std::filesystem::path target = requested;
@@ -113,16 +118,20 @@ Result<void> AtomicFileWriter::write(const std::filesystem::path& requested,
     if (injected(Step::write)) {
         return failure("writing", ENOSPC);
     }
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t written = ::write(file.get(), content.data() + done, content.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
+    int writeError = 0;
+    produce([&](std::string_view piece) {
+        std::size_t done = 0;
+        while (writeError == 0 && done < piece.size()) {
+            const ssize_t written = ::write(file.get(), piece.data() + done, piece.size() - done);
+            if (written < 0 && errno != EINTR) {
+                writeError = errno;
+            } else if (written > 0) {
+                done += static_cast<std::size_t>(written);
             }
-            return failure("writing", errno);
         }
-        done += static_cast<std::size_t>(written);
+    });
+    if (writeError != 0) {
+        return failure("writing", writeError);
     }
     if (::fchmod(file.get(), mode) != 0) {
         return failure("setting permissions", errno);

@@ -17,9 +17,13 @@ public:
     // Called before each step; returning true makes that step fail (tests use it).
     using FailureHook = std::function<bool(Step)>;
 
+    // Hands the content to `emit` piece by piece.
+    using Producer = std::function<void(const std::function<void(std::string_view)>& emit)>;
+
     explicit AtomicFileWriter(FailureHook failAt = {});
 
     Result<void> write(const std::filesystem::path& target, std::string_view content) const;
+    Result<void> write(const std::filesystem::path& target, const Producer& produce) const;
 
 private:
     FailureHook failAt_;

@@ -381,10 +381,10 @@ Result<RegFileHeader> RegFileReader::load(RegistryTree& tree, RegistryTree::Bran
     }
     const auto size = static_cast<std::size_t>(info.st_size);
     // One read of the whole file; the tree keeps the buffer.
-    auto buffer = std::make_unique_for_overwrite<char[]>(size + 1);
+    MappedMemory buffer(size);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = ::read(in.fd, buffer.get() + done, size - done);
+        const ssize_t got = ::read(in.fd, buffer.chars() + done, size - done);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -394,7 +394,7 @@ Result<RegFileHeader> RegFileReader::load(RegistryTree& tree, RegistryTree::Bran
         }
         done += static_cast<std::size_t>(got);
     }
-    const std::string_view text(buffer.get(), size);
+    const std::string_view text(buffer.chars(), size);
     tree.keepBuffer(std::move(buffer));
     return parse(tree, branch, text, name);
 }

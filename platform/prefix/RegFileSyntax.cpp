@@ -21,6 +21,35 @@ int hexDigitValue(char c) {
     return -1;
 }
 
+// Hex digit values by byte, -1 for anything else: the loader checks every byte of hex data.
+constexpr std::array<signed char, 256> hexTable = [] {
+    std::array<signed char, 256> table{};
+    for (auto& entry : table) {
+        entry = -1;
+    }
+    for (int k = 0; k < 10; ++k) {
+        table[static_cast<std::size_t>('0' + k)] = static_cast<signed char>(k);
+    }
+    for (int k = 0; k < 6; ++k) {
+        table[static_cast<std::size_t>('a' + k)] = static_cast<signed char>(10 + k);
+        table[static_cast<std::size_t>('A' + k)] = static_cast<signed char>(10 + k);
+    }
+    return table;
+}();
+
+// Bytes that a string scan may pass over without looking closer.
+constexpr std::array<bool, 256> plainStringTable = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x80; ++c) {
+        table[static_cast<std::size_t>(c)] = c != '\\' && c != '"' && c != ']';
+    }
+    return table;
+}();
+
+int hexAt(std::string_view text, std::size_t pos) {
+    return hexTable[static_cast<unsigned char>(text[pos])];
+}
+
 bool isHexDigit(char16_t c) {
     return c < 128 && hexDigitValue(static_cast<char>(c)) >= 0;
 }
@@ -32,21 +61,6 @@ bool isBlank(char c) {
 }
 
 constexpr std::string_view hexDigits = "0123456789abcdef";
-
-void appendHexNumber(std::string& out, std::uint64_t value, int minimumDigits) {
-    std::array<char, 16> digits{};
-    int count = 0;
-    do {
-        digits[static_cast<std::size_t>(count++)] = hexDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (int k = count; k < minimumDigits; ++k) {
-        out.push_back('0');
-    }
-    while (count > 0) {
-        out.push_back(digits[static_cast<std::size_t>(--count)]);
-    }
-}
 
 std::size_t appendOctal(std::string& out, unsigned value, bool threeDigits) {
     const std::size_t start = out.size();
@@ -89,6 +103,15 @@ char controlEscape(char16_t c) {
 const char* decodeString(std::string_view text, std::size_t& pos, char terminator,
                          std::u16string* out) {
     while (pos < text.size()) {
+        if (out == nullptr) {
+            // Checking only: pass over plain characters quickly.
+            while (pos < text.size() && plainStringTable[static_cast<unsigned char>(text[pos])]) {
+                ++pos;
+            }
+            if (pos == text.size()) {
+                break;
+            }
+        }
         const char c = text[pos];
         if (c == terminator && terminator != '\0') {
             ++pos;
@@ -271,6 +294,13 @@ const char* decodeData(std::string_view text, const DataSyntax& syntax, std::str
         bytes->reserve((text.size() - pos) / 3 + 1);
     }
     bool expectByte = true;
+    // The usual shape "xx," first, three bytes at a time.
+    if (bytes == nullptr) {
+        while (pos + 3 <= text.size() && text[pos + 2] == ',' && hexAt(text, pos) >= 0 &&
+               hexAt(text, pos + 1) >= 0) {
+            pos += 3;
+        }
+    }
     while (pos < text.size()) {
         const char c = text[pos];
         if (c == '\\') {
@@ -315,6 +345,21 @@ const char* decodeData(std::string_view text, const DataSyntax& syntax, std::str
         expectByte = false;
     }
     return nullptr;
+}
+
+void appendHexNumber(std::string& out, std::uint64_t value, int minimumDigits) {
+    std::array<char, 16> digits{};
+    int count = 0;
+    do {
+        digits[static_cast<std::size_t>(count++)] = hexDigits[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (int k = count; k < minimumDigits; ++k) {
+        out.push_back('0');
+    }
+    while (count > 0) {
+        out.push_back(digits[static_cast<std::size_t>(--count)]);
+    }
 }
 
 std::size_t appendEscaped(std::string& out, std::u16string_view units, std::string_view specials) {

@@ -23,22 +23,6 @@ void appendDecimal(std::string& out, std::uint32_t value) {
     }
 }
 
-void appendHex(std::string& out, std::uint32_t value, int minimumDigits) {
-    constexpr std::string_view hexDigits = "0123456789abcdef";
-    std::array<char, 8> digits{};
-    int count = 0;
-    do {
-        digits[static_cast<std::size_t>(count++)] = hexDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (int k = count; k < minimumDigits; ++k) {
-        out.push_back('0');
-    }
-    while (count > 0) {
-        out.push_back(digits[static_cast<std::size_t>(--count)]);
-    }
-}
-
 bool hasBlock(const RegistryTree& tree, const RegNode* node) {
     return node->valueCount != 0 || node->childCount == 0 || node->isLink ||
            !tree.className(node).empty() || !tree.keptLines(node).empty();
@@ -54,8 +38,8 @@ void appendBlock(std::string& out, RegistryTree& tree, const RegNode* node, std:
         (static_cast<std::int64_t>(node->modified) - filetimeOf1970) / ticksPerSecond);
     appendDecimal(out, seconds);
     out += "\n#time=";
-    appendHex(out, static_cast<std::uint32_t>(node->modified >> 32), 1);
-    appendHex(out, static_cast<std::uint32_t>(node->modified), 8);
+    regfile::appendHexNumber(out, node->modified >> 32, 1);
+    regfile::appendHexNumber(out, node->modified & 0xFFFFFFFFu, 8);
     out.push_back('\n');
     if (const std::string_view className = tree.className(node); !className.empty()) {
         out += "#class=\"";
@@ -84,8 +68,17 @@ void appendBlock(std::string& out, RegistryTree& tree, const RegNode* node, std:
 
 std::string RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
                                  std::string_view preamble, Options options) {
+    std::string text;
+    text.reserve(options.sizeHint + options.sizeHint / 16 + 4096);
+    write(tree, branch, preamble, options, [&](std::string_view piece) { text += piece; });
+    return text;
+}
+
+void RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
+                          std::string_view preamble, Options options, const Sink& sink) {
+    constexpr std::size_t pieceSize = std::size_t{1} << 20;
     std::string out;
-    out.reserve(options.sizeHint + options.sizeHint / 16 + 4096);
+    out.reserve(pieceSize + 64 * 1024);
     out += preamble;
 
     // Depth-first without recursion: deep trees must not exhaust the stack.
@@ -115,10 +108,14 @@ std::string RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch
         regfile::appendEscapedName(path, child->nameView(), regfile::keySpecials);
         if (hasBlock(tree, child)) {
             appendBlock(out, tree, child, path, options.reencodeValues);
+            if (out.size() >= pieceSize) {
+                sink(out);
+                out.clear();
+            }
         }
         stack.push_back({child, 0, path.size()});
     }
-    return out;
+    sink(out);
 }
 
 std::string RegFileWriter::defaultPreamble(RegistryTree::Branch branch) {

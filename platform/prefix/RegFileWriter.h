@@ -2,6 +2,7 @@
 
 #include "platform/prefix/RegistryTree.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,10 +17,16 @@ public:
     struct Options {
         // Writes every value from its bytes even when its file text could be copied.
         bool reencodeValues = false;
-        // Expected size of the output, to allocate it once.
+        // Expected size of the output, to allocate a returned text once.
         std::size_t sizeHint = 0;
     };
 
+    // Receives the text in pieces of about a megabyte, so a large branch never sits in memory
+    // twice.
+    using Sink = std::function<void(std::string_view)>;
+
+    static void write(RegistryTree& tree, RegistryTree::Branch branch, std::string_view preamble,
+                      Options options, const Sink& sink);
     static std::string write(RegistryTree& tree, RegistryTree::Branch branch,
                              std::string_view preamble, Options options);
     // The preamble of a new file of `branch`.

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/prefix/Arena.h"
+#include "platform/prefix/MappedMemory.h"
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,7 +80,7 @@ public:
 
     Arena& arena() { return arena_; }
     // Keeps a file's text alive for as long as the tree refers to it.
-    void keepBuffer(std::unique_ptr<char[]> buffer) { buffers_.push_back(std::move(buffer)); }
+    void keepBuffer(MappedMemory buffer) { buffers_.push_back(std::move(buffer)); }
 
     // --- sub-keys ---
     // The child called `name` (compared the Wine way), or null; `insertAt` receives where it
@@ -139,7 +139,7 @@ private:
     void insertValueAt(RegNode* node, std::uint32_t at, const RegValue& value);
 
     Arena arena_;
-    std::vector<std::unique_ptr<char[]>> buffers_;
+    std::vector<MappedMemory> buffers_;
     std::vector<Details> details_;
     RegNode* root_ = nullptr;
     RegNode* users_ = nullptr;

@@ -63,7 +63,7 @@ WineRegistry::openPrefix(const std::filesystem::path& prefix) {
             }
             arch = header->arch;
         }
-        files[source.branch] = {file, std::move(header->preamble), header->fileSize};
+        files[source.branch] = {file, std::move(header->preamble)};
     }
     auto registry = std::make_unique<WineRegistry>(std::move(tree));
     registry->files_ = std::move(files);
@@ -73,7 +73,7 @@ WineRegistry::openPrefix(const std::filesystem::path& prefix) {
 Result<std::unique_ptr<WineRegistry>>
 WineRegistry::openUserFile(const std::filesystem::path& file) {
     auto tree = std::make_unique<RegistryTree>();
-    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), 0};
+    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch)};
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
         auto header = RegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
@@ -81,7 +81,6 @@ WineRegistry::openUserFile(const std::filesystem::path& file) {
             return header.error();
         }
         bound.preamble = std::move(header->preamble);
-        bound.sizeHint = header->fileSize;
     } else {
         // Nothing to keep yet: the first save writes the file.
         tree->setDirty(RegistryTree::currentUserBranch, true);
@@ -99,12 +98,12 @@ Result<void> WineRegistry::save(bool reencodeValues) {
         if (file.path.empty() || !tree_->isDirty(branch)) {
             continue;
         }
-        const std::string text =
-            RegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, file.sizeHint});
-        if (auto written = fileWriter_.write(file.path, text); !written) {
+        const auto produce = [&](const auto& emit) {
+            RegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, 0}, emit);
+        };
+        if (auto written = fileWriter_.write(file.path, produce); !written) {
             return written;
         }
-        file.sizeHint = text.size();
         tree_->setDirty(branch, false);
     }
     return {};

@@ -114,7 +114,6 @@ private:
     struct BranchFile {
         std::filesystem::path path;
         std::string preamble;
-        std::size_t sizeHint = 0;
     };
 
     mutable std::mutex mutex_;
