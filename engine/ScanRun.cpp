@@ -2,6 +2,8 @@
 
 #include "engine/ModuleSet.h"
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
 #include "platform/ProfileStore.h"
 #include "platform/TimeText.h"
 
@@ -9,8 +11,9 @@
 
 namespace tolvane {
 
-ScanRun::ScanRun(ModuleSet& modules, ProfileStore& profile, Clock& clock, std::atomic<int>& busy)
-    : modules_(modules), profile_(profile), clock_(clock), busy_(busy) {}
+ScanRun::ScanRun(ModuleSet& modules, const Platform& platform, ProfileStore& profile,
+                 std::atomic<int>& busy)
+    : modules_(modules), platform_(platform), profile_(profile), busy_(busy) {}
 
 ScanRun::~ScanRun() {
     stop();
@@ -38,9 +41,15 @@ bool ScanRun::start(const std::array<bool, moduleCount>& enabledModules, Progres
 
 void ScanRun::work(std::stop_token stop) {
     // The animation lives and dies with the worker.
-    ActivityAnimation animation(clock_, targets_);
+    ActivityAnimation animation(platform_.clock, targets_);
     animation.start();
-    ProblemList& results = modules_.runScan(stop);
+    ProblemList* scanned = nullptr;
+    {
+        // Folder listings may be reused for the length of this scan, never longer.
+        const FileSystem::ScanScope scope(platform_.files);
+        scanned = &modules_.runScan(stop);
+    }
+    ProblemList& results = *scanned;
     animation.stop();
     {
         const std::lock_guard lock(handOff_);
@@ -50,7 +59,7 @@ void ScanRun::work(std::stop_token stop) {
         completing_ = true;
     }
     busy_ = 0;
-    profile_.writeProfileString("UI", "Last Scan", historyTimeText(clock_.now()));
+    profile_.writeProfileString("UI", "Last Scan", historyTimeText(platform_.clock.now()));
     profile_.writeProfileString("UI", "Last Scan Result", std::to_string(results.count()));
     if (onCompleted_) {
         onCompleted_(results);

@@ -11,11 +11,11 @@
 
 namespace tolvane {
 
-class Clock;
 class ModuleSet;
 class ProblemList;
 class ProfileStore;
 class ProgressTargets;
+struct Platform;
 
 // One scan of the ticked modules on a worker thread, with live counters and an activity bar.
 // On completion the results are left in the module set, `busy` is cleared, the history entries
@@ -26,7 +26,8 @@ class ScanRun {
 public:
     using Completion = std::function<void(ProblemList& results)>;
 
-    ScanRun(ModuleSet& modules, ProfileStore& profile, Clock& clock, std::atomic<int>& busy);
+    ScanRun(ModuleSet& modules, const Platform& platform, ProfileStore& profile,
+            std::atomic<int>& busy);
     ScanRun(const ScanRun&) = delete;
     ScanRun& operator=(const ScanRun&) = delete;
     ~ScanRun();
@@ -44,8 +45,8 @@ private:
     void work(std::stop_token stop);
 
     ModuleSet& modules_;
+    const Platform& platform_;
     ProfileStore& profile_;
-    Clock& clock_;
     std::atomic<int>& busy_;
     Completion onCompleted_;
     std::mutex handOff_;

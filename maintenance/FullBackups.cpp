@@ -1,10 +1,9 @@
 #include "maintenance/FullBackups.h"
 
-#include "platform/Clock.h"
+#include "platform/CRegTools.h"
 #include "platform/Platform.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryStorage.h"
-#include "platform/TimeText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -74,14 +73,8 @@ Result<std::filesystem::path> FullBackups::entryPath(const std::string& folderNa
 Result<std::string> FullBackups::create() {
     std::error_code error;
     std::filesystem::create_directories(root(), error);
-    auto stamp = platform_.clock.now();
-    std::string folderName = backupTimeStamp(stamp);
-    // Two backups within the same millisecond must not share a folder.
-    while (std::filesystem::exists(root() / folderName, error)) {
-        stamp += std::chrono::milliseconds(1);
-        folderName = backupTimeStamp(stamp);
-    }
-    const auto folder = root() / folderName;
+    const auto folder = CRegTools(platform_).MakeFixBackupFolder().parent_path();
+    const std::string folderName = nameOf(folder);
     if (!std::filesystem::create_directory(folder, error)) {
         return makeError("cannot create the backup folder " + folder.string() + ": " +
                          error.message());

@@ -42,6 +42,24 @@ public:
     // when `unique` is 0. Returns the number used, 0 on failure.
     virtual std::uint32_t GetTempFileNameA(std::string_view path, std::string_view prefix,
                                            std::uint32_t unique, std::string& tempFile) = 0;
+
+    // A scan brackets its file tests with these (calls nest). In between, an implementation may
+    // keep what it read from disk (folder listings); the last endScan drops it, so that tests
+    // made outside a scan always see the disk as it is.
+    virtual void beginScan() {}
+    virtual void endScan() {}
+
+    // Holds the scan bracket for as long as it lives.
+    class ScanScope {
+    public:
+        explicit ScanScope(FileSystem& files) : files_(files) { files_.beginScan(); }
+        ScanScope(const ScanScope&) = delete;
+        ScanScope& operator=(const ScanScope&) = delete;
+        ~ScanScope() { files_.endScan(); }
+
+    private:
+        FileSystem& files_;
+    };
 };
 
 } // namespace tolvane

@@ -4,9 +4,8 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryProfileStore.h"
 #include "platform/TimeText.h"
-#include "tests/support/ManualClock.h"
 #include "tests/support/RecordingProgress.h"
-#include "tests/support/TestRegistry.h"
+#include "tests/support/TestPlatform.h"
 
 #include <condition_variable>
 #include <future>
@@ -19,15 +18,15 @@ namespace {
 // open and waits for the stop request after its first problem, as a long walk would.
 class WalkingModule final : public CModule {
 public:
-    WalkingModule(ModuleSet& owner, int id, test::TestRegistry& registry, bool blocking,
+    WalkingModule(ModuleSet& owner, int id, RegistryGateway& registry, bool blocking,
                   std::promise<void>* started)
         : CModule(&owner, id), registry_(registry), blocking_(blocking), started_(started) {}
 
     ProblemList Scan() override {
         resetList();
-        RegistryGateway& gateway = registry_.gateway();
+        RegistryGateway& gateway = registry_;
         RegKey key;
-        RegKey::open(gateway, hkeyCurrentUser, registry_.scratchPath() + "\\keys", key);
+        RegKey::open(gateway, hkeyCurrentUser, "Test\\keys", key);
         std::string name;
         for (std::uint32_t i = 0;
              !stopRequested() &&
@@ -48,7 +47,7 @@ public:
     bool Fix(std::span<ProblemRecord>, bool) override { return true; }
 
 private:
-    test::TestRegistry& registry_;
+    RegistryGateway& registry_;
     bool blocking_;
     std::promise<void>* started_;
 };
@@ -56,17 +55,15 @@ private:
 class ScanRunTest : public ::testing::Test {
 protected:
     ScanRunTest()
-        : profile(registry.gateway(), hkeyCurrentUser, registry.scratchPath() + "\\profile"),
+        : profile(test.registry(), hkeyCurrentUser, "Software\\Tolvane\\tolvane"),
           modules([this](int id, ModuleSet& owner) {
-              return std::make_unique<WalkingModule>(owner, id, registry, id == blockingModule,
-                                                     &started);
+              return std::make_unique<WalkingModule>(owner, id, test.registry(),
+                                                     id == blockingModule, &started);
           }),
-          run(modules, profile, clock, busy) {
-        for (const char* name : {"a", "b", "c"}) {
-            HKey key = HKey::null;
-            registry.gateway().RegCreateKeyA(registry.scratch(), std::string("keys\\") + name, key);
-            registry.gateway().RegCloseKey(key);
-        }
+          run(modules, test.platform(), profile, busy) {
+        test.importReg("REGEDIT4\n\n[HKEY_CURRENT_USER\\Test\\keys\\a]\n\n"
+                       "[HKEY_CURRENT_USER\\Test\\keys\\b]\n\n"
+                       "[HKEY_CURRENT_USER\\Test\\keys\\c]\n");
     }
 
     // Runs a scan to its end and returns the merged count the completion step saw.
@@ -90,9 +87,8 @@ protected:
         return enabled;
     }
 
-    test::TestRegistry registry;
+    test::TestPlatform test;
     RegistryProfileStore profile;
-    test::ManualClock clock;
     test::RecordingProgress progress;
     std::atomic<int> busy{0};
     int blockingModule = -1;
@@ -107,7 +103,8 @@ TEST_F(ScanRunTest, OnlyTickedModulesRunAndHistoryIsWrittenOnCompletion) {
     EXPECT_EQ(progress.counter(0), "0");
     EXPECT_EQ(progress.total(), "3");
     EXPECT_EQ(profile.getProfileString("UI", "Last Scan Result", "none"), "3");
-    EXPECT_EQ(profile.getProfileString("UI", "Last Scan", "none"), historyTimeText(clock.now()));
+    EXPECT_EQ(profile.getProfileString("UI", "Last Scan", "none"),
+              historyTimeText(test.clock().now()));
 }
 
 TEST_F(ScanRunTest, SecondRunStartsFromZeroAndKeepsNothingOfTheFirst) {
@@ -124,7 +121,7 @@ TEST_F(ScanRunTest, NothingTickedCompletesWithAnEmptyList) {
 
 TEST_F(ScanRunTest, StopMidScanResetsCountersWritesNoHistoryAndLeavesNoHandleOpen) {
     blockingModule = 4;
-    const std::size_t handlesBefore = registry.gateway().openHandleCount();
+    const std::size_t handlesBefore = test.registry().openHandleCount();
     bool completed = false;
     ASSERT_TRUE(
         run.start(only({4, 5}), &progress, [&completed](ProblemList&) { completed = true; }));
@@ -139,7 +136,7 @@ TEST_F(ScanRunTest, StopMidScanResetsCountersWritesNoHistoryAndLeavesNoHandleOpe
     EXPECT_EQ(progress.counter(4), "0");
     EXPECT_EQ(progress.total(), "0");
     EXPECT_EQ(progress.status(), "");
-    EXPECT_EQ(registry.gateway().openHandleCount(), handlesBefore);
+    EXPECT_EQ(test.registry().openHandleCount(), handlesBefore);
     EXPECT_EQ(profile.getProfileString("UI", "Last Scan", "none"), "none");
     EXPECT_FALSE(run.stop()) << "nothing left to stop";
 

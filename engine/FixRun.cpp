@@ -1,0 +1,94 @@
+#include "engine/FixRun.h"
+
+#include "engine/ActivityAnimation.h"
+#include "engine/ModuleSet.h"
+#include "platform/CRegTools.h"
+#include "platform/Platform.h"
+#include "platform/RegistryStorage.h"
+
+#include <system_error>
+
+namespace tolvane {
+
+FixRun::FixRun(ModuleSet& modules, const Platform& platform, std::atomic<int>& busy)
+    : modules_(modules), platform_(platform), busy_(busy) {}
+
+FixRun::~FixRun() {
+    wait();
+}
+
+FixRun::Start FixRun::start(std::span<ProblemRecord> records, ProgressTargets* bar, Step onWorking,
+                            Question askBackup, Completion onCompleted) {
+    failure_.clear();
+    if (busy_ != 0) {
+        return Start::busy;
+    }
+    bool anySelected = false;
+    for (const auto& record : records) {
+        anySelected = anySelected || record.selected != 0;
+    }
+    if (!anySelected) {
+        return Start::nothingSelected;
+    }
+    if (auto writable = platform_.storage.ensureWritable(); !writable) {
+        failure_ = writable.message();
+        return Start::failed;
+    }
+    const std::string folder = CRegTools(platform_).MakeFixBackupFolder().string();
+    std::error_code error;
+    if (!std::filesystem::create_directory(std::filesystem::path(folder), error)) {
+        failure_ = "cannot create the backup folder " + folder +
+                   (error ? ": " + error.message() : std::string());
+        return Start::failed;
+    }
+    modules_.setBackupFolder(folder);
+    int idle = 0;
+    if (!busy_.compare_exchange_strong(idle, 1)) {
+        return Start::busy;
+    }
+    wait();
+    if (onWorking) {
+        onWorking();
+    }
+    const bool backupWanted = askBackup ? askBackup() : false;
+    worker_ = std::jthread(
+        [this, records, bar, backupWanted, folder, onCompleted = std::move(onCompleted)]() mutable {
+            work(records, bar, backupWanted, std::move(folder), std::move(onCompleted));
+        });
+    return Start::started;
+}
+
+void FixRun::work(std::span<ProblemRecord> records, ProgressTargets* bar, bool backupWanted,
+                  std::string folder, Completion onCompleted) {
+    ActivityAnimation animation(platform_.clock, bar);
+    animation.start();
+    modules_.runFix(records, backupWanted);
+    FixOutcome outcome;
+    outcome.backupWanted = backupWanted;
+    outcome.backupFolder = std::move(folder);
+    outcome.keptForBackup = modules_.keptForBackup();
+    // The fix is complete only once the registry is stored (a Wine prefix keeps it in files).
+    if (auto stored = platform_.storage.save(); !stored) {
+        outcome.error = stored.message();
+    } else {
+        for (auto& record : records) {
+            if (record.selected != 0) {
+                outcome.fixed += record.entryKind != entrykind::fixed ? 1 : 0;
+                record.entryKind = entrykind::fixed;
+            }
+        }
+    }
+    animation.stop();
+    if (onCompleted) {
+        onCompleted(outcome);
+    }
+    busy_ = 0;
+}
+
+void FixRun::wait() {
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) {
+        worker_.join();
+    }
+}
+
+} // namespace tolvane

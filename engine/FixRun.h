@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <atomic>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <thread>
+
+namespace tolvane {
+
+class ModuleSet;
+class ProgressTargets;
+struct Platform;
+struct ProblemRecord;
+
+// What a fix run did.
+struct FixOutcome {
+    // Records marked fixed.
+    std::size_t fixed = 0;
+    // Selected records left alone because their wanted backup could not be written.
+    std::size_t keptForBackup = 0;
+    bool backupWanted = false;
+    // The run's backup folder, ending in a separator.
+    std::string backupFolder;
+    // Set when the registry could not be stored afterwards; nothing was marked fixed then.
+    std::string error;
+};
+
+// Removes the selected problems of a scan on a worker thread: a fresh backup folder is made,
+// the user is asked whether to back up first, every module fixes its own selected records,
+// fixed records are marked, and the registry is stored.
+class FixRun {
+public:
+    enum class Start { started, busy, nothingSelected, failed };
+    using Question = std::function<bool()>;
+    using Step = std::function<void()>;
+    using Completion = std::function<void(const FixOutcome&)>;
+
+    FixRun(ModuleSet& modules, const Platform& platform, std::atomic<int>& busy);
+    FixRun(const FixRun&) = delete;
+    FixRun& operator=(const FixRun&) = delete;
+    ~FixRun();
+
+    // `records` is the merged list with `selected` copied from the user's ticks. On the calling
+    // thread: `onWorking` runs once `busy` is set, then `askBackup` decides the backup. The
+    // completion runs on the worker; `busy` is cleared after it returns.
+    Start start(std::span<ProblemRecord> records, ProgressTargets* bar, Step onWorking,
+                Question askBackup, Completion onCompleted);
+    // Why the last start failed.
+    const std::string& failure() const { return failure_; }
+    void wait();
+
+private:
+    void work(std::span<ProblemRecord> records, ProgressTargets* bar, bool backupWanted,
+              std::string folder, Completion onCompleted);
+
+    ModuleSet& modules_;
+    const Platform& platform_;
+    std::atomic<int>& busy_;
+    std::string failure_;
+    std::jthread worker_;
+};
+
+} // namespace tolvane

@@ -1,0 +1,168 @@
+#include "platform/CRegTools.h"
+
+#include "platform/Autostart.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/RegFileRoots.h"
+#include "platform/RegKey.h"
+#include "platform/RegistryEditor.h"
+#include "platform/TimeText.h"
+
+#include <chrono>
+#include <fstream>
+#include <istream>
+#include <system_error>
+#include <vector>
+
+namespace tolvane {
+
+namespace {
+
+bool pathExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+void removeQuietly(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
+}
+
+} // namespace
+
+CRegTools::CRegTools(const Platform& platform) : platform_(platform) {}
+
+std::string CRegTools::RootName(HKey root) {
+    return std::string(rootKeyName(root));
+}
+
+Result<void> CRegTools::ExportKey(const std::filesystem::path& file, HKey root,
+                                  std::string_view keyPath) {
+    return platform_.editor.exportKey(file, RootName(root) + "\\" + std::string(keyPath));
+}
+
+Result<void> CRegTools::ImportRegFile(const std::filesystem::path& file) {
+    return platform_.editor.importRegFile(file);
+}
+
+Result<void> CRegTools::ExportRegistry(const std::filesystem::path& file) {
+    return platform_.editor.exportRegistry(file);
+}
+
+bool CRegTools::BackupKey(const std::filesystem::path& backupFile, HKey root,
+                          std::string_view keyPath) {
+    return backupKeyOutcome(backupFile, root, keyPath) == BackupOutcome::saved;
+}
+
+BackupOutcome CRegTools::backupKeyOutcome(const std::filesystem::path& backupFile, HKey root,
+                                          std::string_view keyPath) {
+    RegKey key;
+    const auto opened = RegKey::open(platform_.registry, root, keyPath, key);
+    if (opened == winerr::fileNotFound) {
+        return BackupOutcome::keyMissing;
+    }
+    if (opened != winerr::success) {
+        return BackupOutcome::failed;
+    }
+
+    if (!pathExists(backupFile)) {
+        auto exported = ExportKey(backupFile, root, keyPath);
+        return exported && pathExists(backupFile) ? BackupOutcome::saved : BackupOutcome::failed;
+    }
+
+    auto temporary = makeTemporaryFile();
+    if (!temporary) {
+        return BackupOutcome::failed;
+    }
+    // The editor makes the file anew.
+    removeQuietly(*temporary);
+    auto exported = ExportKey(*temporary, root, keyPath);
+    key.close();
+    bool appended = false;
+    if (exported) {
+        std::ifstream source(*temporary, std::ios::binary);
+        appended = source && SeekToChar(source, '[') && AppendRegBody(source, backupFile);
+    }
+    removeQuietly(*temporary);
+    return appended ? BackupOutcome::saved : BackupOutcome::failed;
+}
+
+bool CRegTools::SeekToChar(std::istream& file, char wanted) {
+    char c = 0;
+    while (file.get(c)) {
+        if (c == wanted) {
+            file.unget();
+            return static_cast<bool>(file);
+        }
+    }
+    return false;
+}
+
+bool CRegTools::AppendRegBody(std::istream& source, const std::filesystem::path& target) {
+    std::error_code error;
+    const auto originalSize = std::filesystem::file_size(target, error);
+    if (error) {
+        return false;
+    }
+    std::ofstream out(target, std::ios::binary | std::ios::app);
+    if (!out) {
+        return false;
+    }
+    std::vector<char> block(std::size_t{1} << 16);
+    for (;;) {
+        source.read(block.data(), static_cast<std::streamsize>(block.size()));
+        const auto count = source.gcount();
+        if (count > 0 && !out.write(block.data(), count)) {
+            break;
+        }
+        if (!source) {
+            break;
+        }
+    }
+    out.close();
+    if (out.fail() || source.bad()) {
+        std::filesystem::resize_file(target, originalSize, error);
+        return false;
+    }
+    return true;
+}
+
+std::string CRegTools::MakeTimeStampName() { return backupTimeStamp(platform_.clock.now()); }
+
+std::filesystem::path CRegTools::MakeFixBackupFolder() {
+    const auto backupRoot = platform_.workingDirectory / "Backup";
+    auto time = platform_.clock.now();
+    // Two runs within one millisecond would share a name: take the next free millisecond.
+    while (pathExists(backupRoot / backupTimeStamp(time))) {
+        time += std::chrono::milliseconds(1);
+    }
+    return backupRoot / backupTimeStamp(time) / "";
+}
+
+bool CRegTools::IsAutostartSet() {
+    return platform_.autostart.IsAutostartSet();
+}
+
+void CRegTools::SetAutostart(bool enable) {
+    platform_.autostart.SetAutostart(enable);
+}
+
+Result<std::filesystem::path> CRegTools::makeTemporaryFile() {
+    std::string folder;
+    std::uint32_t size = maxPath - 1;
+    auto length = platform_.files.GetTempPathA(folder, size);
+    if (length >= size) {
+        size = length + 1;
+        length = platform_.files.GetTempPathA(folder, size);
+    }
+    if (length == 0 || length >= size) {
+        return makeError("no folder for temporary files");
+    }
+    std::string file;
+    if (platform_.files.GetTempFileNameA(folder, "rbc", 0, file) == 0) {
+        return makeError("cannot make a temporary file in " + folder);
+    }
+    return std::filesystem::path(file);
+}
+
+} // namespace tolvane

@@ -1,0 +1,239 @@
+#include "platform/PathChecks.h"
+
+#include "platform/RegKey.h"
+#include "platform/RegistryRoutines.h"
+#include "tests/support/TestFileSystem.h"
+#include "tests/support/TestRegistry.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+namespace {
+
+// Passes every call on and counts the file tests, to show which tests a routine makes.
+class CountingFileSystem : public FileSystem {
+public:
+    explicit CountingFileSystem(FileSystem& files) : files_(files) {}
+
+    bool PathFileExistsA(std::string_view path) override {
+        tested.emplace_back(path);
+        return files_.PathFileExistsA(path);
+    }
+    bool PathIsDirectoryA(std::string_view path) override {
+        tested.emplace_back(path);
+        return files_.PathIsDirectoryA(path);
+    }
+    std::uint32_t GetFileAttributesA(std::string_view path) override {
+        tested.emplace_back(path);
+        return files_.GetFileAttributesA(path);
+    }
+    std::uint32_t GetWindowsDirectoryA(std::string& buffer, std::uint32_t size) override {
+        return files_.GetWindowsDirectoryA(buffer, size);
+    }
+    std::uint32_t GetSystemDirectoryA(std::string& buffer, std::uint32_t size) override {
+        return files_.GetSystemDirectoryA(buffer, size);
+    }
+    std::uint32_t GetEnvironmentVariableA(std::string_view name, std::string& buffer,
+                                          std::uint32_t size) override {
+        return files_.GetEnvironmentVariableA(name, buffer, size);
+    }
+    std::uint32_t ExpandEnvironmentStringsA(std::string_view source, std::string& buffer,
+                                            std::uint32_t size) override {
+        return files_.ExpandEnvironmentStringsA(source, buffer, size);
+    }
+    std::uint32_t GetTempPathA(std::string& buffer, std::uint32_t size) override {
+        return files_.GetTempPathA(buffer, size);
+    }
+    std::uint32_t GetTempFileNameA(std::string_view path, std::string_view prefix,
+                                   std::uint32_t unique, std::string& tempFile) override {
+        return files_.GetTempFileNameA(path, prefix, unique, tempFile);
+    }
+
+    std::vector<std::string> tested;
+
+private:
+    FileSystem& files_;
+};
+
+class PathChecksTest : public ::testing::Test {
+protected:
+    PathChecksTest() : fixture(registry.gateway()), counting(fixture.files()) {
+        for (const char* file : {"C:\\App\\a.exe", "C:\\App Dir\\tool.exe", "C:\\App\\x.dll",
+                                 "C:\\windows\\system32\\shell32.dll", "C:\\windows\\notepad.exe",
+                                 "C:\\windows\\tolvanetest.exe"}) {
+            fixture.addFile(file);
+        }
+        fixture.addFolder("C:\\windows\\tolvanefolder.exe");
+    }
+
+    std::string windowsDirectory() {
+        std::string folder;
+        fixture.files().GetWindowsDirectoryA(folder, maxPath);
+        return folder;
+    }
+
+    test::TestRegistry registry;
+    test::TestFileSystem fixture;
+    CountingFileSystem counting;
+    PathChecks checks{counting, registry.gateway()};
+};
+
+// A key HKEY_CLASSES_ROOT\Applications\<name> for the life of the object.
+class RegisteredApplication {
+public:
+    RegisteredApplication(RegistryGateway& registry, std::string name)
+        : registry_(registry), path_("Applications\\" + std::move(name)) {
+        RegKey key;
+        EXPECT_EQ(RegKey::create(registry_, hkeyClassesRoot, path_, key), winerr::success);
+    }
+    RegisteredApplication(const RegisteredApplication&) = delete;
+    RegisteredApplication& operator=(const RegisteredApplication&) = delete;
+    ~RegisteredApplication() { DeleteKeyTree(registry_, hkeyClassesRoot, path_); }
+
+private:
+    RegistryGateway& registry_;
+    std::string path_;
+};
+
+TEST(HasDrivePath, ExtractsThePathAndLowerCasesUnquotedText) {
+    struct Case {
+        std::string text;
+        bool result;
+        std::string out;
+        std::string textAfter;
+    };
+    const Case cases[] = {
+        {"\"C:\\Program Files\\App\\App.exe\" /x", true, "C:\\Program Files\\App\\App.exe",
+         "\"C:\\Program Files\\App\\App.exe\" /x"},
+        {"C:\\Tools\\Tool.EXE -min", true, "c:\\tools\\tool.exe", "c:\\tools\\tool.exe -min"},
+        // The blank that ends the path is looked for from "exe" on, so blanks in folders stay.
+        {"C:\\My Tools\\Run.exe /s", true, "c:\\my tools\\run.exe", "c:\\my tools\\run.exe /s"},
+        {"C:\\My Tools\\run.dll x", true, "c:\\my", "c:\\my tools\\run.dll x"},
+        {"%SystemRoot%\\x.exe", false, "%systemroot%\\x.exe", "%systemroot%\\x.exe"},
+        {"tool.exe", false, "tool.exe", "tool.exe"},
+        {"C:", false, "c:", "c:"},
+        {"", false, "", ""},
+        {"\"C:\\unclosed.exe", false, "     ", "\"C:\\unclosed.exe"},
+        // Only ASCII letters are lowered; the UTF-8 bytes of "Ä" stay as they are.
+        {"C:\\\xC3\x84PP\\X.EXE", true, "c:\\\xC3\x84pp\\x.exe", "c:\\\xC3\x84pp\\x.exe"},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        std::string out = "stale";
+        EXPECT_EQ(HasDrivePath(text, out), c.result) << c.text;
+        EXPECT_EQ(out, c.out) << c.text;
+        EXPECT_EQ(text, c.textAfter) << c.text;
+    }
+}
+
+TEST(CommandTokens, FirstTokenAndCutAfterExtension) {
+    struct Case {
+        void (*routine)(std::string&);
+        std::string text;
+        std::string result;
+    };
+    const Case cases[] = {
+        {TakeFirstToken, "\"C:\\App Dir\\tool.exe\" \"%1\"", "C:\\App Dir\\tool.exe"},
+        {TakeFirstToken, "\"C:\\unclosed dir\\tool.exe", "C:\\unclosed dir\\tool.exe"},
+        {TakeFirstToken, "notepad.exe %1", "notepad.exe"},
+        {TakeFirstToken, "", ""},
+        {CutAfterExtension, "C:\\App Dir\\tool.exe %1", "C:\\App Dir\\tool.exe"},
+        {CutAfterExtension, "\"C:\\App Dir\\tool.exe\" %1", "\"C:\\App Dir\\tool.exe\""},
+        {CutAfterExtension, "C:\\dir.d\\prog arg", "C:\\dir.d\\prog"},
+        {CutAfterExtension, "C:\\noext %1", "C:\\noext %1"},
+        {CutAfterExtension, "myapp %1", "myapp.exe"},
+        {CutAfterExtension, "my.app %1", "my.app"},
+    };
+    for (const auto& c : cases) {
+        std::string work = c.text;
+        c.routine(work);
+        EXPECT_EQ(work, c.result) << c.text;
+    }
+}
+
+TEST_F(PathChecksTest, NormalizeServerPathCutsArgumentsAndExpandsTheFirstVariable) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"%SystemRoot%\\System32\\x.dll", windowsDirectory() + "\\System32\\x.dll"},
+        {"x.dll,1", "x.dll"},
+        {"\"C:\\App\\a.exe\" /automation", "C:\\App\\a.exe"},
+        {"C:\\App\\a.exe /Embedding", "C:\\App\\a.exe"},
+        {"C:/App/a.exe", "C:"},
+        // The character after the closing '%' is dropped whatever it is.
+        {"%SystemRoot%x.dll", windowsDirectory() + "\\.dll"},
+        // Nothing follows the closing '%': nothing is dropped or read past the end.
+        {"%SystemRoot%", windowsDirectory() + "\\"},
+        {"%TolvaneNoSuchVariable%\\x.dll", "%TolvaneNoSuchVariable%\\x.dll"},
+        {"100%\\x.dll", "100%\\x.dll"},
+    };
+    for (const auto& [text, normalized] : cases) {
+        std::string work = text;
+        checks.NormalizeServerPath(work);
+        EXPECT_EQ(work, normalized) << text;
+    }
+    // An expansion that does not fit 260 bytes is not made.
+    const std::string longText = std::string(250, 'a') + "%SystemRoot%\\x.dll";
+    std::string work = longText;
+    checks.NormalizeServerPath(work);
+    EXPECT_EQ(work, longText);
+}
+
+TEST_F(PathChecksTest, FileExistsInSystemDirsLooksInTheWindowsAndSystemFolders) {
+    EXPECT_TRUE(checks.FileExistsInSystemDirs("shell32.dll"));
+    EXPECT_TRUE(checks.FileExistsInSystemDirs("notepad.exe"));
+    EXPECT_TRUE(checks.FileExistsInSystemDirs("C:\\App\\a.exe"));
+    EXPECT_TRUE(checks.FileExistsInSystemDirs("C:\\App"));
+    EXPECT_TRUE(checks.FileExistsInSystemDirs("C:\\WINNT\\system32\\shell32.dll"));
+    EXPECT_FALSE(checks.FileExistsInSystemDirs("tolvane-missing.dll"));
+
+    counting.tested.clear();
+    EXPECT_FALSE(checks.FileExistsInSystemDirs("x"));
+    EXPECT_TRUE(counting.tested.empty());
+
+    // Joined paths that would not fit 260 bytes are not tested at all.
+    const std::string longName = std::string(250, 'a') + ".dll";
+    EXPECT_FALSE(checks.FileExistsInSystemDirs(longName));
+    EXPECT_EQ(counting.tested, std::vector<std::string>{longName});
+}
+
+TEST_F(PathChecksTest, ExistsTrimmingTailShedsArgumentsCharacterByCharacter) {
+    EXPECT_TRUE(checks.ExistsTrimmingTail("C:\\App\\a.exe -Embedding"));
+    EXPECT_TRUE(checks.ExistsTrimmingTail("C:\\App\\a.exe"));
+    EXPECT_FALSE(checks.ExistsTrimmingTail("C:\\App\\missing.exe -x"));
+
+    // Without a dot the text is tried once only.
+    counting.tested.clear();
+    checks.FileExistsInSystemDirs("C:\\App\\missing -x");
+    const auto once = counting.tested;
+    counting.tested.clear();
+    EXPECT_FALSE(checks.ExistsTrimmingTail("C:\\App\\missing -x"));
+    EXPECT_EQ(counting.tested, once);
+
+    // A text longer than the 260-byte work buffer counts as not found.
+    EXPECT_FALSE(checks.ExistsTrimmingTail("C:\\App\\a.exe " + std::string(260, 'x')));
+}
+
+TEST_F(PathChecksTest, CommandTargetExistsFindsTheProgramOfAnOpenCommand) {
+    EXPECT_TRUE(checks.CommandTargetExists("notepad.exe %1"));
+    EXPECT_TRUE(checks.CommandTargetExists("\"C:\\App Dir\\tool.exe\" \"%1\""));
+    EXPECT_TRUE(checks.CommandTargetExists("C:\\App Dir\\tool.exe %1"));
+    EXPECT_TRUE(checks.CommandTargetExists("tolvanetest /x"));
+    EXPECT_FALSE(checks.CommandTargetExists("tolvane-missing /x"));
+    EXPECT_FALSE(checks.CommandTargetExists("C:\\App Dir\\missing.exe %1"));
+    // A folder is not a program.
+    EXPECT_FALSE(checks.CommandTargetExists("tolvanefolder.exe %1"));
+    EXPECT_FALSE(checks.CommandTargetExists(std::string(300, 'a')));
+}
+
+TEST_F(PathChecksTest, RegisteredApplicationsCountAndAnEmptyNameDoesNot) {
+    const RegisteredApplication folderApp(registry.gateway(), "tolvanefolder.exe");
+    EXPECT_TRUE(checks.CommandTargetExists("tolvanefolder.exe %1"));
+    EXPECT_TRUE(checks.IsFileOrRegisteredApp("tolvanefolder.exe"));
+    // "Applications\" alone names the parent key, which exists now.
+    EXPECT_FALSE(checks.FindFileOrApp(""));
+    EXPECT_FALSE(checks.CommandTargetExists("\"\" %1"));
+}
+
+} // namespace
+} // namespace tolvane

@@ -1,0 +1,80 @@
+// The "/e" export of a whole prefix registry and its import into an empty one.
+#include "platform/BuiltinRegistryEditor.h"
+#include "platform/prefix/WineRegistry.h"
+#include "tests/support/RegistrySnapshot.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace std::string_literals;
+
+namespace tolvane {
+namespace {
+
+using test::RegistrySnapshot;
+
+std::string utf16(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+std::string sz(std::u16string_view text) {
+    return utf16(text) + std::string(2, '\0');
+}
+
+void set(RegistryGateway& registry, HKey root, std::u16string_view path, std::u16string_view name,
+         std::uint32_t type, std::string_view data) {
+    HKey key = HKey::null;
+    ASSERT_EQ(registry.RegCreateKeyExW(root, path, key), winerr::success);
+    ASSERT_EQ(registry.RegSetValueExW(key, name, type, data), winerr::success);
+    registry.RegCloseKey(key);
+}
+
+std::string exportAll(BuiltinRegistryEditor& editor) {
+    std::ostringstream out;
+    auto written = editor.writeRegistry(out);
+    EXPECT_TRUE(written) << written.message();
+    return out.str();
+}
+
+TEST(RegFileExportAllTest, WholeRegistryGoesIntoAnEmptyOneUnchanged) {
+    prefix::WineRegistry source;
+    set(source, hkeyLocalMachine, u"Software\\Vendor\\App", u"", regtype::sz, sz(u"default"));
+    set(source, hkeyLocalMachine, u"Software\\Vendor\\App", u"odd", 0x12345, "\x01");
+    set(source, hkeyLocalMachine, u"System\\Caf\u00e9 \u2603", u"multi", regtype::multiSz,
+        sz(std::u16string(u"a\0b\0", 4)));
+    set(source, hkeyClassesRoot, u".txt", u"", regtype::sz, sz(u"txtfile"));
+    set(source, hkeyCurrentUser, u"Software\\Mine", u"dw", regtype::dword, "\x01\x02\x03\x04");
+    set(source, hkeyUsers, u".Default\\Environment", u"TEMP", regtype::expandSz, sz(u"%T%"));
+    BuiltinRegistryEditor sourceEditor(source);
+    const std::string file = exportAll(sourceEditor);
+
+    const std::string header = "\xFF\xFEW\0i\0n\0d\0o\0w\0s\0 \0"s;
+    EXPECT_EQ(file.substr(0, header.size()), header);
+    const auto position = [&](std::u16string_view text) { return file.find(utf16(text)); };
+    EXPECT_LT(position(u"\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n"), position(u"\r\n[HKEY_USERS]\r\n"));
+    EXPECT_NE(position(u"[HKEY_LOCAL_MACHINE\\Software\\Classes\\.txt]"), std::string::npos);
+    EXPECT_NE(position(u"[HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Mine]"), std::string::npos);
+    // The other roots are views into these two and are not written again.
+    EXPECT_EQ(position(u"[HKEY_CURRENT_USER"), std::string::npos);
+    EXPECT_EQ(position(u"[HKEY_CLASSES_ROOT"), std::string::npos);
+    EXPECT_EQ(file.substr(file.size() - 8), utf16(u"\r\n\r\n"));
+
+    prefix::WineRegistry target;
+    BuiltinRegistryEditor targetEditor(target);
+    auto imported = targetEditor.importBytes(file);
+    ASSERT_TRUE(imported) << imported.message();
+    for (const HKey root : {hkeyLocalMachine, hkeyUsers}) {
+        const auto before = RegistrySnapshot::of(source, root);
+        const auto after = RegistrySnapshot::of(target, root);
+        EXPECT_EQ(before, after) << before.firstDifference(after);
+    }
+    EXPECT_EQ(exportAll(targetEditor), file);
+}
+
+} // namespace
+} // namespace tolvane

@@ -1,0 +1,291 @@
+// The built-in registry editor against Wine's own regedit, on freshly booted prefixes: each
+// reads what the other writes, with the same result. Skipped where Wine is not installed.
+#include "platform/BuiltinRegistryEditor.h"
+#include "platform/RegFileRoots.h"
+#include "platform/RegFileText.h"
+#include "platform/prefix/WineRegistry.h"
+#include "tests/support/RegistrySnapshot.h"
+#include "tests/support/TempDir.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace tolvane {
+namespace {
+
+using test::readFile;
+using test::RegistrySnapshot;
+using test::TempDir;
+
+bool wineInstalled() {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        std::error_code error;
+        if (!folder.empty() &&
+            std::filesystem::exists(std::filesystem::path(folder) / "wine", error)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// The host path as a Windows program in the prefix names it (drive Z: is the root).
+std::string onDriveZ(const std::filesystem::path& path) {
+    std::string text = "Z:" + path.string();
+    for (auto& c : text) {
+        c = c == '/' ? '\\' : c;
+    }
+    return text;
+}
+
+// Runs a Wine program in `prefix` and waits until its wineserver has saved and ended.
+void runWine(const std::filesystem::path& prefix, const std::string& arguments) {
+    const std::string environment =
+        "WINEPREFIX=" + shellQuoted(prefix.string()) + " WINEDEBUG=-all ";
+    const std::string command =
+        environment + "wine " + arguments + " >/dev/null 2>&1; " + environment + "wineserver -w";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+std::unique_ptr<prefix::WineRegistry> openPrefix(const std::filesystem::path& prefix) {
+    auto registry = prefix::WineRegistry::openPrefix(prefix);
+    EXPECT_TRUE(registry) << registry.message();
+    return registry ? std::move(registry.value()) : nullptr;
+}
+
+std::u16string widened(std::string_view ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+// A .reg file's keys and values, with full key names.
+RegistrySnapshot snapshotOfFile(const std::string& bytes) {
+    RegistrySnapshot snapshot;
+    auto parsed = RegFileReader::parse(bytes);
+    EXPECT_TRUE(parsed) << parsed.message();
+    if (!parsed) {
+        return snapshot;
+    }
+    std::u16string key;
+    for (auto& entry : parsed->entries) {
+        if (entry.kind == RegFileEntry::Kind::openKey) {
+            key = widened(rootKeyName(entry.root));
+            if (!entry.name.empty()) {
+                key += u"\\" + entry.name;
+            }
+            snapshot.keyPaths.push_back(key);
+        } else if (entry.kind == RegFileEntry::Kind::setValue) {
+            snapshot.values.push_back(
+                {key, std::move(entry.name), entry.type, std::move(entry.data)});
+        }
+    }
+    return snapshot;
+}
+
+// The whole registry as "/e" sees it: HKEY_LOCAL_MACHINE and HKEY_USERS, full key names.
+RegistrySnapshot snapshotOfRegistry(RegistryGateway& registry) {
+    RegistrySnapshot whole;
+    for (const HKey root : {hkeyLocalMachine, hkeyUsers}) {
+        const auto rootName = widened(rootKeyName(root));
+        const auto full = [&](const std::u16string& path) {
+            return path.empty() ? rootName : rootName + u"\\" + path;
+        };
+        auto snapshot = RegistrySnapshot::of(registry, root);
+        for (auto& path : snapshot.keyPaths) {
+            whole.keyPaths.push_back(full(path));
+        }
+        for (auto& value : snapshot.values) {
+            value.keyPath = full(value.keyPath);
+            whole.values.push_back(std::move(value));
+        }
+    }
+    return whole;
+}
+
+// What one side holds and the other lacks.
+struct Difference {
+    RegistrySnapshot onlyLeft;
+    RegistrySnapshot onlyRight;
+
+    Difference(RegistrySnapshot left, RegistrySnapshot right) {
+        const auto split = [](auto& a, auto& b, auto& onlyA, auto& onlyB) {
+            std::sort(a.begin(), a.end());
+            std::sort(b.begin(), b.end());
+            std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(onlyA));
+            std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(onlyB));
+        };
+        split(left.keyPaths, right.keyPaths, onlyLeft.keyPaths, onlyRight.keyPaths);
+        split(left.values, right.values, onlyLeft.values, onlyRight.values);
+    }
+};
+
+std::string describe(const RegistrySnapshot& snapshot) {
+    std::string text;
+    for (std::size_t i = 0; i < snapshot.keyPaths.size() && i < 10; ++i) {
+        text += "\n  [" + printable(snapshot.keyPaths[i]) + "]";
+    }
+    for (std::size_t i = 0; i < snapshot.values.size() && i < 10; ++i) {
+        const auto& value = snapshot.values[i];
+        text += "\n  [" + printable(value.keyPath) + "] \"" + printable(value.name) + "\" type " +
+                std::to_string(value.type) + ", " + std::to_string(value.data.size()) + " bytes";
+    }
+    return std::to_string(snapshot.keyPaths.size()) + " keys, " +
+           std::to_string(snapshot.values.size()) + " values" + text;
+}
+
+bool isEmpty(const RegistrySnapshot& snapshot) {
+    return snapshot.keyPaths.empty() && snapshot.values.empty();
+}
+
+bool keyExists(RegistryGateway& registry, std::u16string_view fullName) {
+    const auto key = splitRootedKeyPath(fullName);
+    HKey handle = HKey::null;
+    if (!key || registry.RegOpenKeyExW(key->root, key->path, handle) != winerr::success) {
+        return false;
+    }
+    registry.RegCloseKey(handle);
+    return true;
+}
+
+// Wine's regedit gives every string value it imports a terminating NUL.
+RegistrySnapshot asWineImportsIt(RegistrySnapshot snapshot) {
+    for (auto& value : snapshot.values) {
+        const auto& data = value.data;
+        const bool terminated =
+            data.size() >= 2 && data[data.size() - 1] == '\0' && data[data.size() - 2] == '\0';
+        if (regtype::isString(value.type) && data.size() % 2 == 0 && !terminated) {
+            value.data.append(2, '\0');
+        }
+    }
+    return snapshot;
+}
+
+std::string utf16(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes + std::string(2, '\0');
+}
+
+void fillTestKey(RegistryGateway& registry, std::u16string_view path) {
+    struct Value {
+        std::u16string_view name;
+        std::uint32_t type;
+        std::string data;
+    };
+    const std::vector<Value> values{
+        {u"", regtype::sz, utf16(u"default")},
+        {u"path \"quoted\" \\ back", regtype::sz, utf16(u"C:\\Program Files\\x.exe \"%1\"")},
+        {u"expand", regtype::expandSz, utf16(u"%SystemRoot%\\system32")},
+        {u"multi", regtype::multiSz, utf16(std::u16string(u"one\0two\0", 8))},
+        {u"binary", regtype::binary, std::string("\x00\x7F\x80\xFF", 4)},
+        {u"empty binary", regtype::binary, ""},
+        {u"dword", regtype::dword, std::string("\x78\x56\x34\x12", 4)},
+        {u"none", regtype::none, std::string("\x01", 1)},
+        {u"qword", regtype::qword, std::string("\x01\0\0\0\0\0\0\x80", 8)},
+        {u"custom", 0xabcd, std::string(90, 'x')},
+    };
+    for (const auto sub : {u"", u"\\Sub Key", u"\\Sub Key\\Deeper"}) {
+        HKey key = HKey::null;
+        ASSERT_EQ(registry.RegCreateKeyExW(hkeyCurrentUser, std::u16string(path) + sub, key),
+                  winerr::success);
+        for (const auto& value : values) {
+            ASSERT_EQ(registry.RegSetValueExW(key, value.name, value.type, value.data),
+                      winerr::success);
+        }
+        registry.RegCloseKey(key);
+    }
+}
+
+TEST(RegeditInteropTest, BuiltinEditorAndWineRegeditReadEachOthersFiles) {
+    if (!wineInstalled()) {
+        GTEST_SKIP() << "Wine is not installed";
+    }
+    TempDir dir;
+    const auto prefixA = dir / "a";
+    const auto prefixB = dir / "b";
+    runWine(prefixA, "wineboot -i");
+    runWine(prefixB, "wineboot -i");
+    // Wine brings some keys up to date each time it starts (device classes, network cards), so
+    // the files are read after Wine has run in the prefix: they then hold what it exported.
+    runWine(prefixA, "regedit /e " + shellQuoted(onDriveZ(dir / "wine.reg")));
+    auto registryA = openPrefix(prefixA);
+    ASSERT_TRUE(registryA);
+    BuiltinRegistryEditor editorA(*registryA);
+
+    {
+        SCOPED_TRACE("(a) wine regedit /e and the built-in /e export of the same prefix");
+        const std::string wineFile = readFile(dir / "wine.reg");
+        ASSERT_TRUE(editorA.exportRegistry(dir / "ours.reg"));
+        const Difference difference(snapshotOfFile(wineFile),
+                                    snapshotOfFile(readFile(dir / "ours.reg")));
+        EXPECT_TRUE(isEmpty(difference.onlyRight)) << describe(difference.onlyRight);
+        // Wine's own file also holds what exists only while Wine runs (HKLM\Hardware, network
+        // cards, device interfaces): keys that are not in the prefix's files at all.
+        const auto& wineOnly = difference.onlyLeft;
+        for (const auto& key : wineOnly.keyPaths) {
+            EXPECT_FALSE(keyExists(*registryA, key)) << printable(key) << " was left out";
+        }
+        for (const auto& value : wineOnly.values) {
+            EXPECT_TRUE(std::binary_search(wineOnly.keyPaths.begin(), wineOnly.keyPaths.end(),
+                                           value.keyPath))
+                << printable(value.keyPath) << " \"" << printable(value.name) << "\" differs";
+        }
+
+        prefix::WineRegistry empty;
+        BuiltinRegistryEditor editor(empty);
+        auto imported = editor.importBytes(wineFile);
+        ASSERT_TRUE(imported) << imported.message();
+        std::ostringstream again;
+        ASSERT_TRUE(editor.writeRegistry(again));
+        EXPECT_TRUE(again.str() == wineFile)
+            << "the export of Wine's file imported differs from it";
+    }
+    {
+        SCOPED_TRACE("(b) the built-in /e export imported with wine regedit /s");
+        runWine(prefixB, "regedit /s " + shellQuoted(onDriveZ(dir / "ours.reg")));
+        auto registryB = openPrefix(prefixB);
+        ASSERT_TRUE(registryB);
+        const Difference difference(asWineImportsIt(snapshotOfRegistry(*registryA)),
+                                    snapshotOfRegistry(*registryB));
+        EXPECT_TRUE(isEmpty(difference.onlyLeft)) << describe(difference.onlyLeft);
+        EXPECT_TRUE(isEmpty(difference.onlyRight)) << describe(difference.onlyRight);
+    }
+    {
+        SCOPED_TRACE("(c) a REGEDIT4 export of one key imported with wine regedit /s");
+        const std::u16string path = u"Software\\Tolvane Interop";
+        fillTestKey(*registryA, path);
+        ASSERT_TRUE(
+            editorA.exportKey(dir / "key.reg", "HKEY_CURRENT_USER\\Software\\Tolvane Interop"));
+        runWine(prefixB, "regedit /s " + shellQuoted(onDriveZ(dir / "key.reg")));
+        auto registryB = openPrefix(prefixB);
+        ASSERT_TRUE(registryB);
+        HKey keyA = HKey::null;
+        HKey keyB = HKey::null;
+        ASSERT_EQ(registryA->RegOpenKeyExW(hkeyCurrentUser, path, keyA), winerr::success);
+        ASSERT_EQ(registryB->RegOpenKeyExW(hkeyCurrentUser, path, keyB), winerr::success);
+        const auto expected = RegistrySnapshot::of(*registryA, keyA);
+        const auto actual = RegistrySnapshot::of(*registryB, keyB);
+        EXPECT_EQ(expected.values.size(), 30u);
+        EXPECT_EQ(expected, actual) << expected.firstDifference(actual);
+        registryA->RegCloseKey(keyA);
+        registryB->RegCloseKey(keyB);
+    }
+}
+
+} // namespace
+} // namespace tolvane

@@ -1,0 +1,23 @@
+#include "tests/support/TestStorage.h"
+
+namespace tolvane::test {
+
+Result<void> TestStorage::ensureWritable() {
+    if (refuseWrites) {
+        return makeError("a wineserver is running for the test registry");
+    }
+    return {};
+}
+
+Result<void> TestStorage::save() {
+    if (refuseWrites) {
+        return makeError("a wineserver is running for the test registry");
+    }
+    if (failSaves) {
+        return makeError("the test registry could not be written");
+    }
+    ++saves;
+    return {};
+}
+
+} // namespace tolvane::test

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/RegistryStorage.h"
+
+#include <atomic>
+#include <string>
+
+namespace tolvane::test {
+
+// A registry kept in memory: saving only counts. Tests can make it refuse changes (as a running
+// wineserver does) or fail to save.
+class TestStorage final : public RegistryStorage {
+public:
+    std::string describe() const override { return "the test registry"; }
+    Result<void> ensureWritable() override;
+    Result<void> save() override;
+
+    std::atomic<int> saves{0};
+    std::atomic<bool> refuseWrites{false};
+    std::atomic<bool> failSaves{false};
+};
+
+} // namespace tolvane::test
