@@ -3,6 +3,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliContext.h"
 #include "cli/CommandRegistry.h"
+#include "platform/PathText.h"
 
 #include <ostream>
 
@@ -17,12 +18,6 @@ bool takesArguments(CliContext& context, std::size_t count, std::string_view usa
     }
     context.fail("usage: tolvane-cli [--prefix DIR] " + std::string(usage));
     return false;
-}
-
-// Command-line texts are UTF-8 (also on Windows, whose build runs with UTF-8 as its code page),
-// while a path made from char there reads the bytes in another encoding.
-std::filesystem::path pathArgument(const std::string& text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 int finish(CliContext& context, const Result<void>& result, std::string_view done) {
@@ -46,7 +41,7 @@ int RegFileCommands::exportKey(CliContext& context) {
     if (!registry) {
         return exitcode::failure;
     }
-    return finish(context, registry->editor().exportKey(pathArgument(file), key),
+    return finish(context, registry->editor().exportKey(pathFromText(file), key),
                   "exported " + key + " to " + file);
 }
 
@@ -59,7 +54,7 @@ int RegFileCommands::exportAll(CliContext& context) {
     if (!registry) {
         return exitcode::failure;
     }
-    return finish(context, registry->editor().exportRegistry(pathArgument(file)),
+    return finish(context, registry->editor().exportRegistry(pathFromText(file)),
                   "exported the registry to " + file);
 }
 
@@ -76,7 +71,7 @@ int RegFileCommands::importFile(CliContext& context) {
         context.fail(writable.message());
         return exitcode::failure;
     }
-    if (auto imported = registry->editor().importRegFile(pathArgument(file)); !imported) {
+    if (auto imported = registry->editor().importRegFile(pathFromText(file)); !imported) {
         context.fail(imported.message() + registry->afterFailedImport());
         return exitcode::failure;
     }

@@ -3,6 +3,7 @@
 #include "platform/Autostart.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "platform/RegFileRoots.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryEditor.h"
@@ -127,7 +128,9 @@ bool CRegTools::AppendRegBody(std::istream& source, const std::filesystem::path&
     return true;
 }
 
-std::string CRegTools::MakeTimeStampName() { return backupTimeStamp(platform_.clock.now()); }
+std::string CRegTools::MakeTimeStampName() {
+    return backupTimeStamp(platform_.clock.now());
+}
 
 std::filesystem::path CRegTools::MakeFixBackupFolder() {
     const auto backupRoot = platform_.workingDirectory / "Backup";
@@ -162,7 +165,7 @@ Result<std::filesystem::path> CRegTools::makeTemporaryFile() {
     if (platform_.files.GetTempFileNameA(folder, "rbc", 0, file) == 0) {
         return makeError("cannot make a temporary file in " + folder);
     }
-    return std::filesystem::path(file);
+    return pathFromText(file);
 }
 
 } // namespace tolvane
