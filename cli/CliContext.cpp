@@ -1,19 +1,18 @@
 #include "cli/CliContext.h"
 
-#include <cstdlib>
+#ifndef _WIN32
+#include "platform/prefix/PrefixPlatform.h"
+#endif
 #include <ostream>
 
 namespace tolvane {
 
 std::filesystem::path CliContext::prefixPath() const {
-    if (line.prefix) {
-        return *line.prefix;
-    }
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
-        return prefix;
-    }
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr ? home : ".") / ".wine";
+#ifdef _WIN32
+    return line.prefix.value_or(std::filesystem::path());
+#else
+    return line.prefix.value_or(prefix::PrefixPlatform::defaultPrefix());
+#endif
 }
 
 void CliContext::fail(std::string_view message) const {

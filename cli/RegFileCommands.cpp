@@ -2,8 +2,11 @@
 
 #include "cli/CliApp.h"
 #include "cli/CliContext.h"
-#include "cli/CommandRegistry.h"
+#include "cli/CliSession.h"
 #include "platform/PathText.h"
+#include "platform/Platform.h"
+#include "platform/RegistryEditor.h"
+#include "platform/RegistryStorage.h"
 
 #include <ostream>
 
@@ -18,6 +21,15 @@ bool takesArguments(CliContext& context, std::size_t count, std::string_view usa
     }
     context.fail("usage: tolvane-cli [--prefix DIR] " + std::string(usage));
     return false;
+}
+
+std::unique_ptr<CliSession> openSession(CliContext& context) {
+    auto session = CliSession::open(context);
+    if (!session) {
+        context.fail(session.message());
+        return nullptr;
+    }
+    return std::move(session.value());
 }
 
 int finish(CliContext& context, const Result<void>& result, std::string_view done) {
@@ -37,11 +49,11 @@ int RegFileCommands::exportKey(CliContext& context) {
     }
     const auto& file = context.line.arguments[0];
     const auto& key = context.line.arguments[1];
-    auto registry = CommandRegistry::open(context);
-    if (!registry) {
+    auto session = openSession(context);
+    if (!session) {
         return exitcode::failure;
     }
-    return finish(context, registry->editor().exportKey(pathFromText(file), key),
+    return finish(context, session->platform().editor.exportKey(pathFromText(file), key),
                   "exported " + key + " to " + file);
 }
 
@@ -50,11 +62,11 @@ int RegFileCommands::exportAll(CliContext& context) {
         return exitcode::usage;
     }
     const auto& file = context.line.arguments[0];
-    auto registry = CommandRegistry::open(context);
-    if (!registry) {
+    auto session = openSession(context);
+    if (!session) {
         return exitcode::failure;
     }
-    return finish(context, registry->editor().exportRegistry(pathFromText(file)),
+    return finish(context, session->platform().editor.exportRegistry(pathFromText(file)),
                   "exported the registry to " + file);
 }
 
@@ -63,19 +75,27 @@ int RegFileCommands::importFile(CliContext& context) {
         return exitcode::usage;
     }
     const auto& file = context.line.arguments[0];
-    auto registry = CommandRegistry::open(context);
-    if (!registry) {
+    auto session = openSession(context);
+    if (!session) {
         return exitcode::failure;
     }
-    if (auto writable = registry->storage().ensureWritable(); !writable) {
+    auto& platform = session->platform();
+    if (auto writable = platform.storage.ensureWritable(); !writable) {
         context.fail(writable.message());
         return exitcode::failure;
     }
-    if (auto imported = registry->editor().importRegFile(pathFromText(file)); !imported) {
-        context.fail(imported.message() + registry->afterFailedImport());
+    if (auto imported = platform.editor.importRegFile(pathFromText(file)); !imported) {
+#ifdef _WIN32
+        // The live registry keeps each change as it is made; the editor's error says whether
+        // the file was refused as a whole or which of its changes failed.
+        context.fail(imported.message());
+#else
+        // A file that went in only in part is not stored: the registry's files stay as they were.
+        context.fail(imported.message() + "; nothing was changed");
+#endif
         return exitcode::failure;
     }
-    return finish(context, registry->storage().save(), "imported " + file);
+    return finish(context, platform.storage.save(), "imported " + file);
 }
 
 } // namespace tolvane

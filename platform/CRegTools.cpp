@@ -3,6 +3,7 @@
 #include "platform/Autostart.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/PathChecks.h"
 #include "platform/PathText.h"
 #include "platform/RegFileRoots.h"
 #include "platform/RegKey.h"
@@ -140,6 +141,10 @@ std::filesystem::path CRegTools::MakeFixBackupFolder() {
         time += std::chrono::milliseconds(1);
     }
     return backupRoot / backupTimeStamp(time) / "";
+}
+
+bool CRegTools::HasDrivePath(std::string& text, std::string& out) {
+    return ::tolvane::HasDrivePath(text, out);
 }
 
 bool CRegTools::IsAutostartSet() {

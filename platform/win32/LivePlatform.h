@@ -1,6 +1,5 @@
 #pragma once
 
-#include "cli/CommandRegistry.h"
 #include "platform/BuiltinRegistryEditor.h"
 #include "platform/Platform.h"
 #include "platform/RegistryProfileStore.h"
@@ -11,29 +10,22 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32RegistryGateway.h"
 
+#include <string_view>
+
 namespace tolvane {
 
-// What tolvane-cli works with on Windows: the live registry, the real file system, regedit
-// for exports with the built-in editor behind it, the real clock, the Run value for autostart
-// and the settings under HKEY_CURRENT_USER\Software\Tolvane\tolvane. Built once at start; the
-// working directory is the one the program was started in.
-class LivePlatform final : public CommandRegistry {
+// Everything the core needs on Windows: the live registry, the real file system, regedit for
+// exports with the built-in editor behind it, the real clock, the Run value naming this
+// executable for autostart, and the settings under HKEY_CURRENT_USER\Software\Tolvane\<name>.
+// The working directory is the one the program was started in.
+class LivePlatform {
 public:
-    LivePlatform();
+    explicit LivePlatform(std::string_view applicationName);
     LivePlatform(const LivePlatform&) = delete;
     LivePlatform& operator=(const LivePlatform&) = delete;
 
     Platform& platform() { return platform_; }
     ProfileStore& settings() { return settings_; }
-
-    RegistryEditor& editor() override { return editor_; }
-    RegistryStorage& storage() override { return storage_; }
-    // The editor's error says whether the file was refused whole or which changes failed;
-    // the live registry keeps the ones that went in.
-    std::string afterFailedImport() const override { return {}; }
-
-    // The application name under which the settings live.
-    static constexpr const char* applicationName = "tolvane";
 
 private:
     Win32RegistryGateway registry_;

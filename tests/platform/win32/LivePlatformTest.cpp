@@ -1,22 +1,19 @@
-#include "cli/LivePlatform.h"
+#include "platform/win32/LivePlatform.h"
 
-#include "cli/CliApp.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryRoutines.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <vector>
 #include <windows.h>
 
 namespace tolvane {
 namespace {
 
 TEST(LivePlatformTest, SettingsLiveUnderTheApplicationKeyOfTheCurrentUser) {
-    LivePlatform live;
+    LivePlatform live("tolvane");
     const std::string section = "Test " + std::to_string(GetCurrentProcessId());
     const std::string sectionPath = "Software\\Tolvane\\tolvane\\" + section;
     ASSERT_TRUE(live.settings().writeProfileInt(section, "Entry", 7));
@@ -40,7 +37,7 @@ TEST(LivePlatformTest, KeyExportsEndAsRegedit4FilesWhateverRegeditDoes) {
     test::TestRegistry registry;
     ASSERT_EQ(registry.gateway().RegSetValueExA(registry.scratch(), "Name", regtype::sz, "value"),
               0);
-    LivePlatform live;
+    LivePlatform live("tolvane");
     test::TempDir dir;
     const std::string keyText = "HKEY_CURRENT_USER\\" + registry.scratchPath();
 
@@ -55,7 +52,7 @@ TEST(LivePlatformTest, KeyExportsEndAsRegedit4FilesWhateverRegeditDoes) {
 }
 
 TEST(LivePlatformTest, WorksWhereItWasStartedAndAutostartsThisExecutable) {
-    LivePlatform live;
+    LivePlatform live("tolvane");
     Platform& platform = live.platform();
     EXPECT_EQ(platform.workingDirectory, std::filesystem::current_path());
     EXPECT_EQ(platform.storage.describe(), "the live registry");
@@ -79,36 +76,6 @@ TEST(LivePlatformTest, WorksWhereItWasStartedAndAutostartsThisExecutable) {
     EXPECT_NE(path.find("tolvane_tests.exe"), std::string::npos) << path;
     platform.autostart.SetAutostart(false);
     EXPECT_FALSE(platform.autostart.IsAutostartSet());
-}
-
-TEST(LivePlatformTest, CommandsWorkOnTheLiveRegistryAndRefuseAPrefix) {
-    test::TestRegistry registry;
-    test::TempDir dir;
-    const std::string file = (dir / "restore.reg").string();
-    const std::string keyText = "HKEY_CURRENT_USER\\" + registry.scratchPath();
-    test::writeFile(dir / "restore.reg",
-                    "REGEDIT4\r\n\r\n[" + keyText + "\\Imported]\r\n\"v\"=\"1\"\r\n");
-    struct Case {
-        std::vector<std::string> words;
-        int exitCode;
-        std::string err;
-    };
-    const Case cases[] = {
-        {{"import", file}, exitcode::ok, ""},
-        {{"export", (dir / "out.reg").string(), keyText}, exitcode::ok, ""},
-        {{"--prefix", dir.path().string(), "import", file},
-         exitcode::failure,
-         "tolvane-cli: --prefix names a Wine prefix; on Windows the live registry is used\n"},
-        {{"stat"}, exitcode::usage, "tolvane-cli: unknown command stat\n"},
-    };
-    for (const Case& c : cases) {
-        std::ostringstream out;
-        std::ostringstream err;
-        EXPECT_EQ(runCli(c.words, out, err), c.exitCode) << c.words.front();
-        EXPECT_EQ(err.str().substr(0, c.err.size()), c.err) << err.str();
-    }
-    EXPECT_NE(dir.read("out.reg").find("[" + keyText + "\\Imported]\r\n\"v\"=\"1\""),
-              std::string::npos);
 }
 
 } // namespace

@@ -1,11 +1,10 @@
-#include "cli/LivePlatform.h"
+#include "platform/win32/LivePlatform.h"
 
-#include "cli/CliContext.h"
 #include "platform/win32/ModulePath.h"
 
 namespace tolvane {
 
-LivePlatform::LivePlatform()
+LivePlatform::LivePlatform(std::string_view applicationName)
     : builtinEditor_(registry_), editor_(builtinEditor_), autostart_(registry_, executablePathA()),
       settings_(registry_, hkeyCurrentUser,
                 RegistryProfileStore::applicationKeyFor(applicationName)),
@@ -16,14 +15,5 @@ LivePlatform::LivePlatform()
                 autostart_,
                 storage_,
                 std::filesystem::current_path()} {}
-
-std::unique_ptr<CommandRegistry> CommandRegistry::open(CliContext& context) {
-    // Working on the live registry when the user named a prefix would change the wrong one.
-    if (context.line.prefix) {
-        context.fail("--prefix names a Wine prefix; on Windows the live registry is used");
-        return nullptr;
-    }
-    return std::make_unique<LivePlatform>();
-}
 
 } // namespace tolvane

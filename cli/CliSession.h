@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <memory>
+
+namespace tolvane {
+
+struct CliContext;
+struct Platform;
+class ProfileStore;
+
+// The registry a command works on — a Wine prefix on Linux, the live registry on Windows — with
+// the program's settings store.
+class CliSession {
+public:
+    virtual ~CliSession() = default;
+
+    // A one-line error when the registry cannot be opened.
+    static Result<std::unique_ptr<CliSession>> open(const CliContext& context);
+
+    virtual Platform& platform() = 0;
+    virtual ProfileStore& settings() = 0;
+
+    // The settings of both front ends live under the desktop program's name.
+    static constexpr const char* applicationName = "tolvane";
+};
+
+} // namespace tolvane

@@ -1,0 +1,53 @@
+// tolvane-cli on Linux works on a Wine prefix.
+#include "cli/CliContext.h"
+#include "cli/CliSession.h"
+#include "platform/XdgAutostart.h"
+#include "platform/prefix/PrefixPlatform.h"
+#include "platform/prefix/UserProfile.h"
+
+#include <system_error>
+
+namespace tolvane {
+
+namespace {
+
+class PrefixSession final : public CliSession {
+public:
+    PrefixSession(std::unique_ptr<prefix::UserProfile> profile,
+                  std::unique_ptr<prefix::PrefixPlatform> prefix)
+        : profile_(std::move(profile)), prefix_(std::move(prefix)) {}
+
+    Platform& platform() override { return prefix_->platform(); }
+    ProfileStore& settings() override { return profile_->store(); }
+
+private:
+    std::unique_ptr<prefix::UserProfile> profile_;
+    std::unique_ptr<prefix::PrefixPlatform> prefix_;
+};
+
+std::filesystem::path runningExecutable() {
+    std::error_code error;
+    auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path("tolvane") : executable;
+}
+
+} // namespace
+
+Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context) {
+    const auto configHome = XdgAutostart::defaultConfigHome();
+    auto profile = prefix::UserProfile::open(configHome, applicationName);
+    if (!profile) {
+        return profile.error();
+    }
+    std::error_code error;
+    auto workingDirectory = std::filesystem::current_path(error);
+    auto prefix = prefix::PrefixPlatform::open(context.prefixPath(),
+                                               {workingDirectory, configHome, runningExecutable()});
+    if (!prefix) {
+        return prefix.error();
+    }
+    return std::unique_ptr<CliSession>(
+        new PrefixSession(std::move(profile.value()), std::move(prefix.value())));
+}
+
+} // namespace tolvane

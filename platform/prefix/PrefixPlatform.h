@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/BuiltinRegistryEditor.h"
+#include "platform/Platform.h"
+#include "platform/Result.h"
+#include "platform/SystemClock.h"
+#include "platform/XdgAutostart.h"
+#include "platform/prefix/PrefixFileSystem.h"
+#include "platform/prefix/PrefixStorage.h"
+#include "platform/prefix/WineRegistry.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace tolvane::prefix {
+
+// Everything the core needs to clean one Wine prefix: its registry loaded from its files, its
+// drives and environment, the built-in registry editor, the real clock, the XDG autostart
+// entry and the prefix's files as the place where changes are stored.
+class PrefixPlatform {
+public:
+    struct Options {
+        // Where ./Backup lives and relative Windows paths start.
+        std::filesystem::path workingDirectory;
+        std::filesystem::path configHome;
+        // What the autostart entry starts.
+        std::filesystem::path executable;
+    };
+
+    // A one-line error naming the folder or file (and line) when the prefix cannot be used.
+    static Result<std::unique_ptr<PrefixPlatform>> open(const std::filesystem::path& prefix,
+                                                        const Options& options);
+
+    Platform& platform() { return platform_; }
+    WineRegistry& registry() { return *registry_; }
+    const std::filesystem::path& prefix() const { return prefix_; }
+
+    // The prefix the user means: $WINEPREFIX, else ~/.wine.
+    static std::filesystem::path defaultPrefix();
+
+private:
+    PrefixPlatform(std::unique_ptr<WineRegistry> registry, std::filesystem::path prefix,
+                   const Options& options);
+
+    std::filesystem::path prefix_;
+    std::unique_ptr<WineRegistry> registry_;
+    PrefixFileSystem files_;
+    BuiltinRegistryEditor editor_;
+    SystemClock clock_;
+    XdgAutostart autostart_;
+    PrefixStorage storage_;
+    Platform platform_;
+};
+
+} // namespace tolvane::prefix
