@@ -71,12 +71,17 @@ constexpr int enumerationAttempts = 8;
 
 } // namespace
 
-void Win32RegistryGateway::track(HKey parent, HKey opened) {
-    if (opened == parent || opened == HKey::null || isPredefinedKey(opened)) {
-        return;
+std::int32_t Win32RegistryGateway::handOut(HKey parent, std::int32_t rc, HKey opened,
+                                           HKey& result) {
+    if (rc != ERROR_SUCCESS) {
+        return rc;
     }
-    std::lock_guard lock(mutex_);
-    handles_.insert(static_cast<std::uintptr_t>(opened));
+    result = opened;
+    if (opened != parent && opened != HKey::null && !isPredefinedKey(opened)) {
+        std::lock_guard lock(mutex_);
+        handles_.insert(static_cast<std::uintptr_t>(opened));
+    }
+    return rc;
 }
 
 std::size_t Win32RegistryGateway::openHandleCount() const {
@@ -89,11 +94,7 @@ std::int32_t Win32RegistryGateway::RegOpenKeyA(HKey key, std::string_view subKey
     return withName(subKey, [&](const char* path) {
         HKEY opened = nullptr;
         const LONG rc = ::RegOpenKeyA(toNative(key), path, &opened);
-        if (rc == ERROR_SUCCESS) {
-            result = fromNative(opened);
-            track(key, result);
-        }
-        return rc;
+        return handOut(key, rc, fromNative(opened), result);
     });
 }
 
@@ -102,11 +103,7 @@ std::int32_t Win32RegistryGateway::RegCreateKeyA(HKey key, std::string_view subK
     return withName(subKey, [&](const char* path) {
         HKEY opened = nullptr;
         const LONG rc = ::RegCreateKeyA(toNative(key), path, &opened);
-        if (rc == ERROR_SUCCESS) {
-            result = fromNative(opened);
-            track(key, result);
-        }
-        return rc;
+        return handOut(key, rc, fromNative(opened), result);
     });
 }
 
@@ -281,11 +278,7 @@ std::int32_t Win32RegistryGateway::RegOpenKeyExW(HKey key, std::u16string_view s
     return withName(subKey, [&](const wchar_t* path) {
         HKEY opened = nullptr;
         const LONG rc = ::RegOpenKeyExW(toNative(key), path, 0, keyAccess, &opened);
-        if (rc == ERROR_SUCCESS) {
-            result = fromNative(opened);
-            track(key, result);
-        }
-        return rc;
+        return handOut(key, rc, fromNative(opened), result);
     });
 }
 
@@ -296,11 +289,7 @@ std::int32_t Win32RegistryGateway::RegCreateKeyExW(HKey key, std::u16string_view
         HKEY opened = nullptr;
         const LONG rc = ::RegCreateKeyExW(toNative(key), path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                           keyAccess, nullptr, &opened, nullptr);
-        if (rc == ERROR_SUCCESS) {
-            result = fromNative(opened);
-            track(key, result);
-        }
-        return rc;
+        return handOut(key, rc, fromNative(opened), result);
     });
 }
 

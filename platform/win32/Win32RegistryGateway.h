@@ -54,9 +54,9 @@ public:
     std::size_t openHandleCount() const override;
 
 private:
-    // Records a handle that an open or create of `parent` returned: a new one is counted,
-    // while the parent itself (empty path) and the predefined roots are not.
-    void track(HKey parent, HKey opened);
+    // Hands out the handle an open or create of `parent` gave with result `rc`. A new handle is
+    // counted; the parent itself (empty path) and the predefined roots are not.
+    std::int32_t handOut(HKey parent, std::int32_t rc, HKey opened, HKey& result);
 
     mutable std::mutex mutex_;
     std::unordered_set<std::uintptr_t> handles_;
