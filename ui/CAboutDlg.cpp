@@ -36,7 +36,8 @@ CAboutDlg::CAboutDlg(UiContext& context, QWidget* parent)
              QStringLiteral("Version %1").arg(QString::fromLatin1(product::version)),
              QRect(160, 180, 200, 22), theme().valueFont(), theme().mutedText());
     SkinButton* link = addButton(QStringLiteral("webPageLink"), SkinButton::Style::link,
-                                 shownAddress(), std::nullopt, QRect(75, 210, 320, 26));
+                                 shownAddress(), std::nullopt, QRect(75, 210, 270, 26));
+    link->setTextAlignment(Qt::AlignCenter);
     link->setToolTip(QString::fromLatin1(product::webPage));
     connect(link, &SkinButton::clicked, this, &CAboutDlg::openWebPage);
 

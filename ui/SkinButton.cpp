@@ -204,7 +204,7 @@ void SkinButton::paintLink(QPainter& painter) {
     linkFont.setUnderline(hovered_);
     painter.setFont(linkFont);
     painter.setPen(hovered_ ? theme_.linkHover() : theme_.linkText());
-    painter.drawText(rect(), Qt::AlignVCenter | Qt::AlignLeft, text());
+    painter.drawText(rect(), alignment_, text());
 }
 
 } // namespace tolvane

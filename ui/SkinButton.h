@@ -31,6 +31,8 @@ public:
     bool isActive() const { return active_; }
     // The close button turns red on hover.
     void setDanger(bool danger) { danger_ = danger; }
+    // Where a link's text sits in its area (left by default).
+    void setTextAlignment(Qt::Alignment alignment) { alignment_ = alignment; }
 
     QSize sizeHint() const override;
 
@@ -53,6 +55,7 @@ private:
     bool active_ = false;
     bool danger_ = false;
     bool hovered_ = false;
+    Qt::Alignment alignment_ = Qt::AlignVCenter | Qt::AlignLeft;
 };
 
 } // namespace tolvane
