@@ -2,9 +2,10 @@
 
 #include "cli/CliApp.h"
 #include "cli/CliContext.h"
-#include "platform/BuiltinRegistryEditor.h"
-#include "platform/prefix/PrefixStorage.h"
-#include "platform/prefix/WineRegistry.h"
+#include "cli/CliSession.h"
+#include "platform/Platform.h"
+#include "platform/RegistryEditor.h"
+#include "platform/RegistryStorage.h"
 
 #include <ostream>
 
@@ -21,13 +22,13 @@ bool takesArguments(CliContext& context, std::size_t count, std::string_view usa
     return false;
 }
 
-std::unique_ptr<prefix::WineRegistry> openRegistry(CliContext& context) {
-    auto registry = prefix::WineRegistry::openPrefix(context.prefixPath());
-    if (!registry) {
-        context.fail(registry.message());
+std::unique_ptr<CliSession> openSession(CliContext& context) {
+    auto session = CliSession::open(context);
+    if (!session) {
+        context.fail(session.message());
         return nullptr;
     }
-    return std::move(registry.value());
+    return std::move(session.value());
 }
 
 int finish(CliContext& context, const Result<void>& result, std::string_view done) {
@@ -47,12 +48,12 @@ int RegFileCommands::exportKey(CliContext& context) {
     }
     const auto& file = context.line.arguments[0];
     const auto& key = context.line.arguments[1];
-    auto registry = openRegistry(context);
-    if (!registry) {
+    auto session = openSession(context);
+    if (!session) {
         return exitcode::failure;
     }
-    BuiltinRegistryEditor editor(*registry);
-    return finish(context, editor.exportKey(file, key), "exported " + key + " to " + file);
+    return finish(context, session->platform().editor.exportKey(file, key),
+                  "exported " + key + " to " + file);
 }
 
 int RegFileCommands::exportAll(CliContext& context) {
@@ -60,12 +61,12 @@ int RegFileCommands::exportAll(CliContext& context) {
         return exitcode::usage;
     }
     const auto& file = context.line.arguments[0];
-    auto registry = openRegistry(context);
-    if (!registry) {
+    auto session = openSession(context);
+    if (!session) {
         return exitcode::failure;
     }
-    BuiltinRegistryEditor editor(*registry);
-    return finish(context, editor.exportRegistry(file), "exported the registry to " + file);
+    return finish(context, session->platform().editor.exportRegistry(file),
+                  "exported the registry to " + file);
 }
 
 int RegFileCommands::importFile(CliContext& context) {
@@ -73,23 +74,21 @@ int RegFileCommands::importFile(CliContext& context) {
         return exitcode::usage;
     }
     const auto& file = context.line.arguments[0];
-    auto registry = openRegistry(context);
-    if (!registry) {
+    auto session = openSession(context);
+    if (!session) {
         return exitcode::failure;
     }
-    prefix::PrefixStorage storage(*registry, context.prefixPath(),
-                                  prefix::WineServerProbe::forPrefix(context.prefixPath()));
-    if (auto writable = storage.ensureWritable(); !writable) {
+    auto& platform = session->platform();
+    if (auto writable = platform.storage.ensureWritable(); !writable) {
         context.fail(writable.message());
         return exitcode::failure;
     }
-    BuiltinRegistryEditor editor(*registry);
-    // A file that went in only in part leaves the prefix's files as they were.
-    if (auto imported = editor.importRegFile(file); !imported) {
-        context.fail(imported.message() + "; the prefix was not changed");
+    // A file that went in only in part is not stored: the registry's files stay as they were.
+    if (auto imported = platform.editor.importRegFile(file); !imported) {
+        context.fail(imported.message() + "; nothing was changed");
         return exitcode::failure;
     }
-    return finish(context, storage.save(), "imported " + file);
+    return finish(context, platform.storage.save(), "imported " + file);
 }
 
 } // namespace tolvane

@@ -3,6 +3,7 @@
 #include "platform/Autostart.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/PathChecks.h"
 #include "platform/RegFileRoots.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryEditor.h"
@@ -127,7 +128,9 @@ bool CRegTools::AppendRegBody(std::istream& source, const std::filesystem::path&
     return true;
 }
 
-std::string CRegTools::MakeTimeStampName() { return backupTimeStamp(platform_.clock.now()); }
+std::string CRegTools::MakeTimeStampName() {
+    return backupTimeStamp(platform_.clock.now());
+}
 
 std::filesystem::path CRegTools::MakeFixBackupFolder() {
     const auto backupRoot = platform_.workingDirectory / "Backup";
@@ -137,6 +140,10 @@ std::filesystem::path CRegTools::MakeFixBackupFolder() {
         time += std::chrono::milliseconds(1);
     }
     return backupRoot / backupTimeStamp(time) / "";
+}
+
+bool CRegTools::HasDrivePath(std::string& text, std::string& out) {
+    return ::tolvane::HasDrivePath(text, out);
 }
 
 bool CRegTools::IsAutostartSet() {

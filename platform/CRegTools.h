@@ -55,6 +55,10 @@ public:
     // folder has yet. It only names the folder; the fix run creates it.
     std::filesystem::path MakeFixBackupFolder();
 
+    // The drive-form test of a command text read from the registry (HasDrivePath of the path
+    // checks): true when `out` gets a path like "X:\...".
+    bool HasDrivePath(std::string& text, std::string& out);
+
     bool IsAutostartSet();
     void SetAutostart(bool enable);
 

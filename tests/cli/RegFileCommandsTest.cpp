@@ -1,8 +1,10 @@
 #include "cli/CliApp.h"
 #include "tests/support/TempDir.h"
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +28,11 @@ struct CliRun {
 class RegFileCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The command's session opens the user's settings: keep them in the scratch folder.
+        if (const char* config = std::getenv("XDG_CONFIG_HOME")) {
+            savedConfigHome = config;
+        }
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
         dir.write("prefix/system.reg",
                   registryFile("REGISTRY\\\\Machine",
                                "\n[Software\\\\Vendor] 1700000000\n\"Path\"=\"C:\\\\x\"\n"));
@@ -33,6 +40,14 @@ protected:
                   registryFile("REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000",
                                "\n[Environment] 1700000000\n\"TEMP\"=\"C:\\\\t\"\n"));
         dir.write("prefix/userdef.reg", registryFile("REGISTRY\\\\User\\\\.Default", ""));
+    }
+
+    void TearDown() override {
+        if (savedConfigHome) {
+            ::setenv("XDG_CONFIG_HOME", savedConfigHome->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_CONFIG_HOME");
+        }
     }
 
     CliRun run(std::vector<std::string> arguments) {
@@ -50,6 +65,7 @@ protected:
     }
 
     test::TempDir dir;
+    std::optional<std::string> savedConfigHome;
 };
 
 TEST_F(RegFileCommandsTest, ExportWritesOneKeyAndExportAllTheWholeRegistry) {
@@ -90,7 +106,7 @@ TEST_F(RegFileCommandsTest, AFailedImportLeavesThePrefixAlone) {
                               std::string("HKEY_CURRENT_USER\\") + std::string(300, 'k') + "]\r\n");
     const auto partly = run({"import", (dir / "part.reg").string()});
     EXPECT_EQ(partly.code, exitcode::failure);
-    EXPECT_NE(partly.err.find("not changed"), std::string::npos) << partly.err;
+    EXPECT_NE(partly.err.find("nothing was changed"), std::string::npos) << partly.err;
     EXPECT_EQ(run({"import", (dir / "absent.reg").string()}).code, exitcode::failure);
     EXPECT_EQ(prefixFiles(), before);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/RegKey.h"
 #include "platform/RegistryRoutines.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TestFileSystem.h"
 #include "tests/support/TestRegistry.h"
 
@@ -12,49 +13,25 @@
 namespace tolvane {
 namespace {
 
-// Passes every call on and counts the file tests, to show which tests a routine makes.
-class CountingFileSystem : public FileSystem {
+// Counts the file tests, to show which tests a routine makes.
+class CountingFileSystem : public test::ForwardingFileSystem {
 public:
-    explicit CountingFileSystem(FileSystem& files) : files_(files) {}
+    using ForwardingFileSystem::ForwardingFileSystem;
 
     bool PathFileExistsA(std::string_view path) override {
         tested.emplace_back(path);
-        return files_.PathFileExistsA(path);
+        return ForwardingFileSystem::PathFileExistsA(path);
     }
     bool PathIsDirectoryA(std::string_view path) override {
         tested.emplace_back(path);
-        return files_.PathIsDirectoryA(path);
+        return ForwardingFileSystem::PathIsDirectoryA(path);
     }
     std::uint32_t GetFileAttributesA(std::string_view path) override {
         tested.emplace_back(path);
-        return files_.GetFileAttributesA(path);
-    }
-    std::uint32_t GetWindowsDirectoryA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetWindowsDirectoryA(buffer, size);
-    }
-    std::uint32_t GetSystemDirectoryA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetSystemDirectoryA(buffer, size);
-    }
-    std::uint32_t GetEnvironmentVariableA(std::string_view name, std::string& buffer,
-                                          std::uint32_t size) override {
-        return files_.GetEnvironmentVariableA(name, buffer, size);
-    }
-    std::uint32_t ExpandEnvironmentStringsA(std::string_view source, std::string& buffer,
-                                            std::uint32_t size) override {
-        return files_.ExpandEnvironmentStringsA(source, buffer, size);
-    }
-    std::uint32_t GetTempPathA(std::string& buffer, std::uint32_t size) override {
-        return files_.GetTempPathA(buffer, size);
-    }
-    std::uint32_t GetTempFileNameA(std::string_view path, std::string_view prefix,
-                                   std::uint32_t unique, std::string& tempFile) override {
-        return files_.GetTempFileNameA(path, prefix, unique, tempFile);
+        return ForwardingFileSystem::GetFileAttributesA(path);
     }
 
     std::vector<std::string> tested;
-
-private:
-    FileSystem& files_;
 };
 
 class PathChecksTest : public ::testing::Test {

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "engine/CModule.h"
+#include "platform/Platform.h"
+#include "platform/RegistryTypes.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace tolvane {
+
+class PathChecks;
+
+// File associations: every key directly under HKEY_CLASSES_ROOT, that is extensions, the file
+// types they name and programmatic identifiers. It reports CLSID references to missing classes,
+// open commands whose program is gone, and open or command keys left empty; the fix deletes
+// the key trees a record names.
+class CModuleFileAssoc final : public CModule {
+public:
+    CModuleFileAssoc(ModuleSet* owner, const Platform& platform);
+
+    ProblemList Scan() override;
+    bool Fix(std::span<ProblemRecord> records, bool backup) override;
+
+private:
+    // Reports `keyName`'s CLSID sub-key when its value is empty or names a missing class.
+    void CheckProgIdClsid(HKey root, const std::string& keyName);
+    // Whether an extension met earlier in this scan named `name` as its file type, in any case.
+    bool IsSeenType(std::string_view name) const;
+    // Judges the open command of `fileType`, the type that key `keyName` leads to.
+    void checkOpenCommand(const std::string& keyName, const std::string& fileType,
+                          PathChecks& paths);
+    // Saves the keys a record names; false when a key exists but could not be saved.
+    bool backUpRecord(const ProblemRecord& record);
+
+    const Platform& platform_;
+    // Lower-cased file types named by the extensions of the current scan. A large registry
+    // holds tens of thousands of extensions and types, so every name is looked up here.
+    std::unordered_set<std::string> seenTypes_;
+};
+
+} // namespace tolvane

@@ -1,0 +1,196 @@
+#include "platform/CRegTools.h"
+
+#include "platform/BuiltinRegistryEditor.h"
+#include "platform/RegistryRoutines.h"
+#include "tests/support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace tolvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+// An editor whose exports hold no key section (a system editor that wrote only its header)
+// or that fails outright; it imports through the built-in editor.
+class FaultyEditor : public RegistryEditor {
+public:
+    explicit FaultyEditor(bool writesHeader) : writesHeader_(writesHeader) {}
+    Result<void> exportKey(const std::filesystem::path& file, std::string_view) override {
+        if (!writesHeader_) {
+            return makeError("the editor did not start");
+        }
+        test::writeFile(file, "REGEDIT4\r\n\r\n");
+        return {};
+    }
+    Result<void> exportRegistry(const std::filesystem::path& file) override {
+        return exportKey(file, "");
+    }
+    Result<void> importRegFile(const std::filesystem::path&) override { return {}; }
+
+private:
+    bool writesHeader_;
+};
+
+class CRegToolsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test.clock().set(Clock::TimePoint(std::chrono::sys_days{std::chrono::December / 6 / 2026} +
+                                          22h + 40min + 1s + 123ms));
+    }
+
+    // The same platform with another registry editor.
+    Platform platformWith(RegistryEditor& editor) {
+        Platform platform = test.platform();
+        return Platform{platform.registry,        platform.files,     editor,
+                        platform.clock,           platform.autostart, platform.storage,
+                        platform.workingDirectory};
+    }
+
+    void setValue(std::string_view path, std::string_view name, std::string_view data) {
+        HKey key = HKey::null;
+        ASSERT_EQ(registry.RegCreateKeyA(hkeyCurrentUser, path, key), winerr::success);
+        ASSERT_EQ(registry.RegSetValueExA(key, name, regtype::sz, data), winerr::success);
+        registry.RegCloseKey(key);
+    }
+
+    bool keyExists(std::string_view path) {
+        HKey key = HKey::null;
+        const bool found = registry.RegOpenKeyA(hkeyCurrentUser, path, key) == winerr::success;
+        registry.RegCloseKey(key);
+        return found;
+    }
+
+    // Temporary files the tools left behind.
+    std::vector<std::string> leftovers() {
+        std::string folder;
+        test.files().GetTempPathA(folder, maxPath);
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    test::TestPlatform test;
+    RegistryGateway& registry = test.registry();
+    test::TempDir work;
+    CRegTools tools{test.platform()};
+};
+
+TEST_F(CRegToolsTest, FirstKeyMakesTheFileAndLaterKeysFollowFromTheirKeyLine) {
+    setValue("Software\\First", "a", "1");
+    setValue("Software\\First\\Child", "b", "2");
+    setValue("Software\\Second", "c", "3");
+    const auto file = work / "apppath.reg";
+
+    EXPECT_EQ(tools.backupKeyOutcome(file, hkeyCurrentUser, "Software\\First\\"),
+              BackupOutcome::saved);
+    EXPECT_TRUE(tools.BackupKey(file, hkeyCurrentUser, "Software\\Second"));
+    EXPECT_EQ(work.read("apppath.reg"), "REGEDIT4\r\n\r\n"
+                                        "[HKEY_CURRENT_USER\\Software\\First]\r\n"
+                                        "\"a\"=\"1\"\r\n\r\n"
+                                        "[HKEY_CURRENT_USER\\Software\\First\\Child]\r\n"
+                                        "\"b\"=\"2\"\r\n\r\n"
+                                        "[HKEY_CURRENT_USER\\Software\\Second]\r\n"
+                                        "\"c\"=\"3\"\r\n\r\n");
+    EXPECT_TRUE(leftovers().empty());
+
+    // The fix deletes the keys; the backup brings them back.
+    DeleteKeyTree(registry, hkeyCurrentUser, "Software\\First");
+    DeleteKeyTree(registry, hkeyCurrentUser, "Software\\Second");
+    ASSERT_TRUE(tools.ImportRegFile(file));
+    EXPECT_TRUE(keyExists("Software\\First\\Child"));
+    EXPECT_TRUE(keyExists("Software\\Second"));
+}
+
+TEST_F(CRegToolsTest, AKeyThatIsGoneIsNotSavedAndTheFileStaysAsItWas) {
+    const auto file = work / "com.reg";
+    EXPECT_EQ(tools.backupKeyOutcome(file, hkeyCurrentUser, "Software\\Gone"),
+              BackupOutcome::keyMissing);
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    setValue("Software\\Here", "a", "1");
+    ASSERT_TRUE(tools.BackupKey(file, hkeyCurrentUser, "Software\\Here"));
+    const auto before = work.read("com.reg");
+    EXPECT_FALSE(tools.BackupKey(file, hkeyCurrentUser, "Software\\Gone"));
+    EXPECT_EQ(tools.backupKeyOutcome(file, HKey{0x80000004u}, "Software"), BackupOutcome::failed);
+    EXPECT_EQ(work.read("com.reg"), before);
+    EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(CRegToolsTest, AnExportWithoutKeySectionOrAFailedEditorLeavesTheFileUnchanged) {
+    setValue("Software\\Here", "a", "1");
+    const auto file = work / "fonts.reg";
+    ASSERT_TRUE(tools.BackupKey(file, hkeyCurrentUser, "Software\\Here"));
+    const auto before = work.read("fonts.reg");
+    for (const bool writesHeader : {true, false}) {
+        FaultyEditor faulty(writesHeader);
+        const auto faultyPlatform = platformWith(faulty);
+        CRegTools faultyTools(faultyPlatform);
+        EXPECT_EQ(faultyTools.backupKeyOutcome(file, hkeyCurrentUser, "Software\\Here"),
+                  BackupOutcome::failed);
+        EXPECT_EQ(work.read("fonts.reg"), before);
+        EXPECT_TRUE(leftovers().empty());
+        // Nor is a first file made from a failed export.
+        EXPECT_EQ(faultyTools.BackupKey(work / "new.reg", hkeyCurrentUser, "Software\\Here"),
+                  writesHeader);
+        std::filesystem::remove(work / "new.reg");
+    }
+}
+
+TEST_F(CRegToolsTest, SeekToCharStopsBeforeTheFirstMatchAndAppendNeedsAnExistingTarget) {
+    std::istringstream withKey("REGEDIT4\r\n\r\n[HKEY_USERS\\x]\r\n");
+    ASSERT_TRUE(tools.SeekToChar(withKey, '['));
+    std::string rest;
+    std::getline(withKey, rest);
+    EXPECT_EQ(rest, "[HKEY_USERS\\x]\r");
+    std::istringstream withoutKey("REGEDIT4\r\n\r\n");
+    EXPECT_FALSE(tools.SeekToChar(withoutKey, '['));
+
+    std::istringstream body("[HKEY_USERS\\y]\r\n");
+    EXPECT_FALSE(tools.AppendRegBody(body, work / "missing.reg"));
+    EXPECT_FALSE(std::filesystem::exists(work / "missing.reg"));
+    const auto target = work.write("target.reg", "head\r\n");
+    ASSERT_TRUE(tools.AppendRegBody(body, target));
+    EXPECT_EQ(work.read("target.reg"), "head\r\n[HKEY_USERS\\y]\r\n");
+}
+
+TEST_F(CRegToolsTest, BackupFoldersAreNamedByUtcTimeWithMillisecondsAndNeverReused) {
+    EXPECT_EQ(tools.MakeTimeStampName(), "06.12.2026 22_40_01_123");
+    const auto first = tools.MakeFixBackupFolder();
+    EXPECT_EQ(first, test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_123" / "");
+    EXPECT_EQ(first.string().back(), '/');
+
+    test.clock().advance(1ms);
+    EXPECT_EQ(tools.MakeFixBackupFolder(),
+              test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_124" / "");
+
+    // The same millisecond again, after the first fix run made its folder.
+    test.clock().set(test.clock().now() - 1ms);
+    std::filesystem::create_directories(first);
+    EXPECT_EQ(tools.MakeFixBackupFolder(),
+              test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_124" / "");
+    std::filesystem::create_directories(test.workingDirectory() / "Backup" /
+                                        "06.12.2026 22_40_01_124");
+    test::writeFile(test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_125",
+                    "a file of that name");
+    EXPECT_EQ(tools.MakeFixBackupFolder(),
+              test.workingDirectory() / "Backup" / "06.12.2026 22_40_01_126" / "");
+}
+
+TEST_F(CRegToolsTest, EditorCommandLinesNameTheFullRootAndOtherRootsFail) {
+    EXPECT_EQ(CRegTools::RootName(hkeyClassesRoot), "HKEY_CLASSES_ROOT");
+    EXPECT_EQ(CRegTools::RootName(hkeyCurrentConfig), "HKEY_CURRENT_CONFIG");
+    EXPECT_EQ(CRegTools::RootName(HKey{0x80000004u}), "");
+    setValue("Software\\Here", "a", "1");
+    EXPECT_TRUE(tools.ExportKey(work / "a.reg", hkeyCurrentUser, "Software\\Here"));
+    EXPECT_FALSE(tools.ExportKey(work / "b.reg", HKey{0x80000004u}, "Software\\Here"));
+    EXPECT_FALSE(std::filesystem::exists(work / "b.reg"));
+    ASSERT_TRUE(tools.ExportRegistry(work / "all.reg"));
+    EXPECT_EQ(work.read("all.reg").substr(0, 2), "\xFF\xFE");
+}
+
+} // namespace
+} // namespace tolvane
