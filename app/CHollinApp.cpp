@@ -1,6 +1,5 @@
 #include "app/CHollinApp.h"
 
-#include "app/PrefixSession.h"
 #include "platform/prefix/UserProfile.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CTabPanel.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PrefixSession.h"
 #include "platform/Result.h"
 #include "platform/XdgAutostart.h"
 #include "ui/UiContext.h"
@@ -13,7 +14,6 @@ namespace tolvane {
 class CHollinDlg;
 class Dialogs;
 class LinkOpener;
-class PrefixSession;
 class ProfileStore;
 class Theme;
 
@@ -29,13 +29,9 @@ public:
     // The name the settings are kept under (shared with tolvane-cli).
     static constexpr const char* applicationName = "tolvane";
 
-    struct Options {
-        // Where ./Backup is made; relative Windows paths start here too.
-        std::filesystem::path workingDirectory;
-        std::filesystem::path configHome;
-        std::filesystem::path executable;
-        std::filesystem::path environmentPrefix;
-        std::filesystem::path home;
+    // Where ./Backup is made (the working directory), the config home, the executable,
+    // $WINEPREFIX and $HOME as the prefix session takes them, and the help file.
+    struct Options : PrefixSession::Options {
         std::filesystem::path helpFile;
 
         // The options of a normal start: current folder, XDG config home, /proc/self/exe,

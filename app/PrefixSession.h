@@ -21,6 +21,7 @@ class PrefixSession final : public RegistrySession {
     Q_OBJECT
 public:
     struct Options {
+        // Where ./Backup lives and relative Windows paths start.
         std::filesystem::path workingDirectory;
         std::filesystem::path configHome;
         std::filesystem::path executable;

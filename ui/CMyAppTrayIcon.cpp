@@ -46,6 +46,8 @@ CMyAppTrayIcon::CMyAppTrayIcon(CHollinDlg& owner, const Theme& theme, const QIco
 
 CMyAppTrayIcon::~CMyAppTrayIcon() {
     remove();
+    // The icon goes before the menu it shows.
+    delete icon_;
 }
 
 void CMyAppTrayIcon::show() {

@@ -2,7 +2,6 @@
 
 #include "ui/Theme.h"
 
-#include <QEnterEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -10,7 +9,7 @@ namespace tolvane {
 
 SkinButton::SkinButton(const Theme& theme, Style style, const QString& text,
                        std::optional<Artwork::Glyph> glyph, QWidget* parent)
-    : QAbstractButton(parent), theme_(theme), artwork_(theme), style_(style), glyph_(glyph) {
+    : HoverButton(parent), theme_(theme), artwork_(theme), style_(style), glyph_(glyph) {
     setText(text);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(style == Style::title ? Qt::NoFocus : Qt::TabFocus);
@@ -55,18 +54,6 @@ QSize SkinButton::sizeHint() const {
     }
 }
 
-void SkinButton::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void SkinButton::leaveEvent(QEvent* event) {
-    hovered_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void SkinButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -107,7 +94,7 @@ void SkinButton::paintNav(QPainter& painter, bool small) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(theme_.navPressed());
         painter.drawRoundedRect(area, radius, radius);
-    } else if (hovered_ || active_) {
+    } else if (hovered() || active_) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(theme_.navHover());
         painter.drawRoundedRect(area, radius, radius);
@@ -137,7 +124,7 @@ void SkinButton::paintNav(QPainter& painter, bool small) {
 void SkinButton::paintTitle(QPainter& painter) {
     const QRectF area = QRectF(rect()).adjusted(1, 1, -1, -1);
     painter.setPen(Qt::NoPen);
-    if (hovered_ || isDown()) {
+    if (hovered() || isDown()) {
         painter.setBrush(danger_ ? theme_.closeHover() : theme_.titleButtonHover());
     } else {
         painter.setBrush(theme_.titleButton());
@@ -163,7 +150,7 @@ void SkinButton::paintFilled(QPainter& painter, bool primary) {
     if (isEnabled() && isDown()) {
         painter.setBrush(theme_.buttonPressedShade());
         painter.drawRoundedRect(area, radius, radius);
-    } else if (isEnabled() && hovered_) {
+    } else if (isEnabled() && hovered()) {
         painter.setBrush(theme_.buttonHoverGlow());
         painter.drawRoundedRect(area, radius, radius);
     }
@@ -179,7 +166,7 @@ void SkinButton::paintFilled(QPainter& painter, bool primary) {
 
 void SkinButton::paintTile(QPainter& painter) {
     const QRectF area = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-    painter.setPen(QPen(hovered_ ? theme_.accent() : theme_.cardBorder(), 1.2));
+    painter.setPen(QPen(hovered() ? theme_.accent() : theme_.cardBorder(), 1.2));
     painter.setBrush(isDown() ? theme_.secondaryButtonFill() : theme_.cardFill());
     painter.drawRoundedRect(area, 14, 14);
     const qreal badge = qMin(area.width(), area.height()) * 0.42;
@@ -201,9 +188,9 @@ void SkinButton::paintTile(QPainter& painter) {
 
 void SkinButton::paintLink(QPainter& painter) {
     QFont linkFont = font();
-    linkFont.setUnderline(hovered_);
+    linkFont.setUnderline(hovered());
     painter.setFont(linkFont);
-    painter.setPen(hovered_ ? theme_.linkHover() : theme_.linkText());
+    painter.setPen(hovered() ? theme_.linkHover() : theme_.linkText());
     painter.drawText(rect(), alignment_, text());
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ui/Artwork.h"
+#include "ui/HoverButton.h"
 
-#include <QAbstractButton>
 #include <optional>
 
 namespace tolvane {
@@ -10,7 +10,7 @@ namespace tolvane {
 class Theme;
 
 // The program's painted push button, in one of its looks; hover and press are drawn too.
-class SkinButton : public QAbstractButton {
+class SkinButton : public HoverButton {
     Q_OBJECT
 public:
     enum class Style {
@@ -38,8 +38,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     void paintNav(QPainter& painter, bool small);
@@ -54,7 +52,6 @@ private:
     std::optional<Artwork::Glyph> glyph_;
     bool active_ = false;
     bool danger_ = false;
-    bool hovered_ = false;
     Qt::Alignment alignment_ = Qt::AlignVCenter | Qt::AlignLeft;
 };
 

@@ -7,7 +7,7 @@
 namespace tolvane {
 
 SkinCheckBox::SkinCheckBox(const Theme& theme, const QString& text, QWidget* parent)
-    : QAbstractButton(parent), theme_(theme) {
+    : HoverButton(parent), theme_(theme) {
     setText(text);
     setCheckable(true);
     setFont(theme.bodyFont());
@@ -17,18 +17,6 @@ SkinCheckBox::SkinCheckBox(const Theme& theme, const QString& text, QWidget* par
 
 QSize SkinCheckBox::sizeHint() const {
     return {imageSide + 12 + QFontMetrics(font()).horizontalAdvance(text()), imageSide};
-}
-
-void SkinCheckBox::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void SkinCheckBox::leaveEvent(QEvent* event) {
-    hovered_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 void SkinCheckBox::paintEvent(QPaintEvent*) {
@@ -44,7 +32,7 @@ void SkinCheckBox::paintEvent(QPaintEvent*) {
         painter.setBrush(theme_.checkOff());
     }
     painter.drawRoundedRect(track, 12, 12);
-    if (hovered_) {
+    if (hovered()) {
         painter.setBrush(theme_.buttonHoverGlow());
         painter.drawRoundedRect(track, 12, 12);
     }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "ui/HoverButton.h"
 
 namespace tolvane {
 
 class Theme;
 
 // A check box drawn as a 48 by 48 switch picture with its caption to the right.
-class SkinCheckBox : public QAbstractButton {
+class SkinCheckBox : public HoverButton {
     Q_OBJECT
 public:
     static constexpr int imageSide = 48;
@@ -18,12 +18,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     const Theme& theme_;
-    bool hovered_ = false;
 };
 
 } // namespace tolvane
