@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/PrefixSession.h"
+#include "platform/Result.h"
+#include "platform/XdgAutostart.h"
+#include "ui/UiContext.h"
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+
+namespace tolvane {
+
+class CHollinDlg;
+class Dialogs;
+class LinkOpener;
+class ProfileStore;
+class Theme;
+
+namespace prefix {
+class UserProfile;
+}
+
+// The one application object: it owns `busy`, the settings store and the Wine prefix being
+// cleaned, makes the backup folder, shows the main window and, when "Run Scan at Startup" is
+// set, starts a scan once the window is up.
+class CHollinApp {
+public:
+    // The name the settings are kept under (shared with tolvane-cli).
+    static constexpr const char* applicationName = "tolvane";
+
+    // Where ./Backup is made (the working directory), the config home, the executable,
+    // $WINEPREFIX and $HOME as the prefix session takes them, and the help file.
+    struct Options : PrefixSession::Options {
+        std::filesystem::path helpFile;
+
+        // The options of a normal start: current folder, XDG config home, /proc/self/exe,
+        // $WINEPREFIX and $HOME, and the help beside the executable or installed with it.
+        static Options fromEnvironment();
+    };
+
+    CHollinApp(Options options, Dialogs& dialogs, LinkOpener& links, const Theme& theme,
+               ModuleFactoryMaker moduleFactory);
+    CHollinApp(const CHollinApp&) = delete;
+    CHollinApp& operator=(const CHollinApp&) = delete;
+    ~CHollinApp();
+
+    // Makes <working directory>/Backup, opens the settings store and the prefix, shows the main
+    // window (which may hide itself to the tray) and queues the scan at startup. Fails only
+    // when the settings store cannot be read.
+    Result<void> start();
+
+    CHollinDlg* mainWindow() const { return window_.get(); }
+    std::atomic<int>& busy() { return busy_; }
+    ProfileStore& profile();
+    PrefixSession& session() { return *session_; }
+    std::filesystem::path backupFolder() const;
+
+    // <executable folder>/Tolvane.html, else <executable folder>/../share/tolvane/Tolvane.html.
+    static std::filesystem::path locateHelpFile(const std::filesystem::path& executable);
+
+private:
+    void runScanAtStartup();
+
+    Options options_;
+    Dialogs& dialogs_;
+    LinkOpener& links_;
+    const Theme& theme_;
+    ModuleFactoryMaker moduleFactory_;
+    std::atomic<int> busy_{0};
+    XdgAutostart autostart_;
+    std::unique_ptr<prefix::UserProfile> profile_;
+    std::unique_ptr<PrefixSession> session_;
+    std::unique_ptr<UiContext> context_;
+    // Last: the window goes first, while everything it uses still exists.
+    std::unique_ptr<CHollinDlg> window_;
+};
+
+} // namespace tolvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ui/RegistrySession.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace tolvane {
+
+class Dialogs;
+class ProfileStore;
+
+namespace prefix {
+class PrefixPlatform;
+}
+
+// The Wine prefix the desktop program cleans: $WINEPREFIX, else the folder the user chose
+// before (section "Settings", entry "WinePrefix"), else ~/.wine. When that folder does not
+// exist or cannot be read, the user is told so and picks another one.
+class PrefixSession final : public RegistrySession {
+    Q_OBJECT
+public:
+    struct Options {
+        // Where ./Backup lives and relative Windows paths start.
+        std::filesystem::path workingDirectory;
+        std::filesystem::path configHome;
+        std::filesystem::path executable;
+        // $WINEPREFIX; empty when it is not set.
+        std::filesystem::path environmentPrefix;
+        std::filesystem::path home;
+    };
+
+    static constexpr const char* choiceSection = "Settings";
+    static constexpr const char* choiceEntry = "WinePrefix";
+
+    PrefixSession(Options options, ProfileStore& profile, Dialogs& dialogs,
+                  QObject* parent = nullptr);
+    ~PrefixSession() override;
+
+    // The prefix the program starts with, before any question.
+    std::filesystem::path startPrefix();
+    // Opens startPrefix(), or asks for another when it is missing or unreadable.
+    void openAtStart(QWidget* parent);
+
+    Platform* platform() override;
+    QString describe() const override;
+    QString location() const override;
+    // Asks for a prefix folder until one opens or the user cancels; the one that opened is
+    // remembered.
+    bool choose(QWidget* parent) override;
+
+private:
+    Result<void> open(const std::filesystem::path& folder);
+
+    Options options_;
+    ProfileStore& profile_;
+    Dialogs& dialogs_;
+    std::unique_ptr<prefix::PrefixPlatform> prefix_;
+};
+
+} // namespace tolvane

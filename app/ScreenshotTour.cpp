@@ -1,0 +1,110 @@
+#include "app/ScreenshotTour.h"
+
+#include "app/CHollinApp.h"
+#include "app/PrefixSession.h"
+#include "maintenance/FullBackups.h"
+#include "ui/CHollinDlg.h"
+#include "ui/CTabPanel.h"
+#include "ui/SkinPanel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QThread>
+#include <algorithm>
+
+namespace tolvane {
+
+ScreenshotTour::ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder)
+    : app_(app), outputFolder_(std::move(outputFolder)) {}
+
+template <typename Condition>
+bool ScreenshotTour::waitFor(Condition done, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > milliseconds) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+bool ScreenshotTour::showPage(int slot) {
+    CTabPanel& tabs = app_.mainWindow()->tabPanel();
+    if (tabs.page(slot) == nullptr) {
+        return false;
+    }
+    tabs.switchTo(slot);
+    return tabs.current() == slot;
+}
+
+void ScreenshotTour::shoot(const char* name) {
+    CHollinDlg& window = *app_.mainWindow();
+    // Let pending repaints and queued progress reach the widgets first.
+    waitFor([] { return false; }, 150);
+    const QPixmap pixels = window.grab();
+    QImage shaped(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    shaped.fill(Qt::transparent);
+    {
+        QPainter painter(&shaped);
+        painter.setClipRegion(CHollinDlg::windowShape());
+        painter.drawPixmap(0, 0, pixels);
+    }
+    const auto file = outputFolder_ / (std::string(name) + ".png");
+    if (shaped.save(QString::fromStdString(file.string()))) {
+        written_.push_back(file);
+    }
+}
+
+std::vector<std::filesystem::path> ScreenshotTour::run() {
+    written_.clear();
+    CHollinDlg& window = *app_.mainWindow();
+    window.restoreFromTray();
+    CTabPanel& tabs = window.tabPanel();
+    std::atomic<int>& busy = app_.busy();
+    waitFor([&] { return busy == 0; }, 60000);
+
+    if (showPage(page::scanner)) {
+        shoot("02-scanner");
+        tabs.page(page::scanner)->startMainAction();
+        if (waitFor([&] { return tabs.current() == page::scanProgress; }, 5000)) {
+            waitFor([] { return false; }, 300);
+            shoot("03-scan-progress");
+        }
+        if (waitFor([&] { return busy == 0 && tabs.current() == page::scanResults; }, 120000)) {
+            shoot("04-scan-results");
+        }
+    }
+    if (showPage(page::overview)) {
+        shoot("01-overview");
+    }
+    if (showPage(page::defrag)) {
+        shoot("05-defrag");
+    }
+    if (Platform* platform = app_.session().platform(); platform && tabs.page(page::backup)) {
+        FullBackups backups(*platform);
+        for (int i = 0; i < 2; ++i) {
+            (void)backups.create();
+            // Backup folders are named to the millisecond.
+            QThread::msleep(5);
+        }
+        if (showPage(page::backup)) {
+            shoot("06-backup");
+        }
+    }
+    if (showPage(page::settings)) {
+        shoot("07-settings");
+    }
+    if (showPage(page::about)) {
+        shoot("08-about");
+    }
+    std::sort(written_.begin(), written_.end());
+    return written_;
+}
+
+} // namespace tolvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <vector>
+
+namespace tolvane {
+
+class CHollinApp;
+
+// Walks the main window through every page that exists and saves each one as a PNG: the
+// Scanner page, a scan in progress and its results (scanning the prefix the program opened),
+// then Overview, Defrag, Backup (after two whole-registry backups, so it has rows), Settings
+// and About. Pages that are not built are skipped.
+class ScreenshotTour {
+public:
+    ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder);
+
+    // The files written, in page order.
+    std::vector<std::filesystem::path> run();
+
+private:
+    void shoot(const char* name);
+    bool showPage(int slot);
+    // Lets the event loop run until `done` holds or `milliseconds` pass.
+    template <typename Condition>
+    bool waitFor(Condition done, int milliseconds);
+
+    CHollinApp& app_;
+    std::filesystem::path outputFolder_;
+    std::vector<std::filesystem::path> written_;
+};
+
+} // namespace tolvane

@@ -1,0 +1,58 @@
+// tolvane-screenshots OUTPUT_FOLDER PREFIX WORK_FOLDER: opens PREFIX as the desktop program
+// would (settings in WORK_FOLDER/config, backups in WORK_FOLDER/Backup), answers every dialog
+// with the cautious answer, and saves a PNG of each page into OUTPUT_FOLDER. Run it through
+// scripts/screenshots.
+#include "app/CHollinApp.h"
+#include "app/ModuleFactories.h"
+#include "app/ScreenshotTour.h"
+#include "ui/LinkOpener.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/Theme.h"
+
+#include <QApplication>
+#include <iostream>
+
+namespace {
+
+class NoLinks final : public tolvane::LinkOpener {
+public:
+    void open(const QUrl&) override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: tolvane-screenshots OUTPUT_FOLDER PREFIX WORK_FOLDER\n";
+        return 2;
+    }
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const std::filesystem::path output = std::filesystem::absolute(argv[1]);
+    const std::filesystem::path work = std::filesystem::absolute(argv[3]);
+    std::filesystem::create_directories(output);
+    std::filesystem::create_directories(work);
+
+    tolvane::CHollinApp::Options options = tolvane::CHollinApp::Options::fromEnvironment();
+    options.workingDirectory = work;
+    options.configHome = work / "config";
+    options.environmentPrefix = std::filesystem::absolute(argv[2]);
+    options.home = work;
+
+    tolvane::Theme theme;
+    tolvane::ScriptedDialogs dialogs;
+    NoLinks links;
+    tolvane::CHollinApp app(options, dialogs, links, theme, tolvane::ModuleFactories::standard());
+    if (auto started = app.start(); !started) {
+        std::cerr << "tolvane-screenshots: " << started.message() << "\n";
+        return 1;
+    }
+    for (const auto& file : tolvane::ScreenshotTour(app, output).run()) {
+        std::cout << file.filename().string() << "\n";
+    }
+    for (const auto& dialog : dialogs.shown()) {
+        std::cerr << "dialog: " << dialog.caption.toStdString() << ": " << dialog.text.toStdString()
+                  << "\n";
+    }
+    return 0;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+// The Qt Test classes of the GUI suite; tests/ui/main.cpp runs the one named on the command line.
+namespace tolvane::test {
+
+std::unique_ptr<QObject> makeMainWindowTest();
+std::unique_ptr<QObject> makeSettingsTest();
+std::unique_ptr<QObject> makeOverviewTest();
+std::unique_ptr<QObject> makeAppStartTest();
+std::unique_ptr<QObject> makePlumbingTest();
+
+} // namespace tolvane::test

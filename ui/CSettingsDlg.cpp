@@ -1,0 +1,93 @@
+#include "ui/CSettingsDlg.h"
+
+#include "platform/Autostart.h"
+#include "platform/ProfileStore.h"
+#include "ui/RegistrySession.h"
+#include "ui/SkinCheckBox.h"
+#include "ui/Theme.h"
+#include "ui/UiContext.h"
+
+#include <QLabel>
+
+namespace tolvane {
+
+namespace {
+
+constexpr const char* section = "Settings";
+
+} // namespace
+
+CSettingsDlg::CSettingsDlg(UiContext& context, QWidget* parent)
+    : SkinPanel(context, QStringLiteral("Settings"), parent) {
+    setObjectName(QStringLiteral("settingsPage"));
+    setDecoration(QPoint(10, 50), Artwork::Glyph::settings);
+    addLabel(QStringLiteral("settingsIntro"), QStringLiteral("How Tolvane starts"),
+             QRect(58, 50, 300, 44), theme().valueFont(), theme().captionText());
+
+    const auto makeBox = [this](const char* objectName, const char* text, int top) {
+        auto* box = new SkinCheckBox(theme(), QString::fromLatin1(text), this);
+        box->setObjectName(QString::fromLatin1(objectName));
+        box->setGeometry(20, top, 330, SkinCheckBox::imageSide);
+        return box;
+    };
+    autostart_ = makeBox("autostartCheck", "Start With Windows", 110);
+    runScan_ = makeBox("runScanCheck", "Run Scan at Startup", 160);
+    startMinimized_ = makeBox("startMinimizedCheck", "Start Minimized in Tray", 210);
+
+    prefix_ = addLabel(QStringLiteral("prefixLabel"), QString(), QRect(22, 266, 300, 28),
+                       theme().smallFont(), theme().mutedText());
+    SkinButton* change =
+        addButton(QStringLiteral("choosePrefixButton"), SkinButton::Style::secondary,
+                  QStringLiteral("Change..."), std::nullopt, QRect(330, 266, 76, 28));
+    connect(change, &SkinButton::clicked, this, &CSettingsDlg::choosePrefix);
+    connect(&context.session, &RegistrySession::platformChanged, this, &CSettingsDlg::showPrefix);
+    showPrefix();
+
+    SkinButton* applyButton =
+        addButton(QStringLiteral("applyButton"), SkinButton::Style::primary,
+                  QStringLiteral("Apply"), std::nullopt, QRect(350, 310, 46, 30));
+    connect(applyButton, &SkinButton::clicked, this, &CSettingsDlg::apply);
+    SkinButton* defaults =
+        addButton(QStringLiteral("defaultButton"), SkinButton::Style::secondary,
+                  QStringLiteral("Default"), std::nullopt, QRect(400, 310, 58, 30));
+    connect(defaults, &SkinButton::clicked, this, &CSettingsDlg::restoreDefaults);
+
+    ProfileStore& profile = context.profile;
+    runScan_->setChecked(profile.getProfileInt(section, "RunScanAtStartup", 0) != 0);
+    startMinimized_->setChecked(profile.getProfileInt(section, "StartMinimized", 0) != 0);
+    autostart_->setChecked(profile.getProfileInt(section, "Autostart", 0) != 0);
+}
+
+void CSettingsDlg::apply() {
+    ProfileStore& profile = context().profile;
+    profile.writeProfileInt(section, "RunScanAtStartup", runScan_->isChecked() ? 1 : 0);
+    profile.writeProfileInt(section, "StartMinimized", startMinimized_->isChecked() ? 1 : 0);
+    profile.writeProfileInt(section, "Autostart", autostart_->isChecked() ? 1 : 0);
+    context().autostart.SetAutostart(autostart_->isChecked());
+}
+
+void CSettingsDlg::restoreDefaults() {
+    startMinimized_->setChecked(false);
+    runScan_->setChecked(false);
+    autostart_->setChecked(true);
+    apply();
+}
+
+void CSettingsDlg::choosePrefix() {
+    if (isBusy()) {
+        return;
+    }
+    context().session.choose(this);
+    showPrefix();
+}
+
+void CSettingsDlg::showPrefix() {
+    const QString location = context().session.location();
+    const QString text = location.isEmpty() ? QStringLiteral("Wine prefix: none chosen")
+                                            : QStringLiteral("Wine prefix: %1").arg(location);
+    prefix_->setText(
+        QFontMetrics(prefix_->font()).elidedText(text, Qt::ElideMiddle, prefix_->width()));
+    prefix_->setToolTip(location);
+}
+
+} // namespace tolvane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace tolvane {
+
+// Every message box and folder chooser of the program goes through this interface, so tests
+// answer them (ScriptedDialogs) while the program shows real ones (QtDialogs). Call it on the
+// GUI thread only; a worker hands its question over with GuiThread::callAndWait.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Yes/No with a question icon; true for Yes.
+    virtual bool question(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // OK with an information icon.
+    virtual void information(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // OK with a critical icon: an action could not run or failed.
+    virtual void error(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // A folder picked by the user, or nothing when cancelled.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
+                                                const QString& startFolder) = 0;
+};
+
+} // namespace tolvane

@@ -1,0 +1,16 @@
+#include "ui/RegistrySession.h"
+
+#include "platform/Platform.h"
+#include "platform/RegistryStorage.h"
+
+namespace tolvane {
+
+Result<void> RegistrySession::ensureWritable() {
+    Platform* open = platform();
+    if (open == nullptr) {
+        return makeError("no registry is open");
+    }
+    return open->storage.ensureWritable();
+}
+
+} // namespace tolvane

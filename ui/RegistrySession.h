@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace tolvane {
+
+struct Platform;
+
+// The registry the program cleans (on Linux a Wine prefix the user chose) as the pages see it.
+// It may be missing: a page that needs it asks SkinPanel::requirePlatform.
+class RegistrySession : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The open registry; null while none is open.
+    virtual Platform* platform() = 0;
+    // One line for the user: "the Wine prefix /home/ann/.wine", or that none is open.
+    virtual QString describe() const = 0;
+    // The folder shown (and changeable) on the Settings page; empty where there is no choice.
+    virtual QString location() const = 0;
+    // Lets the user pick another registry (a prefix folder) through Dialogs; true when one was
+    // opened. Callers refuse it while an operation runs.
+    virtual bool choose(QWidget* parent) = 0;
+
+    // Whether the registry may be changed now (no wineserver holds the prefix); the error
+    // says why not.
+    Result<void> ensureWritable();
+
+Q_SIGNALS:
+    // Another registry was opened. Objects built on the old Platform (module sets, runs) must
+    // be rebuilt; the old one stays valid until every receiver has returned.
+    void platformChanged();
+};
+
+} // namespace tolvane

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ui/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace tolvane {
+
+// Dialogs answered from a script instead of a person: tests and the screenshot run queue the
+// answers with setNextAnswer, and read back every dialog that was shown. A dialog with no
+// queued answer gets the cautious one: No, OK, no folder.
+class ScriptedDialogs final : public Dialogs {
+public:
+    enum class Kind { question, information, error, chooseFolder };
+
+    struct Answer {
+        bool yes = false;
+        // For chooseFolder: the folder picked; empty means cancelled.
+        QString folder;
+    };
+
+    struct Shown {
+        Kind kind;
+        QString caption;
+        QString text;
+    };
+
+    void setNextAnswer(bool yes);
+    void setNextFolder(const QString& folder);
+
+    bool question(QWidget* parent, const QString& caption, const QString& text) override;
+    void information(QWidget* parent, const QString& caption, const QString& text) override;
+    void error(QWidget* parent, const QString& caption, const QString& text) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
+                                        const QString& startFolder) override;
+
+    std::vector<Shown> shown() const;
+    // The texts of every dialog shown, in order.
+    QStringList texts() const;
+    void clear();
+    // Answers queued but not used.
+    std::size_t pendingAnswers() const;
+
+private:
+    Answer take(Kind kind, const QString& caption, const QString& text);
+
+    mutable std::mutex mutex_;
+    std::deque<Answer> answers_;
+    std::vector<Shown> shown_;
+};
+
+} // namespace tolvane

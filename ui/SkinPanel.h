@@ -1,0 +1,76 @@
+#pragma once
+
+#include "ui/Artwork.h"
+#include "ui/SkinButton.h"
+
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+class QLabel;
+
+namespace tolvane {
+
+class CHollinDlg;
+class CTabPanel;
+class Theme;
+struct Platform;
+struct UiContext;
+
+// Base of every page in the main window: the painted card with the page's caption at the top
+// right and its decorative picture, access to the owner (the main window), the page container
+// and the shared context, and the checks every action makes.
+//
+// A page that has a main action (Scanner: Scan, Defrag: Defrag, Backup: Create) overrides
+// startMainAction. The Overview's Start buttons switch to the page and then queue a call to it,
+// and "Run Scan at Startup" calls the Scanner page's; it must do exactly what the page's own
+// button does, including nothing while `busy` is set.
+class SkinPanel : public QWidget {
+    Q_OBJECT
+public:
+    SkinPanel(UiContext& context, const QString& caption, QWidget* parent);
+
+    // Set by the page container when it creates the pages.
+    void setOwner(CHollinDlg* owner) { owner_ = owner; }
+    CHollinDlg* owner() const { return owner_; }
+    CTabPanel* tabPanel() const;
+
+    virtual void startMainAction() {}
+
+    const QString& caption() const { return caption_; }
+
+protected:
+    UiContext& context() const { return context_; }
+    const Theme& theme() const;
+    const Artwork& artwork() const { return artwork_; }
+    bool isBusy() const;
+
+    // The registry to work on; null, after telling the user why, while none is open.
+    Platform* requirePlatform();
+    // Whether the registry may be changed now; tells the user why not (a wineserver runs for
+    // the prefix, or none is open).
+    bool ensureWritable();
+    // Rereads the four history values on the Overview page (after a scan, backup or defrag).
+    void refreshOverview();
+
+    // The decorative picture at `position`: a wave band with the page's badge.
+    void setDecoration(QPoint position, Artwork::Glyph glyph);
+
+    // Helpers that make a control with its object name, place it and give it the theme's look.
+    QLabel* addLabel(const QString& objectName, const QString& text, const QRect& geometry,
+                     const QFont& font, const QColor& colour);
+    SkinButton* addButton(const QString& objectName, SkinButton::Style style, const QString& text,
+                          std::optional<Artwork::Glyph> glyph, const QRect& geometry);
+
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    UiContext& context_;
+    Artwork artwork_;
+    QString caption_;
+    CHollinDlg* owner_ = nullptr;
+    std::optional<QPoint> decorationPosition_;
+    Artwork::Glyph decorationGlyph_ = Artwork::Glyph::overview;
+};
+
+} // namespace tolvane

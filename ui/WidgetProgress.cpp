@@ -1,0 +1,100 @@
+#include "ui/WidgetProgress.h"
+
+#include "engine/ActivityAnimation.h"
+#include "ui/GuiThread.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace tolvane {
+
+namespace {
+
+QString fromCore(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+WidgetProgress::WidgetProgress(Widgets widgets, QObject* parent)
+    : QObject(parent), bar_(widgets.bar), status_(widgets.status), total_(widgets.total) {
+    for (int id = 0; id < moduleCount; ++id) {
+        counters_[static_cast<std::size_t>(id)] = widgets.counters[static_cast<std::size_t>(id)];
+    }
+    if (bar_) {
+        // The activity animation walks through 0 .. range-1.
+        bar_->setRange(0, ActivityAnimation::range - 1);
+    }
+}
+
+void WidgetProgress::setStatusText(std::string_view text) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.status = fromCore(text);
+    }
+    scheduleFlush();
+}
+
+void WidgetProgress::setTotalText(std::string_view text) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.total = fromCore(text);
+    }
+    scheduleFlush();
+}
+
+void WidgetProgress::setCounterText(int moduleId, std::string_view text) {
+    if (!isModuleId(moduleId)) {
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.counters[static_cast<std::size_t>(moduleId)] = fromCore(text);
+    }
+    scheduleFlush();
+}
+
+void WidgetProgress::setBarPosition(int position) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.bar = position;
+    }
+    scheduleFlush();
+}
+
+void WidgetProgress::scheduleFlush() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (flushQueued_) {
+            return;
+        }
+        flushQueued_ = true;
+    }
+    GuiThread::post(this, [this] { flush(); });
+}
+
+void WidgetProgress::flush() {
+    Pending pending;
+    {
+        const std::lock_guard lock(mutex_);
+        pending = std::move(pending_);
+        pending_ = Pending{};
+        flushQueued_ = false;
+    }
+    if (pending.status && status_) {
+        status_->setText(*pending.status);
+    }
+    if (pending.total && total_) {
+        total_->setText(*pending.total);
+    }
+    for (std::size_t id = 0; id < counters_.size(); ++id) {
+        if (pending.counters[id] && counters_[id]) {
+            counters_[id]->setText(*pending.counters[id]);
+        }
+    }
+    if (pending.bar && bar_) {
+        bar_->setValue(*pending.bar);
+    }
+}
+
+} // namespace tolvane
