@@ -48,6 +48,7 @@ std::uint64_t RegistryTree::now() {
 }
 
 RegNode* RegistryTree::makeNode(RegNode* parent, std::string_view name, std::uint64_t modified) {
+    ++changeCount_;
     RegNode* node = arena_.create<RegNode>();
     node->name = name.data();
     node->nameLength = static_cast<std::uint32_t>(name.size());
@@ -126,6 +127,7 @@ void RegistryTree::removeLeaf(RegNode* node) {
         --parent->childCount;
     }
     node->deleted = true;
+    ++changeCount_;
     touch(parent);
 }
 
@@ -155,6 +157,7 @@ RegValue* RegistryTree::findValue(const RegNode* node, std::string_view name,
 }
 
 void RegistryTree::insertValueAt(RegNode* node, std::uint32_t at, const RegValue& value) {
+    ++changeCount_;
     if (node->valueCount == node->valueCapacity) {
         node->values = grow(arena_, node->values, node->valueCount, node->valueCapacity);
     }
@@ -165,6 +168,7 @@ void RegistryTree::insertValueAt(RegNode* node, std::uint32_t at, const RegValue
 }
 
 void RegistryTree::putValue(RegNode* node, const RegValue& value) {
+    ++changeCount_;
     std::uint32_t at = node->valueCount;
     if (at != 0) {
         const int order = unittext::compareNames(node->values[at - 1].nameView(), value.nameView());
@@ -189,6 +193,7 @@ bool RegistryTree::setValue(RegNode* node, std::string_view name, std::uint32_t 
     if (existing != nullptr && existing->type == type && valueData(*existing) == bytes) {
         return false;
     }
+    ++changeCount_;
     const std::string_view stored = arena_.copy(bytes);
     RegValue value;
     value.type = type;
@@ -214,6 +219,7 @@ bool RegistryTree::deleteValue(RegNode* node, std::string_view name) {
     if (findValue(node, name, &at) == nullptr) {
         return false;
     }
+    ++changeCount_;
     std::memmove(static_cast<void*>(node->values + at), node->values + at + 1,
                  (node->valueCount - at - 1) * sizeof(RegValue));
     --node->valueCount;
@@ -222,17 +228,23 @@ bool RegistryTree::deleteValue(RegNode* node, std::string_view name) {
 }
 
 std::string RegistryTree::valueData(const RegValue& value) const {
+    std::string bytes;
+    readValueData(value, bytes);
+    return bytes;
+}
+
+void RegistryTree::readValueData(const RegValue& value, std::string& bytes) const {
+    bytes.clear();
     if (!value.fromFile) {
-        return std::string(value.sourceView());
+        bytes.assign(value.sourceView());
+        return;
     }
     const std::string_view text = value.sourceView().substr(value.dataOffset);
     regfile::DataSyntax syntax;
-    std::string bytes;
     // The loader checked the text, so decoding cannot fail here.
     if (regfile::parseDataTag(text, syntax) == nullptr) {
         (void)regfile::decodeData(text, syntax, &bytes);
     }
-    return bytes;
 }
 
 bool RegistryTree::fileStringText(const RegValue& value, std::string* out,

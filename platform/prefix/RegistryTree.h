@@ -109,6 +109,8 @@ public:
     bool deleteValue(RegNode* node, std::string_view name);
     // The stored bytes of a value.
     std::string valueData(const RegValue& value) const;
+    // The same into `bytes`, reusing its room.
+    void readValueData(const RegValue& value, std::string& bytes) const;
     // The number of stored bytes, counted from the file text where it tells them (no decoding).
     std::size_t valueDataSize(const RegValue& value) const;
     // For a string value read from a file: its text decoded straight to UTF-8 (without the
@@ -131,6 +133,9 @@ public:
     // --- changes ---
     // Marks `node` written now and its branch changed.
     void touch(RegNode* node);
+    // Grows with every key or value added, replaced or removed: a node found by a path stays
+    // the node of that path for as long as this stays the same.
+    std::uint64_t changeCount() const { return changeCount_; }
     bool isDirty(Branch branch) const { return dirty_[branch]; }
     void setDirty(Branch branch, bool dirty) { dirty_[branch] = dirty; }
 
@@ -151,6 +156,7 @@ private:
     RegNode* users_ = nullptr;
     std::array<RegNode*, branchCount> branchRoots_{};
     std::array<bool, branchCount> dirty_{};
+    std::uint64_t changeCount_ = 0;
 };
 
 } // namespace tolvane::prefix

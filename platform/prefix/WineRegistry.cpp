@@ -185,6 +185,7 @@ std::int32_t WineRegistry::nodeOf(HKey key, bool create, RegNode*& node) {
         return winerr::invalidHandle;
     }
     if (isPredefinedKey(key)) {
+        dropStalePaths();
         RegNode* machine = tree_->branchRoot(RegistryTree::machineBranch);
         if (key == hkeyLocalMachine) {
             node = machine;
@@ -193,9 +194,9 @@ std::int32_t WineRegistry::nodeOf(HKey key, bool create, RegNode*& node) {
         } else if (key == hkeyUsers) {
             node = tree_->usersNode();
         } else if (key == hkeyClassesRoot) {
-            return walk(machine, classesRootPath, create, node);
+            return mappedRoot(classesRootPath, create, classesRoot_, node);
         } else if (key == hkeyCurrentConfig) {
-            return walk(machine, currentConfigPath, create, node);
+            return mappedRoot(currentConfigPath, create, currentConfig_, node);
         } else {
             return winerr::invalidHandle;
         }
@@ -212,10 +213,58 @@ std::int32_t WineRegistry::nodeOf(HKey key, bool create, RegNode*& node) {
     return winerr::success;
 }
 
+std::int32_t WineRegistry::mappedRoot(std::span<const std::string_view> path, bool create,
+                                      RegNode*& known, RegNode*& node) {
+    if (known == nullptr) {
+        RegNode* machine = tree_->branchRoot(RegistryTree::machineBranch);
+        if (const std::int32_t rc = walk(machine, path, create, node); rc != winerr::success) {
+            return rc;
+        }
+        known = node;
+    }
+    node = known;
+    return winerr::success;
+}
+
+void WineRegistry::dropStalePaths() {
+    if (pathsChangeCount_ != tree_->changeCount()) {
+        forgetPaths();
+        pathsChangeCount_ = tree_->changeCount();
+    }
+}
+
+void WineRegistry::forgetPaths() {
+    lastBase_ = nullptr;
+    lastPath_.clear();
+    lastEnds_.clear();
+    lastNodes_.clear();
+    classesRoot_ = nullptr;
+    currentConfig_ = nullptr;
+}
+
 std::int32_t WineRegistry::walk(RegNode* start, std::span<const std::string_view> elements,
                                 bool create, RegNode*& node) {
     node = start;
-    for (const std::string_view element : elements) {
+    std::size_t first = 0;
+    dropStalePaths();
+    if (!create) {
+        // The elements this path shares with the last one (byte for byte) lead to the same keys.
+        if (start == lastBase_) {
+            std::size_t begin = 0;
+            while (first < elements.size() && first < lastNodes_.size() &&
+                   std::string_view(lastPath_).substr(begin, lastEnds_[first] - begin) ==
+                       elements[first]) {
+                begin = lastEnds_[first] + 1;
+                node = lastNodes_[first];
+                ++first;
+            }
+        }
+        lastBase_ = start;
+        lastPath_.resize(first == 0 ? 0 : lastEnds_[first - 1] + 1);
+        lastEnds_.resize(first);
+        lastNodes_.resize(first);
+    }
+    for (const std::string_view element : elements.subspan(first)) {
         std::uint32_t at = 0;
         RegNode* child = tree_->findChild(node, element, &at);
         if (child == nullptr) {
@@ -234,6 +283,12 @@ std::int32_t WineRegistry::walk(RegNode* start, std::span<const std::string_view
         node = tree_->followLink(child);
         if (node == nullptr) {
             return winerr::fileNotFound;
+        }
+        if (!create) {
+            lastPath_ += element;
+            lastEnds_.push_back(lastPath_.size());
+            lastPath_ += '\\';
+            lastNodes_.push_back(node);
         }
     }
     return winerr::success;
@@ -399,7 +454,7 @@ std::string_view WineRegistry::ansiData(const RegValue& value) {
     if (!value.fromFile) {
         return value.sourceView();
     }
-    dataBuffer_ = tree_->valueData(value);
+    tree_->readValueData(value, dataBuffer_);
     return dataBuffer_;
 }
 

@@ -83,6 +83,7 @@ public:
     template <typename Action>
     decltype(auto) withTree(Action&& action) {
         std::scoped_lock lock(mutex_);
+        forgetPaths();
         return action(*tree_);
     }
 
@@ -107,6 +108,14 @@ private:
     // Walks `elements` below `start`, following links; creates missing keys when asked.
     std::int32_t walk(RegNode* start, std::span<const std::string_view> elements, bool create,
                       RegNode*& node);
+    // HKEY_CLASSES_ROOT or HKEY_CURRENT_CONFIG: the key `path` below HKEY_LOCAL_MACHINE,
+    // remembered in `known` until the tree changes.
+    std::int32_t mappedRoot(std::span<const std::string_view> path, bool create, RegNode*& known,
+                            RegNode*& node);
+    // Forgets the remembered paths once any key or value has changed since they were walked
+    // (a key created or deleted, a link's target set), so no stale or deleted node is reused.
+    void dropStalePaths();
+    void forgetPaths();
     HKey newHandle(RegNode* node);
     // The slot of an open handle, or null.
     RegNode** handleSlot(HKey key);
@@ -142,6 +151,17 @@ private:
     std::vector<HandleSlot> handleSlots_;
     std::vector<std::uint32_t> freeSlots_;
     std::size_t openHandles_ = 0;
+
+    // The last path walked without creating anything, element by element: reopening a key, or
+    // opening one of its sub-keys, walks only the elements that differ.
+    RegNode* lastBase_ = nullptr;
+    std::string lastPath_;
+    std::vector<std::size_t> lastEnds_;
+    std::vector<RegNode*> lastNodes_;
+    RegNode* classesRoot_ = nullptr;
+    RegNode* currentConfig_ = nullptr;
+    // The tree's change count when the nodes above were found.
+    std::uint64_t pathsChangeCount_ = 0;
 
     // Buffers reused by every call, under the lock.
     std::string unitBuffer_;

@@ -5,8 +5,10 @@
 #include "platform/prefix/WineRegistry.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace tolvane::prefix {
 namespace {
@@ -126,6 +128,65 @@ TEST_F(RegFileTest, ValuesDecodeToTheStoredBytes) {
         className = std::string(tree.className(key));
     });
     EXPECT_EQ(className, "My \"Class\"");
+}
+
+// The A functions read string values straight from their file text; every key and value of
+// the hand-written file must come out as the UTF-8 of the bytes the W functions return.
+TEST_F(RegFileTest, AnsiReadsOfFileValuesMatchTheirDecodedBytes) {
+    auto registry = load(test::readFile(TOLVANE_TEST_DATA_DIR "/registry/handwritten.reg"));
+    ASSERT_TRUE(registry);
+    std::size_t checked = 0;
+    std::vector<std::u16string> pending{u""};
+    while (!pending.empty()) {
+        const std::u16string path = pending.back();
+        pending.pop_back();
+        HKey key = HKey::null;
+        ASSERT_EQ(registry->RegOpenKeyExW(hkeyCurrentUser, path, key), 0);
+        std::u16string child;
+        for (std::uint32_t index = 0; registry->RegEnumKeyExW(key, index, child) == 0; ++index) {
+            pending.push_back(path.empty() ? child : path + u"\\" + child);
+        }
+        std::uint32_t largest = 0;
+        std::u16string name;
+        std::uint32_t type = 0;
+        std::string bytes;
+        for (std::uint32_t index = 0; registry->RegEnumValueW(key, index, name, type, bytes) == 0;
+             ++index) {
+            const std::string expected =
+                regtype::isString(type) ? unittext::utf16BytesToUtf8(bytes) : bytes;
+            const std::string where = unittext::toUtf8(unittext::fromUtf16(path + u"|" + name));
+            largest = std::max(largest, static_cast<std::uint32_t>(bytes.size()));
+
+            std::string ansiName;
+            std::uint32_t nameSize = maxPath;
+            std::uint32_t ansiType = 0;
+            std::string enumerated;
+            std::uint32_t enumeratedSize = 1 << 16;
+            ASSERT_EQ(registry->RegEnumValueA(key, index, ansiName, nameSize, &ansiType,
+                                              &enumerated, &enumeratedSize),
+                      0)
+                << where;
+            EXPECT_EQ(enumerated, expected) << where;
+            EXPECT_EQ(enumeratedSize, expected.size()) << where;
+            EXPECT_EQ(ansiType, type) << where;
+
+            std::string queried;
+            std::uint32_t queriedSize = 1 << 16;
+            ASSERT_EQ(registry->RegQueryValueExA(key, ansiName, &ansiType, &queried, &queriedSize),
+                      0)
+                << where;
+            EXPECT_EQ(queried, expected) << where;
+            std::uint32_t sizeOnly = 0;
+            EXPECT_EQ(registry->RegQueryValueExA(key, ansiName, nullptr, nullptr, &sizeOnly), 0);
+            EXPECT_EQ(sizeOnly, expected.size()) << where;
+            ++checked;
+        }
+        RegKeyInfo info;
+        ASSERT_EQ(registry->RegQueryInfoKeyA(key, info), 0);
+        EXPECT_EQ(info.maxValueLen, largest) << "stored bytes counted from the file text";
+        registry->RegCloseKey(key);
+    }
+    EXPECT_GT(checked, 20U);
 }
 
 TEST_F(RegFileTest, OtherSpellingsAreReadAndKeptUntilChanged) {

@@ -57,6 +57,19 @@ protected:
         });
     }
 
+    // The default value of `path` below `root`, or "(missing)" when the key is not found.
+    std::string defaultValue(HKey root, std::string_view path) {
+        std::string data;
+        std::int32_t size = maxPath;
+        if (registry.RegQueryValueA(root, path, &data, size) != winerr::success) {
+            return "(missing)";
+        }
+        return data;
+    }
+    void setDefault(HKey root, std::string_view path, std::string_view text) {
+        ASSERT_EQ(registry.RegSetValueA(root, path, regtype::sz, text), winerr::success) << path;
+    }
+
     WineRegistry registry;
 };
 
@@ -176,6 +189,85 @@ TEST_F(WineRegistryTest, BrokenAndCyclicLinksAreNotFound) {
     ASSERT_EQ(registry.RegOpenKeyA(hkeyLocalMachine, "Software", software), 0);
     EXPECT_EQ(subKeyNames(software), (std::vector<std::string>{"Broken", "Loop", "Outside"}));
     registry.RegCloseKey(software);
+}
+
+// The gateway remembers the keys of the last path it walked; every change to the tree must
+// make it look again, or a reopened path would reach a deleted or replaced key.
+TEST_F(WineRegistryTest, ReopenedPathsSeeDeletedAndRecreatedKeys) {
+    setDefault(hkeyLocalMachine, "Software\\Vendor\\App\\Sub", "old");
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Vendor\\App\\Sub"), "old");
+    HKey oldSub = HKey::null;
+    ASSERT_EQ(registry.RegOpenKeyA(hkeyLocalMachine, "Software\\Vendor\\App\\Sub", oldSub), 0);
+
+    ASSERT_EQ(registry.RegDeleteKeyA(hkeyLocalMachine, "Software\\Vendor\\App\\Sub"), 0);
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Vendor\\App\\Sub"), "(missing)");
+    ASSERT_EQ(registry.RegDeleteKeyA(hkeyLocalMachine, "Software\\Vendor\\App"), 0);
+    EXPECT_FALSE(exists(hkeyLocalMachine, "Software\\Vendor\\App"));
+    EXPECT_FALSE(exists(hkeyLocalMachine, "Software\\Vendor\\App\\Sub"));
+
+    setDefault(hkeyLocalMachine, "Software\\Vendor\\App\\Sub", "new");
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Vendor\\App\\Sub"), "new");
+    HKey app = HKey::null;
+    ASSERT_EQ(registry.RegOpenKeyA(hkeyLocalMachine, "Software\\Vendor\\App", app), 0);
+    EXPECT_EQ(defaultValue(app, "Sub"), "new");
+    EXPECT_EQ(subKeyNames(app), (std::vector<std::string>{"Sub"}));
+    registry.RegCloseKey(app);
+
+    std::string data;
+    std::int32_t size = maxPath;
+    EXPECT_EQ(registry.RegQueryValueA(oldSub, "", &data, size), winerr::keyDeleted);
+    registry.RegCloseKey(oldSub);
+
+    // Another spelling of the same path reaches the same key.
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "SOFTWARE\\vendor\\APP\\sub"), "new");
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Vendor\\App\\Sub"), "new");
+}
+
+TEST_F(WineRegistryTest, ReopenedPathsThroughLinksFollowTheirTargetsChanges) {
+    makeLink("Software\\Link", u"\\Registry\\Machine\\Software\\Target");
+    EXPECT_FALSE(exists(hkeyLocalMachine, "Software\\Link\\Sub")) << "target still missing";
+
+    setDefault(hkeyLocalMachine, "Software\\Target\\Sub", "first");
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Link\\Sub"), "first");
+
+    // The target goes and comes back as new keys.
+    ASSERT_EQ(registry.RegDeleteKeyA(hkeyLocalMachine, "Software\\Target\\Sub"), 0);
+    ASSERT_EQ(registry.RegDeleteKeyA(hkeyLocalMachine, "Software\\Target"), 0);
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Link\\Sub"), "(missing)");
+    EXPECT_FALSE(exists(hkeyLocalMachine, "Software\\Link"));
+    setDefault(hkeyLocalMachine, "Software\\Target\\Sub", "second");
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Link\\Sub"), "second");
+
+    // The link is pointed elsewhere.
+    setDefault(hkeyLocalMachine, "Software\\Other\\Sub", "third");
+    registry.withTree([](RegistryTree& tree) {
+        RegNode* link = tree.findChild(
+            tree.findChild(tree.branchRoot(RegistryTree::machineBranch), "Software"), "Link");
+        ASSERT_NE(link, nullptr);
+        tree.setValue(link, "SymbolicLinkValue", 6, utf16(u"\\Registry\\Machine\\Software\\Other"));
+    });
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Link\\Sub"), "third");
+}
+
+TEST_F(WineRegistryTest, ClassesRootFollowsItsKeyBeingRemovedAndMadeAgain) {
+    EXPECT_FALSE(exists(hkeyClassesRoot, ".txt"));
+    setDefault(hkeyLocalMachine, "Software\\Classes\\.txt", "one");
+    EXPECT_EQ(defaultValue(hkeyClassesRoot, ".txt"), "one");
+    EXPECT_EQ(defaultValue(hkeyCurrentConfig, "Settings"), "(missing)");
+
+    ASSERT_EQ(registry.RegDeleteKeyA(hkeyLocalMachine, "Software\\Classes\\.txt"), 0);
+    ASSERT_EQ(registry.RegDeleteKeyA(hkeyLocalMachine, "Software\\Classes"), 0);
+    EXPECT_FALSE(exists(hkeyClassesRoot, ".txt"));
+    HKey classes = HKey::null;
+    EXPECT_EQ(registry.RegOpenKeyA(hkeyClassesRoot, ".txt", classes), winerr::fileNotFound);
+
+    setDefault(hkeyLocalMachine, "Software\\Classes\\.txt", "two");
+    EXPECT_EQ(defaultValue(hkeyClassesRoot, ".txt"), "two");
+    setDefault(hkeyClassesRoot, ".doc", "three");
+    EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Classes\\.doc"), "three");
+    setDefault(hkeyLocalMachine, "System\\CurrentControlSet\\Hardware Profiles\\Current\\Settings",
+               "config");
+    EXPECT_EQ(defaultValue(hkeyCurrentConfig, "Settings"), "config");
 }
 
 TEST_F(WineRegistryTest, StructuralKeysCannotBeDeleted) {
