@@ -35,13 +35,14 @@ std::string joinedPath(const std::string& folder, std::string_view name) {
 } // namespace
 
 bool HasDrivePath(std::string& text, std::string& out) {
-    out = "     ";
+    // assign() keeps the room `out` already has: this runs for every value of a large walk.
+    out.assign("     ");
     if (!text.empty() && text.front() == '"') {
         const std::size_t close = text.find('"', 1);
         if (close == std::string::npos) {
             return false;
         }
-        out = text.substr(1, close - 1);
+        out.assign(text, 1, close - 1);
     } else {
         for (char& c : text) {
             if (c >= 'A' && c <= 'Z') {
@@ -49,7 +50,7 @@ bool HasDrivePath(std::string& text, std::string& out) {
             }
         }
         const std::size_t exe = text.find("exe");
-        out = text.substr(0, text.find(' ', exe == std::string::npos ? 0 : exe));
+        out.assign(text, 0, text.find(' ', exe == std::string::npos ? 0 : exe));
     }
     return out.size() >= 3 && out[1] == ':' && out[2] == '\\';
 }
@@ -83,14 +84,18 @@ PathChecks::PathChecks(FileSystem& files, RegistryGateway& registry)
 
 void PathChecks::NormalizeServerPath(std::string& text) {
     std::string path;
+    path.reserve(text.size());
     for (const char c : text) {
         if (c != '"') {
             path += c;
         }
     }
-    path = path.substr(0, path.find(" /"));
-    path = path.substr(0, path.find('/'));
-    path = path.substr(0, path.find(','));
+    for (const std::string_view end :
+         {std::string_view(" /"), std::string_view("/"), std::string_view(",")}) {
+        if (const std::size_t cut = path.find(end); cut != std::string::npos) {
+            path.resize(cut);
+        }
+    }
     const std::size_t open = path.find('%');
     const std::size_t close = open == std::string::npos ? open : path.find('%', open + 1);
     if (close != std::string::npos) {

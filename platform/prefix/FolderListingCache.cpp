@@ -6,28 +6,6 @@
 
 namespace tolvane::prefix {
 
-namespace {
-
-template <typename Map>
-std::optional<std::uint32_t> lookUp(const Map& map, std::string_view key) {
-    const auto known = map.find(key);
-    if (known == map.end()) {
-        return std::nullopt;
-    }
-    return known->second;
-}
-
-template <typename Map>
-void remember(Map& map, std::string_view key, std::uint32_t attributes) {
-    if (const auto known = map.find(key); known != map.end()) {
-        known->second = attributes;
-        return;
-    }
-    map.emplace(std::string(key), attributes);
-}
-
-} // namespace
-
 const std::string* FolderListingCache::findEntry(std::string_view folder, std::string_view name) {
     Listing& entries = listing(folder);
     if (const auto exact = entries.names.find(name); exact != entries.names.end()) {
@@ -59,21 +37,21 @@ const std::string* FolderListingCache::findEntry(std::string_view folder, std::s
 }
 
 std::optional<std::uint32_t> FolderListingCache::attributes(std::string_view hostPath) const {
-    return lookUp(attributes_, hostPath);
+    return attributes_.find(hostPath);
 }
 
 void FolderListingCache::rememberAttributes(std::string_view hostPath, std::uint32_t attributes) {
-    remember(attributes_, hostPath, attributes);
+    attributes_.set(hostPath, attributes);
 }
 
 std::optional<std::uint32_t>
 FolderListingCache::windowsPathAttributes(std::string_view windowsPath) const {
-    return lookUp(windowsPaths_, windowsPath);
+    return windowsPaths_.find(windowsPath);
 }
 
 void FolderListingCache::rememberWindowsPath(std::string_view windowsPath,
                                              std::uint32_t attributes) {
-    remember(windowsPaths_, windowsPath, attributes);
+    windowsPaths_.set(windowsPath, attributes);
 }
 
 void FolderListingCache::clear() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/prefix/NameFolder.h"
+#include "platform/prefix/TextAnswerTable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -62,8 +63,8 @@ private:
 
     const NameFolder& folder_;
     TextMap<Listing> listings_;
-    TextMap<std::uint32_t> attributes_;
-    TextMap<std::uint32_t> windowsPaths_;
+    TextAnswerTable attributes_;
+    TextAnswerTable windowsPaths_;
 };
 
 } // namespace tolvane::prefix
