@@ -55,6 +55,24 @@ bool isValidName(std::string_view name) {
     });
 }
 
+// Whether a file name is one of the DOS devices Wine finds in every existing folder: AUX, CON,
+// NUL, PRN, COM1 to COM9, LPT1 to LPT9, CONIN$ or CONOUT$, in any case, with anything after a
+// dot and with blanks or colons before it.
+bool isDosDeviceName(std::string_view name) {
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && (name.back() == ' ' || name.back() == ':')) {
+        name.remove_suffix(1);
+    }
+    std::string lowered(name);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), lowerAscii);
+    if (lowered == "aux" || lowered == "con" || lowered == "nul" || lowered == "prn" ||
+        lowered == "conin$" || lowered == "conout$") {
+        return true;
+    }
+    return lowered.size() == 4 && (lowered.starts_with("com") || lowered.starts_with("lpt")) &&
+           lowered[3] >= '1' && lowered[3] <= '9';
+}
+
 std::string joined(const std::string& folder, std::string_view rest) {
     std::string path = folder;
     if (path.back() != '\\') {
@@ -148,6 +166,10 @@ std::optional<std::uint32_t> statAttributes(const std::string& hostPath, std::st
         reparsePoint = ::stat((hostPath + "/..").c_str(), &parent) == 0 &&
                        (parent.st_dev != info.st_dev || parent.st_ino == info.st_ino);
     }
+    // Wine finds only files and folders: device files, pipes and sockets are not there.
+    if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
     std::uint32_t attributes =
         S_ISDIR(info.st_mode) ? fileAttributeDirectory : fileAttributeArchive;
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
@@ -218,7 +240,7 @@ std::uint32_t PrefixPathResolver::attributes(std::string_view windowsPath,
         (target->mustBeDirectory && (*found & fileAttributeDirectory) == 0)) {
         return invalidFileAttributes;
     }
-    return *found;
+    return target->device ? fileAttributeArchive : *found;
 }
 
 std::optional<PrefixPathResolver::Target>
@@ -229,6 +251,7 @@ PrefixPathResolver::parse(std::string_view windowsPath) const {
     }
     std::string full;
     bool verbatim = false;
+    bool device = false;
     if (windowsPath.starts_with("\\\\?\\")) {
         // Taken as written: no '/', no clean-up.
         full = windowsPath.substr(4);
@@ -236,7 +259,10 @@ PrefixPathResolver::parse(std::string_view windowsPath) const {
     } else {
         std::string path(windowsPath);
         std::replace(path.begin(), path.end(), '/', '\\');
-        if (path.starts_with("\\\\.\\")) {
+        // "\\?\" is taken verbatim only when written with backslashes; with any '/' it is a
+        // device path like "\\.\".
+        const bool devicePath = path.starts_with("\\\\.\\") || path.starts_with("\\\\?\\");
+        if (devicePath) {
             full = path.substr(4);
             collapse(full, 0);
         } else if (path.starts_with("\\\\")) {
@@ -255,11 +281,20 @@ PrefixPathResolver::parse(std::string_view windowsPath) const {
                                         : joined(workingDirectory_, path);
             collapse(full, 3);
         }
+        if (!devicePath && full.size() > 3) {
+            const std::size_t name = full.rfind('\\') + 1;
+            // A device name stands for the device, in any folder that exists.
+            if (isDosDeviceName(std::string_view(full).substr(name))) {
+                full.resize(name);
+                device = true;
+            }
+        }
     }
     if (!startsWithDrive(full)) {
         return std::nullopt;
     }
     Target target;
+    target.device = device;
     target.drive = lowerAscii(full[0]);
     std::string_view rest = std::string_view(full).substr(3);
     if (!rest.empty() && rest.back() == '\\') {
