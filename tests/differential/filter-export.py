@@ -23,6 +23,16 @@ EXCLUDED_VALUES = [
     # Wine's display driver stamps the display adapter with the time of each start.
     (r"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\"
      r"\{4D36E968-E325-11CE-BFC1-08002BE10318\}\\[0-9]{4}", "DriverDateData"),
+    # Wine's font set-up records the code pages of the process that set fonts up last, and the
+    # system fonts that go with them: the Windows build runs with the UTF-8 code page, wineboot
+    # with the locale's.
+    (r"HKEY_USERS\\[^\\]+\\Software\\Wine\\Fonts", "Codepages"),
+    (r"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Hardware Profiles\\Current\\"
+     r"Software\\Fonts", "OEMFONT.FON"),
+    (r"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Hardware Profiles\\Current\\"
+     r"Software\\Fonts", "FIXEDFON.FON"),
+    (r"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Hardware Profiles\\Current\\"
+     r"Software\\Fonts", "FONTS.FON"),
 ]
 
 
