@@ -3,13 +3,21 @@
 #include "cli/CliSession.h"
 #include "platform/win32/LivePlatform.h"
 
+#include <filesystem>
+
 namespace tolvane {
 
 namespace {
 
 class LiveSession final : public CliSession {
 public:
-    LiveSession() : live_(applicationName) {}
+    LiveSession() : live_(applicationName) {
+        // Start-up makes the backup folder below the working directory, as on Linux: a fix
+        // with backup makes only its own dated folder in it. Failing that, the actions that
+        // need it say so themselves.
+        std::error_code error;
+        std::filesystem::create_directory(live_.platform().workingDirectory / "Backup", error);
+    }
 
     Platform& platform() override { return live_.platform(); }
     ProfileStore& settings() override { return live_.settings(); }

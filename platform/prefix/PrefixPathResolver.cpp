@@ -55,6 +55,24 @@ bool isValidName(std::string_view name) {
     });
 }
 
+// Whether a file name is one of the DOS devices Wine finds in every existing folder: AUX, CON,
+// NUL, PRN, COM1 to COM9, LPT1 to LPT9, CONIN$ or CONOUT$, in any case, with anything after a
+// dot and with blanks or colons before it.
+bool isDosDeviceName(std::string_view name) {
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && (name.back() == ' ' || name.back() == ':')) {
+        name.remove_suffix(1);
+    }
+    std::string lowered(name);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), lowerAscii);
+    if (lowered == "aux" || lowered == "con" || lowered == "nul" || lowered == "prn" ||
+        lowered == "conin$" || lowered == "conout$") {
+        return true;
+    }
+    return lowered.size() == 4 && (lowered.starts_with("com") || lowered.starts_with("lpt")) &&
+           lowered[3] >= '1' && lowered[3] <= '9';
+}
+
 // Wine's clean-up of a full path, after `mark` characters that stay as they are (the "X:\"):
 // separators count once; ".\" goes; "..\" takes the folder before it along, never past the
 // mark; one dot at the end of each folder name goes; dots and blanks at the very end go.
@@ -139,6 +157,10 @@ std::optional<std::uint32_t> statAttributes(const std::string& hostPath, std::st
         reparsePoint = ::stat((hostPath + "/..").c_str(), &parent) == 0 &&
                        (parent.st_dev != info.st_dev || parent.st_ino == info.st_ino);
     }
+    // Wine finds only files and folders: device files, pipes and sockets are not there.
+    if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
     std::uint32_t attributes =
         S_ISDIR(info.st_mode) ? fileAttributeDirectory : fileAttributeArchive;
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
@@ -216,7 +238,7 @@ std::uint32_t PrefixPathResolver::attributes(std::string_view windowsPath,
         (target.mustBeDirectory && (*found & fileAttributeDirectory) == 0)) {
         return invalidFileAttributes;
     }
-    return *found;
+    return target.device ? fileAttributeArchive : *found;
 }
 
 bool PrefixPathResolver::parse(std::string_view windowsPath, Target& target) const {
@@ -227,6 +249,7 @@ bool PrefixPathResolver::parse(std::string_view windowsPath, Target& target) con
     std::string& full = target.full;
     full.reserve(windowsPath.size() + workingDirectory_.size() + 1);
     bool verbatim = false;
+    bool device = false;
     if (windowsPath.starts_with("\\\\?\\")) {
         // Taken as written: no '/', no clean-up.
         full = windowsPath.substr(4);
@@ -242,8 +265,11 @@ bool PrefixPathResolver::parse(std::string_view windowsPath, Target& target) con
             full += windowsPath.substr(std::min(pos, windowsPath.size()));
             std::replace(full.begin() + static_cast<std::ptrdiff_t>(start), full.end(), '/', '\\');
         };
-        if (isSeparator(0) && isSeparator(1) && windowsPath.size() > 3 && windowsPath[2] == '.' &&
-            isSeparator(3)) {
+        // "\\?\" is taken verbatim only when written with backslashes; with any '/' it is a
+        // device path like "\\.\".
+        const bool devicePath = isSeparator(0) && isSeparator(1) && windowsPath.size() > 3 &&
+                                (windowsPath[2] == '.' || windowsPath[2] == '?') && isSeparator(3);
+        if (devicePath) {
             appendFrom(4);
             collapse(full, 0);
         } else if (isSeparator(0) && isSeparator(1)) {
@@ -275,10 +301,19 @@ bool PrefixPathResolver::parse(std::string_view windowsPath, Target& target) con
             appendFrom(0);
             collapse(full, 3);
         }
+        if (!devicePath && full.size() > 3) {
+            const std::size_t name = full.rfind('\\') + 1;
+            // A device name stands for the device, in any folder that exists.
+            if (isDosDeviceName(std::string_view(full).substr(name))) {
+                full.resize(name);
+                device = true;
+            }
+        }
     }
     if (!startsWithDrive(full)) {
         return false;
     }
+    target.device = device;
     target.drive = lowerAscii(full[0]);
     std::string_view rest = std::string_view(full).substr(3);
     if (!rest.empty() && rest.back() == '\\') {

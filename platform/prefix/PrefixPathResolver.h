@@ -24,7 +24,10 @@ namespace tolvane::prefix {
 //   from the last name;
 // - every name matches case-insensitively, an exact match first, or by the 8.3 name Wine makes
 //   up for it (PROG~FBU for "Program Files");
-// - "\\?\X:\..." is taken verbatim, "\\.\X:\..." like "X:\...";
+// - "\\?\X:\..." is taken verbatim, "\\.\X:\..." (or "//?/X:/...") like "X:\...";
+// - a last name that is a DOS device (NUL, CON, AUX, PRN, COM1-9, LPT1-9, CONIN$, CONOUT$,
+//   also with an extension, blanks or colons) names the device whenever its folder exists;
+// - Unix device files, pipes and sockets name nothing;
 // - UNC paths, empty and blank-only paths, paths longer than 260 characters and names with
 //   wildcards, control characters, '|', '"', '<', '>' or ':' (streams) name nothing.
 class PrefixPathResolver {
@@ -49,6 +52,8 @@ private:
         char drive = 'c';
         std::vector<std::string_view> names;
         bool mustBeDirectory = false;
+        // The names are the folder of a DOS device (NUL, CON, COM1, ...).
+        bool device = false;
     };
 
     bool parse(std::string_view windowsPath, Target& target) const;

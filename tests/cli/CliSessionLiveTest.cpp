@@ -3,6 +3,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRegistry.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -39,6 +40,55 @@ TEST(CliSessionLiveTest, CommandsWorkOnTheLiveRegistryAndRefuseAPrefix) {
     }
     EXPECT_NE(dir.read("out.reg").find("[" + keyText + "\\Imported]\r\n\"v\"=\"1\""),
               std::string::npos);
+}
+
+// Runs the test from inside a folder and goes back to the one it came from.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+    ~WorkingDirectory() {
+        std::error_code error;
+        std::filesystem::current_path(previous_, error);
+    }
+
+private:
+    std::filesystem::path previous_;
+};
+
+TEST(CliSessionLiveTest, FixWithBackupWorksInAFolderWithoutBackupFolder) {
+    test::TestRegistry registry;
+    test::TempDir dir;
+    HKey planted = HKey::null;
+    ASSERT_EQ(registry.gateway().RegCreateKeyA(registry.scratch(), "Fix", planted),
+              winerr::success);
+    const std::string data = "C:\\Tolvane Gone Folder\\report.txt";
+    EXPECT_EQ(registry.gateway().RegSetValueExA(planted, "LastFile", regtype::sz,
+                                                std::string_view(data.c_str(), data.size() + 1)),
+              winerr::success);
+    registry.gateway().RegCloseKey(planted);
+    ASSERT_FALSE(std::filesystem::exists(dir / "Backup"));
+
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string> words{"fix", "--modules", "1", "--backup"};
+    int code = -1;
+    {
+        const WorkingDirectory inside(dir.path());
+        code = runCli(words, out, err);
+    }
+
+    ASSERT_EQ(code, exitcode::ok) << err.str();
+    std::filesystem::path userBackup;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "Backup")) {
+        userBackup = entry.path() / "user.reg";
+    }
+    EXPECT_TRUE(std::filesystem::exists(userBackup)) << out.str();
+    EXPECT_NE(test::readFile(userBackup).find("\"LastFile\""), std::string::npos);
 }
 
 } // namespace

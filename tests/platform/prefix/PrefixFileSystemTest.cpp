@@ -9,6 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -46,6 +47,7 @@ protected:
                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
         fs::create_symlink(root / "nowhere", root / "drive_c" / "App" / "dangling");
+        ::mkfifo((root / "drive_c" / "App" / "pipe").c_str(), 0600);
         elsewhere.write("data.txt", "x");
     }
 
@@ -148,6 +150,41 @@ const PathCase pathCases[] = {
     {"c:\\prog~fbu\\myapp\\tool.exe", Kind::file},
     {"C:\\SP_A~IJX\\f.txt", Kind::file},
     {"C:\\PROGRA~1\\MyApp\\Tool.EXE", Kind::missing},
+    // DOS devices are found in every folder that exists, but not through a device path.
+    {"C:\\App\\nul", Kind::file},
+    {"c:\\NUL", Kind::file},
+    {"nul", Kind::file},
+    {"C:/App/Nul.TXT.bak", Kind::file},
+    {"C:\\App\\con.log", Kind::file},
+    {"C:\\App\\nul .txt", Kind::file},
+    {"C:\\App\\nul:.txt", Kind::file},
+    {"C:\\App\\lpt1::", Kind::file},
+    {"C:\\App\\nul. ", Kind::file},
+    {"C:\\App\\COM9", Kind::file},
+    {"C:\\App\\prn.tar.gz", Kind::file},
+    {"C:\\App\\conout$ ", Kind::file},
+    {"C:\\App\\x\\..\\aux", Kind::file},
+    {"C:\\Gone\\nul", Kind::missing},
+    {"C:\\App\\a.exe\\nul", Kind::missing},
+    {"C:\\App\\nul\\", Kind::missing},
+    {"C:\\App\\nul\\x", Kind::missing},
+    {"C:\\App\\com0", Kind::missing},
+    {"C:\\App\\com10", Kind::missing},
+    {"C:\\App\\ nul", Kind::missing},
+    {"C:\\App\\nulx", Kind::missing},
+    {"\\\\?\\C:\\App\\nul", Kind::missing},
+    {"\\\\.\\C:\\App\\nul", Kind::missing},
+    {"\\\\.\\nul", Kind::missing},
+    // "\\?\" written with any '/' is a device path.
+    {"//?/C:/App/a.exe", Kind::file},
+    {"\\\\?/C:/App/../App/a.exe.", Kind::file},
+    {"/\\?\\C:\\App\\a.exe", Kind::file},
+    {"//./C:/App/a.exe", Kind::file},
+    {"//?/C:/Gone/a.exe", Kind::missing},
+    // Wine finds only files and folders.
+    {"C:\\App\\pipe", Kind::missing},
+    {"Z:\\dev\\null", Kind::missing},
+    {"Z:\\dev", Kind::folder},
     // Names of other scripts fold too.
     {"C:\\App\\\xC3\xA4rger.txt", Kind::file},
     {"C:\\APP\\\xC3\x84RGER.TXT", Kind::file},
