@@ -41,6 +41,9 @@ Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context) 
     }
     std::error_code error;
     auto workingDirectory = std::filesystem::current_path(error);
+    // Start-up makes the backup folder below the working directory; failing that, the
+    // actions that need it say so themselves.
+    std::filesystem::create_directory(workingDirectory / "Backup", error);
     auto prefix = prefix::PrefixPlatform::open(context.prefixPath(),
                                                {workingDirectory, configHome, runningExecutable()});
     if (!prefix) {

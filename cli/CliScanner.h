@@ -1,0 +1,36 @@
+#pragma once
+
+#include "engine/ModuleSet.h"
+#include "engine/ModuleTable.h"
+#include "platform/Result.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace tolvane {
+
+class CliSession;
+struct CliContext;
+
+// Runs a scan for a command: the chosen modules, on the scan run's worker thread, with live
+// progress on standard error when that is a terminal. The results stay in the module set.
+class CliScanner {
+public:
+    using Selection = std::array<bool, moduleCount>;
+
+    CliScanner(CliContext& context, CliSession& session);
+
+    // "0,5,12" picks modules by number; no list picks all of them.
+    static Result<Selection> parseModules(const std::optional<std::string>& list);
+
+    ProblemList& scan(const Selection& modules);
+    ModuleSet& modules() { return modules_; }
+
+private:
+    CliContext& context_;
+    CliSession& session_;
+    ModuleSet modules_;
+};
+
+} // namespace tolvane

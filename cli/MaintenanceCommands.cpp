@@ -1,0 +1,102 @@
+#include "cli/MaintenanceCommands.h"
+
+#include "cli/CliApp.h"
+#include "cli/CliContext.h"
+#include "cli/CliSession.h"
+#include "maintenance/FullBackups.h"
+#include "maintenance/HiveFlusher.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/ProfileStore.h"
+#include "platform/RegistryStorage.h"
+#include "platform/TimeText.h"
+
+#include <ostream>
+
+namespace tolvane {
+
+namespace {
+
+std::unique_ptr<CliSession> openSession(CliContext& context) {
+    auto session = CliSession::open(context);
+    if (!session) {
+        context.fail(session.message());
+        return nullptr;
+    }
+    return std::move(session.value());
+}
+
+int report(CliContext& context, const Result<void>& result, std::string_view done) {
+    if (!result) {
+        context.fail(result.message());
+        return exitcode::failure;
+    }
+    context.out << done << "\n";
+    return exitcode::ok;
+}
+
+} // namespace
+
+int MaintenanceCommands::backup(CliContext& context) {
+    auto& arguments = context.line.arguments;
+    const std::string action = arguments.empty() ? "" : arguments.front();
+    const bool named = action == "restore" || action == "delete";
+    const std::size_t expected = named ? 2 : 1;
+    if ((!named && action != "list" && action != "create") || arguments.size() != expected) {
+        context.fail("usage: tolvane-cli [--prefix DIR] backup list | create | restore NAME | "
+                     "delete NAME");
+        return exitcode::usage;
+    }
+    auto session = openSession(context);
+    if (!session) {
+        return exitcode::failure;
+    }
+    Platform& platform = session->platform();
+    FullBackups backups(platform);
+    if (action == "list") {
+        for (const auto& entry : backups.list()) {
+            context.out << entry.folderName << "\n";
+        }
+        return exitcode::ok;
+    }
+    if (action == "create") {
+        auto created = backups.create();
+        if (!created) {
+            context.fail(created.message());
+            return exitcode::failure;
+        }
+        session->settings().writeProfileString("UI", "Last Backup",
+                                               historyTimeText(platform.clock.now()));
+        context.out << "Backup " << created.value() << " created in " << backups.root().string()
+                    << "\n";
+        return exitcode::ok;
+    }
+    const std::string& name = arguments[1];
+    if (action == "restore") {
+        return report(context, backups.restore(name), "Backup " + name + " restored");
+    }
+    return report(context, backups.remove(name), "Backup " + name + " deleted");
+}
+
+int MaintenanceCommands::defrag(CliContext& context) {
+    if (!context.line.arguments.empty()) {
+        context.fail("defrag takes no argument " + context.line.arguments.front());
+        return exitcode::usage;
+    }
+    auto session = openSession(context);
+    if (!session) {
+        return exitcode::failure;
+    }
+    Platform& platform = session->platform();
+    if (auto writable = platform.storage.ensureWritable(); !writable) {
+        context.fail(writable.message());
+        return exitcode::failure;
+    }
+    // The history records when the flush started.
+    session->settings().writeProfileString("UI", "Last Defrag",
+                                           historyTimeText(platform.clock.now()));
+    HiveFlusher flusher(platform.registry, platform.storage, platform.clock);
+    return report(context, flusher.flushRegistryHives(), "Registry hives flushed to disk");
+}
+
+} // namespace tolvane

@@ -1,0 +1,72 @@
+#include "modules/CModuleAppPath.h"
+
+#include "engine/ModuleTable.h"
+#include "platform/PathChecks.h"
+#include "platform/RegistryGateway.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tolvane {
+
+namespace {
+
+constexpr std::string_view appPathsKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// Installers and the setup programs of Windows itself.
+constexpr std::array<std::string_view, 5> skippedNames{"install.exe", "setup.exe", "win.exe",
+                                                       "winnt.exe", "winnt32.exe"};
+
+// A default value of this size or less (in bytes with the NUL) cannot hold a usable path.
+constexpr std::int32_t tooShortSize = 7;
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+CModuleAppPath::CModuleAppPath(ModuleSet* owner, const Platform& platform)
+    : RegistryAreaModule(owner, moduleid::appPaths, platform) {}
+
+ProblemList CModuleAppPath::Scan() {
+    resetList();
+    walkSubKeys(hkeyLocalMachine, appPathsKey,
+                [this](HKey area, const std::string& name) { examine(area, name); });
+    return takeList();
+}
+
+void CModuleAppPath::examine(HKey area, const std::string& name) {
+    setStatusText(name);
+    std::string lowered = lowerAscii(name);
+    if (std::find(skippedNames.begin(), skippedNames.end(), lowered) != skippedNames.end()) {
+        return;
+    }
+    std::string value;
+    std::int32_t size = maxPath;
+    // A value that does not fit the buffer, or a sub-key gone meanwhile, is not judged.
+    if (registry().RegQueryValueA(area, name, &value, size) != winerr::success) {
+        return;
+    }
+    if (size > tooShortSize && HasDrivePath(value, lowered)) {
+        return;
+    }
+    addProblem(entrykind::ordinary, "Missing or Invalid Path",
+               "The key " + name +
+                   " under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App "
+                   "Paths contains a bad path for the default value",
+               name, "");
+}
+
+bool CModuleAppPath::Fix(std::span<ProblemRecord> records, bool backup) {
+    fixSubKeysOfArea(records, backup, hkeyLocalMachine, appPathsKey);
+    return true;
+}
+
+} // namespace tolvane

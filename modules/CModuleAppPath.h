@@ -1,0 +1,20 @@
+#pragma once
+
+#include "modules/RegistryAreaModule.h"
+
+namespace tolvane {
+
+// The application path entries of the machine: a sub-key of App Paths whose default value is
+// too short or does not start with a drive is reported; the fix deletes the sub-key.
+class CModuleAppPath final : public RegistryAreaModule {
+public:
+    CModuleAppPath(ModuleSet* owner, const Platform& platform);
+
+    ProblemList Scan() override;
+    bool Fix(std::span<ProblemRecord> records, bool backup) override;
+
+private:
+    void examine(HKey area, const std::string& name);
+};
+
+} // namespace tolvane

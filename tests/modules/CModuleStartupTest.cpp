@@ -1,0 +1,91 @@
+#include "modules/CModuleStartup.h"
+
+#include "tests/modules/ModuleFixture.h"
+
+#include <string>
+
+namespace tolvane {
+namespace {
+
+const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class CModuleStartupTest : public test::ModuleTest<CModuleStartup> {
+protected:
+    void command(std::string_view name, std::string_view text) { setText(run, name, text); }
+};
+
+TEST(CModuleStartupCut, KeepsTheTextBeforeTheFirstSlashWithoutQuotes) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"\"C:\\Program Files\\Tool\\tool.exe\" /silent", "C:\\Program Files\\Tool\\tool.exe"},
+        {"C:\\Tools\\tool.exe -min", "C:\\Tools\\tool.exe -min"},
+        {"C:/Apps/x.exe", "C:"},
+        {"a\"b\"c /x/y", "abc"},
+        {"", ""},
+    };
+    for (const auto& [text, path] : cases) {
+        EXPECT_EQ(CModuleStartup::CutToPath(text), path) << text;
+    }
+}
+
+TEST_F(CModuleStartupTest, LooksForTheProgramAsWrittenAndInTheSystemFolders) {
+    test.addFile("C:\\Program Files\\Tool\\tool.exe");
+    test.addFile("C:\\windows\\system32\\ctfmon.exe");
+    test.addFile("C:\\windows\\explorer.exe");
+    command("Tool", "\"C:\\Program Files\\Tool\\tool.exe\" /silent");
+    command("Ctf", "ctfmon.exe");
+    command("Explorer", "explorer.exe");
+    command("Min", "C:\\Tools\\tool.exe -min");
+    command("Slash", "C:/Apps/x.exe"); // tested as "C:", the root of drive C
+    command("Empty", "");
+    command("One", "x");
+    command("Env", "%SystemRoot%\\explorer.exe"); // not expanded
+
+    const auto records = scanAndSelect(module);
+
+    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Env", "Min"}));
+    EXPECT_EQ(records.at(1),
+              found(9, "Missing or Invalid Path",
+                    "The key Run under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                    "CurrentVersion contains a bad path C:\\Tools\\tool.exe -min",
+                    "Min"));
+    EXPECT_EQ(progress.statuses.front(), "ctfmon.exe") << "the cut path is shown";
+}
+
+TEST_F(CModuleStartupTest, AMissingRunKeyGivesNoProblems) {
+    EXPECT_TRUE(scanAndSelect(module).empty());
+    EXPECT_TRUE(progress.counters.empty());
+}
+
+TEST_F(CModuleStartupTest, FixSavesTheRunKeyOnceAndOnlyWhenAsked) {
+    command("A", "a.exe");
+    command("B", "b.exe");
+    auto records = scanAndSelect(module);
+    ASSERT_EQ(records.size(), 2u);
+
+    fix(module, records, true);
+
+    const std::string saved = backupText("startup.reg");
+    EXPECT_EQ(test::occurrences(saved, "\\CurrentVersion\\Run]"), 1u);
+    EXPECT_NE(saved.find("\"B\"=\"b.exe\""), std::string::npos);
+    EXPECT_FALSE(valueExists(run, "A"));
+    EXPECT_FALSE(valueExists(run, "B"));
+
+    command("C", "c.exe");
+    records = scanAndSelect(module);
+    std::filesystem::remove(backupFolder / "startup.reg");
+    fix(module, records, false);
+
+    EXPECT_FALSE(valueExists(run, "C"));
+    EXPECT_FALSE(backupExists("startup.reg"));
+}
+
+TEST_F(CModuleStartupTest, FixWithAFailedSaveKeepsEveryValue) {
+    command("A", "a.exe");
+    command("B", "b.exe");
+    auto records = scanAndSelect(module);
+
+    fixWithBlockedBackup(module, records, "startup.reg");
+}
+
+} // namespace
+} // namespace tolvane
