@@ -2,6 +2,7 @@
 
 #include "app/CHollinApp.h"
 #include "app/PrefixSession.h"
+#include "app/ScanGate.h"
 #include "maintenance/FullBackups.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CTabPanel.h"
@@ -17,8 +18,8 @@
 
 namespace tolvane {
 
-ScreenshotTour::ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder)
-    : app_(app), outputFolder_(std::move(outputFolder)) {}
+ScreenshotTour::ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder, ScanGate* gate)
+    : app_(app), outputFolder_(std::move(outputFolder)), gate_(gate) {}
 
 template <typename Condition>
 bool ScreenshotTour::waitFor(Condition done, int milliseconds) {
@@ -72,9 +73,13 @@ std::vector<std::filesystem::path> ScreenshotTour::run() {
     if (showPage(page::scanner)) {
         shoot("02-scanner");
         tabs.page(page::scanner)->startMainAction();
-        if (waitFor([&] { return tabs.current() == page::scanProgress; }, 5000)) {
+        const auto held = [this] { return gate_ == nullptr || gate_->reached(); };
+        if (waitFor([&] { return tabs.current() == page::scanProgress && held(); }, 20000)) {
             waitFor([] { return false; }, 300);
             shoot("03-scan-progress");
+        }
+        if (gate_ != nullptr) {
+            gate_->release();
         }
         if (waitFor([&] { return busy == 0 && tabs.current() == page::scanResults; }, 120000)) {
             shoot("04-scan-results");

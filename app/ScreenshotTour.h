@@ -7,14 +7,16 @@
 namespace tolvane {
 
 class CHollinApp;
+class ScanGate;
 
 // Walks the main window through every page that exists and saves each one as a PNG: the
-// Scanner page, a scan in progress and its results (scanning the prefix the program opened),
-// then Overview, Defrag, Backup (after two whole-registry backups, so it has rows), Settings
-// and About. Pages that are not built are skipped.
+// Scanner page, a scan in progress (held at `gate`, when the program's modules go through one)
+// and its results (scanning the prefix the program opened), then Overview, Defrag, Backup
+// (after two whole-registry backups, so it has rows), Settings and About. Pages that are not
+// built are skipped.
 class ScreenshotTour {
 public:
-    ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder);
+    ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder, ScanGate* gate = nullptr);
 
     // The files written, in page order.
     std::vector<std::filesystem::path> run();
@@ -28,6 +30,7 @@ private:
 
     CHollinApp& app_;
     std::filesystem::path outputFolder_;
+    ScanGate* gate_;
     std::vector<std::filesystem::path> written_;
 };
 
