@@ -49,11 +49,11 @@ void CDefragDlg::startMainAction() {
     }
     Platform& platform = *context().session.platform();
     context().busy = 1;
-    bar_->start(platform.clock);
-    // The history records when the defragmentation started.
+    // The history records when the defragmentation started, before any work is done.
     context().profile.writeProfileString("UI", "Last Defrag",
                                          historyTimeText(platform.clock.now()));
     refreshOverview();
+    bar_->start(platform.clock);
     wait_->show();
     task_.start(
         [&platform](std::stop_token stop) {
