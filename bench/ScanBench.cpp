@@ -28,8 +28,8 @@
 #include <iostream>
 #include <set>
 #include <sstream>
-#include <sys/resource.h>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace tolvane {
@@ -136,9 +136,9 @@ std::size_t walkAll(RegistryGateway& registry, HKey key) {
 
 std::unique_ptr<prefix::PrefixPlatform> openPrefix(const std::filesystem::path& folder) {
     auto opened = prefix::PrefixPlatform::open(
-        folder, {std::filesystem::temp_directory_path() / "tolvane-scan-bench",
-                 std::filesystem::temp_directory_path() / "tolvane-scan-bench" / "config",
-                 "tolvane"});
+        folder,
+        {std::filesystem::temp_directory_path() / "tolvane-scan-bench",
+         std::filesystem::temp_directory_path() / "tolvane-scan-bench" / "config", "tolvane"});
     if (!opened) {
         std::cerr << opened.message() << "\n";
         std::exit(1);
@@ -158,8 +158,9 @@ int run(const std::filesystem::path& prefixFolder) {
 
     // The scan, with every module, through the scan run as the front ends drive it.
     PathRecorder recorder(platform.files);
-    Platform recording{platform.registry, recorder,         platform.editor,  platform.clock,
-                       platform.autostart, platform.storage, platform.workingDirectory};
+    Platform recording{platform.registry,        recorder,           platform.editor,
+                       platform.clock,           platform.autostart, platform.storage,
+                       platform.workingDirectory};
     std::size_t problems = 0;
     std::array<bool, moduleCount> all{};
     all.fill(true);
@@ -207,11 +208,9 @@ int run(const std::filesystem::path& prefixFolder) {
               << "    walk of " << items << " keys and values  " << figure(walk) << "\n"
               << "    " << recorder.paths.size() << " distinct paths tested  " << figure(exists)
               << "\n"
-              << "  full scan           " << figure(scanTime) << "  " << problems
-              << " problems\n"
-              << "  scan / floor        " << std::setprecision(2)
-              << scanTime.wall / floor.wall << " x (processor "
-              << scanTime.processor / floor.processor << " x)\n"
+              << "  full scan           " << figure(scanTime) << "  " << problems << " problems\n"
+              << "  scan / floor        " << std::setprecision(2) << scanTime.wall / floor.wall
+              << " x (processor " << scanTime.processor / floor.processor << " x)\n"
               << "  peak memory         " << scanPeak / 1024 << " MB\n";
     for (int id = 0; id < moduleCount; ++id) {
         std::cout << "    module " << std::setw(2) << id << "  "
@@ -243,14 +242,14 @@ int run(const std::filesystem::path& prefixFolder) {
     FixRun fix(modules, target->platform(), busy);
     std::promise<FixOutcome> done;
     const auto fixStart = Steady::now();
-    fix.start(modules.results().records(), nullptr, {}, [] { return true; },
-              [&done](const FixOutcome& outcome) { done.set_value(outcome); });
+    fix.start(
+        modules.results().records(), nullptr, {}, [] { return true; },
+        [&done](const FixOutcome& outcome) { done.set_value(outcome); });
     const FixOutcome outcome = done.get_future().get();
     fix.wait();
     const double fixTime = secondsSince(fixStart);
     std::cout << std::setprecision(3) << "  fix with backup     " << fixTime << " s  ("
-              << outcome.fixed << " fixed, " << outcome.keptForBackup
-              << " kept; registry saved)\n";
+              << outcome.fixed << " fixed, " << outcome.keptForBackup << " kept; registry saved)\n";
     std::filesystem::remove_all(copy);
     return outcome.error.empty() ? 0 : 1;
 }

@@ -5,40 +5,58 @@
 #include "cli/MaintenanceCommands.h"
 #include "cli/RegFileCommands.h"
 #include "cli/ScanCommands.h"
+#ifndef _WIN32
 #include "cli/StatCommand.h"
+#endif
 
 #include <array>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace tolvane {
 
 namespace {
 
-constexpr const char* usageText =
-    "usage: tolvane-cli [--prefix DIR] COMMAND [ARGS]\n"
-    "\n"
-    "commands:\n"
-    "  scan [--modules 0,5,12] [--json]   list the problems the chosen modules find\n"
-    "  fix [--modules ...] [--backup | --no-backup]\n"
-    "                                     scan, then fix every problem found (backup: yes)\n"
-    "  backup list | create | restore NAME | delete NAME\n"
-    "                                     whole-registry backups in ./Backup\n"
-    "  defrag                             flush the registry hives to disk\n"
-    "  stat [--json]                      count the keys and values of each registry file\n"
-    "  export FILE KEY                    write KEY and its sub-keys to FILE (REGEDIT4)\n"
-    "  export-all FILE                    write the whole registry to FILE (version 5.00)\n"
-    "  import FILE                        import a .reg file of either format\n"
-    "\n"
-    "\n"
-    "Modules: 0 ActiveX, OLE, COM; 1 User Software Settings; 2 Sys Software Settings;\n"
-    "3 Shared Dlls Section; 4 System Drivers; 5 File Extensions; 6 Application Paths;\n"
-    "7 Fonts Section; 8 Invalid File Associations; 9 Startup Section; 10 Sound And App\n"
-    "Events; 11 Uninstall Secion; 12 Help Section.\n"
-    "\n"
-    "The registry cleaned is the Wine prefix DIR, else $WINEPREFIX, else ~/.wine.\n"
-    "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error, 3 fixed but some\n"
-    "entries kept because their backup could not be written.\n";
+// Windows has its live registry instead of Wine prefixes.
+#ifdef _WIN32
+constexpr std::string_view synopsis = "usage: tolvane-cli COMMAND [ARGS]\n";
+constexpr std::string_view prefixCommands = "";
+constexpr std::string_view registryNote =
+    "The registry cleaned is the live registry of this computer.\n";
+#else
+constexpr std::string_view synopsis = "usage: tolvane-cli [--prefix DIR] COMMAND [ARGS]\n";
+constexpr std::string_view prefixCommands =
+    "  stat [--json]                      count the keys and values of each registry file\n";
+constexpr std::string_view registryNote =
+    "The registry cleaned is the Wine prefix DIR, else $WINEPREFIX, else ~/.wine.\n";
+#endif
+
+std::string usageText() {
+    return std::string(synopsis) +
+           "\n"
+           "commands:\n"
+           "  scan [--modules 0,5,12] [--json]   list the problems the chosen modules find\n"
+           "  fix [--modules ...] [--backup | --no-backup]\n"
+           "                                     scan, then fix every problem found (backup: yes)\n"
+           "  backup list | create | restore NAME | delete NAME\n"
+           "                                     whole-registry backups in ./Backup\n"
+           "  defrag                             flush the registry hives to disk\n" +
+           std::string(prefixCommands) +
+           "  export FILE KEY                    write KEY and its sub-keys to FILE (REGEDIT4)\n"
+           "  export-all FILE                    write the whole registry to FILE (version 5.00)\n"
+           "  import FILE                        import a .reg file of either format\n"
+           "\n"
+           "\n"
+           "Modules: 0 ActiveX, OLE, COM; 1 User Software Settings; 2 Sys Software Settings;\n"
+           "3 Shared Dlls Section; 4 System Drivers; 5 File Extensions; 6 Application Paths;\n"
+           "7 Fonts Section; 8 Invalid File Associations; 9 Startup Section; 10 Sound And App\n"
+           "Events; 11 Uninstall Secion; 12 Help Section.\n"
+           "\n" +
+           std::string(registryNote) +
+           "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error, 3 fixed but some\n"
+           "entries kept because their backup could not be written.\n";
+}
 
 struct Command {
     std::string_view name;
@@ -50,7 +68,9 @@ constexpr std::array commands{
     Command{"fix", &ScanCommands::fix},
     Command{"backup", &MaintenanceCommands::backup},
     Command{"defrag", &MaintenanceCommands::defrag},
+#ifndef _WIN32
     Command{"stat", &StatCommand::run},
+#endif
     Command{"export", &RegFileCommands::exportKey},
     Command{"export-all", &RegFileCommands::exportAll},
     Command{"import", &RegFileCommands::importFile},
@@ -61,11 +81,11 @@ constexpr std::array commands{
 int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& err) {
     auto line = parseCommandLine(words);
     if (!line) {
-        err << "tolvane-cli: " << line.message() << "\n" << usageText;
+        err << "tolvane-cli: " << line.message() << "\n" << usageText();
         return exitcode::usage;
     }
     if (line->command == "help") {
-        out << usageText;
+        out << usageText();
         return exitcode::ok;
     }
     for (const auto& command : commands) {
@@ -74,7 +94,7 @@ int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& 
             return command.run(context);
         }
     }
-    err << "tolvane-cli: unknown command " << line->command << "\n" << usageText;
+    err << "tolvane-cli: unknown command " << line->command << "\n" << usageText();
     return exitcode::usage;
 }
 

@@ -1,5 +1,8 @@
 #include "cli/CliContext.h"
 
+#include "cli/CliApp.h"
+#include "cli/CliSession.h"
+
 #ifndef _WIN32
 #include "platform/prefix/PrefixPlatform.h"
 #endif
@@ -17,6 +20,24 @@ std::filesystem::path CliContext::prefixPath() const {
 
 void CliContext::fail(std::string_view message) const {
     err << "tolvane-cli: " << message << "\n";
+}
+
+std::unique_ptr<CliSession> CliContext::openSession() const {
+    auto session = CliSession::open(*this);
+    if (!session) {
+        fail(session.message());
+        return nullptr;
+    }
+    return std::move(session.value());
+}
+
+int CliContext::report(const Result<void>& result, std::string_view done) const {
+    if (!result) {
+        fail(result.message());
+        return exitcode::failure;
+    }
+    out << done << "\n";
+    return exitcode::ok;
 }
 
 } // namespace tolvane

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "platform/Result.h"
 
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 
 namespace tolvane {
+
+class CliSession;
 
 // What every command of tolvane-cli gets: its arguments and where to write.
 struct CliContext {
@@ -17,6 +21,10 @@ struct CliContext {
     std::filesystem::path prefixPath() const;
     // Writes "tolvane-cli: <message>" to err.
     void fail(std::string_view message) const;
+    // The registry to work on; null (after saying why) when it cannot be opened.
+    std::unique_ptr<CliSession> openSession() const;
+    // The exit code of an action: `done` on out when it succeeded, its error otherwise.
+    int report(const Result<void>& result, std::string_view done) const;
 };
 
 } // namespace tolvane

@@ -15,28 +15,6 @@
 
 namespace tolvane {
 
-namespace {
-
-std::unique_ptr<CliSession> openSession(CliContext& context) {
-    auto session = CliSession::open(context);
-    if (!session) {
-        context.fail(session.message());
-        return nullptr;
-    }
-    return std::move(session.value());
-}
-
-int report(CliContext& context, const Result<void>& result, std::string_view done) {
-    if (!result) {
-        context.fail(result.message());
-        return exitcode::failure;
-    }
-    context.out << done << "\n";
-    return exitcode::ok;
-}
-
-} // namespace
-
 int MaintenanceCommands::backup(CliContext& context) {
     auto& arguments = context.line.arguments;
     const std::string action = arguments.empty() ? "" : arguments.front();
@@ -47,7 +25,7 @@ int MaintenanceCommands::backup(CliContext& context) {
                      "delete NAME");
         return exitcode::usage;
     }
-    auto session = openSession(context);
+    auto session = context.openSession();
     if (!session) {
         return exitcode::failure;
     }
@@ -73,9 +51,9 @@ int MaintenanceCommands::backup(CliContext& context) {
     }
     const std::string& name = arguments[1];
     if (action == "restore") {
-        return report(context, backups.restore(name), "Backup " + name + " restored");
+        return context.report(backups.restore(name), "Backup " + name + " restored");
     }
-    return report(context, backups.remove(name), "Backup " + name + " deleted");
+    return context.report(backups.remove(name), "Backup " + name + " deleted");
 }
 
 int MaintenanceCommands::defrag(CliContext& context) {
@@ -83,7 +61,7 @@ int MaintenanceCommands::defrag(CliContext& context) {
         context.fail("defrag takes no argument " + context.line.arguments.front());
         return exitcode::usage;
     }
-    auto session = openSession(context);
+    auto session = context.openSession();
     if (!session) {
         return exitcode::failure;
     }
@@ -96,7 +74,7 @@ int MaintenanceCommands::defrag(CliContext& context) {
     session->settings().writeProfileString("UI", "Last Defrag",
                                            historyTimeText(platform.clock.now()));
     HiveFlusher flusher(platform.registry, platform.storage, platform.clock);
-    return report(context, flusher.flushRegistryHives(), "Registry hives flushed to disk");
+    return context.report(flusher.flushRegistryHives(), "Registry hives flushed to disk");
 }
 
 } // namespace tolvane

@@ -3,6 +3,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliContext.h"
 #include "cli/CliSession.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryStorage.h"
@@ -22,24 +23,6 @@ bool takesArguments(CliContext& context, std::size_t count, std::string_view usa
     return false;
 }
 
-std::unique_ptr<CliSession> openSession(CliContext& context) {
-    auto session = CliSession::open(context);
-    if (!session) {
-        context.fail(session.message());
-        return nullptr;
-    }
-    return std::move(session.value());
-}
-
-int finish(CliContext& context, const Result<void>& result, std::string_view done) {
-    if (!result) {
-        context.fail(result.message());
-        return exitcode::failure;
-    }
-    context.out << done << "\n";
-    return exitcode::ok;
-}
-
 } // namespace
 
 int RegFileCommands::exportKey(CliContext& context) {
@@ -48,12 +31,12 @@ int RegFileCommands::exportKey(CliContext& context) {
     }
     const auto& file = context.line.arguments[0];
     const auto& key = context.line.arguments[1];
-    auto session = openSession(context);
+    auto session = context.openSession();
     if (!session) {
         return exitcode::failure;
     }
-    return finish(context, session->platform().editor.exportKey(file, key),
-                  "exported " + key + " to " + file);
+    return context.report(session->platform().editor.exportKey(pathFromText(file), key),
+                          "exported " + key + " to " + file);
 }
 
 int RegFileCommands::exportAll(CliContext& context) {
@@ -61,12 +44,12 @@ int RegFileCommands::exportAll(CliContext& context) {
         return exitcode::usage;
     }
     const auto& file = context.line.arguments[0];
-    auto session = openSession(context);
+    auto session = context.openSession();
     if (!session) {
         return exitcode::failure;
     }
-    return finish(context, session->platform().editor.exportRegistry(file),
-                  "exported the registry to " + file);
+    return context.report(session->platform().editor.exportRegistry(pathFromText(file)),
+                          "exported the registry to " + file);
 }
 
 int RegFileCommands::importFile(CliContext& context) {
@@ -74,7 +57,7 @@ int RegFileCommands::importFile(CliContext& context) {
         return exitcode::usage;
     }
     const auto& file = context.line.arguments[0];
-    auto session = openSession(context);
+    auto session = context.openSession();
     if (!session) {
         return exitcode::failure;
     }
@@ -83,12 +66,18 @@ int RegFileCommands::importFile(CliContext& context) {
         context.fail(writable.message());
         return exitcode::failure;
     }
-    // A file that went in only in part is not stored: the registry's files stay as they were.
-    if (auto imported = platform.editor.importRegFile(file); !imported) {
+    if (auto imported = platform.editor.importRegFile(pathFromText(file)); !imported) {
+#ifdef _WIN32
+        // The live registry keeps each change as it is made; the editor's error says whether
+        // the file was refused as a whole or which of its changes failed.
+        context.fail(imported.message());
+#else
+        // A file that went in only in part is not stored: the registry's files stay as they were.
         context.fail(imported.message() + "; nothing was changed");
+#endif
         return exitcode::failure;
     }
-    return finish(context, platform.storage.save(), "imported " + file);
+    return context.report(platform.storage.save(), "imported " + file);
 }
 
 } // namespace tolvane

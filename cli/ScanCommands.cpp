@@ -75,13 +75,10 @@ Prepared prepare(CliContext& context) {
         prepared.exitCode = exitcode::usage;
         return prepared;
     }
-    auto session = CliSession::open(context);
-    if (!session) {
-        context.fail(session.message());
+    prepared.session = context.openSession();
+    if (!prepared.session) {
         prepared.exitCode = exitcode::failure;
-        return prepared;
     }
-    prepared.session = std::move(session.value());
     return prepared;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/ModuleSet.h"
 #include "engine/ModuleTable.h"
 #include "engine/ProgressTargets.h"
+#include "platform/PathText.h"
 
 #include <string>
 
@@ -56,12 +57,12 @@ void CModule::keepForFailedBackup(ProblemRecord& record) {
     ++keptForBackup_;
 }
 
-std::string CModule::backupFile() const {
+std::filesystem::path CModule::backupFile() const {
     std::string file = backupFolder_;
     if (isModuleId(moduleId_)) {
         file += moduleTable[static_cast<std::size_t>(moduleId_)].backupFile;
     }
-    return file;
+    return pathFromText(file);
 }
 
 } // namespace tolvane

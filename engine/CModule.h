@@ -3,6 +3,7 @@
 #include "engine/ProblemList.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <span>
 #include <stop_token>
 #include <string>
@@ -65,7 +66,7 @@ protected:
     void keepForFailedBackup(ProblemRecord& record);
 
     // The module's backup file inside the fix run's folder.
-    std::string backupFile() const;
+    std::filesystem::path backupFile() const;
 
 private:
     bool enabled_ = false;

@@ -3,6 +3,7 @@
 #include "engine/ActivityAnimation.h"
 #include "engine/ModuleSet.h"
 #include "platform/CRegTools.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/RegistryStorage.h"
 
@@ -34,9 +35,9 @@ FixRun::Start FixRun::start(std::span<ProblemRecord> records, ProgressTargets* b
         failure_ = writable.message();
         return Start::failed;
     }
-    const std::string folder = CRegTools(platform_).MakeFixBackupFolder().string();
+    const std::string folder = textFromPath(CRegTools(platform_).MakeFixBackupFolder());
     std::error_code error;
-    if (!std::filesystem::create_directory(std::filesystem::path(folder), error)) {
+    if (!std::filesystem::create_directory(pathFromText(folder), error)) {
         failure_ = "cannot create the backup folder " + folder +
                    (error ? ": " + error.message() : std::string());
         return Start::failed;

@@ -198,7 +198,7 @@ void CModuleComponets::reportMissingPath(const std::string& keyPath) {
 
 bool CModuleComponets::Fix(std::span<ProblemRecord> records, bool backup) {
     CRegTools tools(platform_);
-    const std::string file = backupFile();
+    const auto file = backupFile();
     std::string machinePath;
     for (ProblemRecord& record : records) {
         // An empty name would stand for the classes root itself.

@@ -200,7 +200,7 @@ bool CModuleFileAssoc::Fix(std::span<ProblemRecord> records, bool backup) {
 
 bool CModuleFileAssoc::backUpRecord(const ProblemRecord& record) {
     CRegTools tools(platform_);
-    const std::string file = backupFile();
+    const auto file = backupFile();
     if (tools.backupKeyOutcome(file, hkeyClassesRoot, record.primaryName) ==
         BackupOutcome::failed) {
         return false;

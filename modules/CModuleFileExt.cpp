@@ -219,7 +219,7 @@ bool CModuleFileExt::isRegisteredProgram(const std::string& program, PathChecks&
 
 bool CModuleFileExt::Fix(std::span<ProblemRecord> records, bool backup) {
     CRegTools tools(platform_);
-    const std::string file = backupFile();
+    const auto file = backupFile();
     for (ProblemRecord& record : records) {
         // An empty key path would stand for HKEY_CURRENT_USER itself.
         if (!isMine(record, {entrykind::ordinary, entrykind::explorerExtension}) ||

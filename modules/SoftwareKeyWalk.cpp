@@ -190,7 +190,7 @@ void SoftwareKeyWalk::examineValue(HKey key, std::uint32_t index) {
 
 bool SoftwareKeyWalk::Fix(std::span<ProblemRecord> records, bool backup) {
     CRegTools tools(platform_);
-    const std::string file = backupFile();
+    const auto file = backupFile();
     for (ProblemRecord& record : records) {
         if (!isMine(record, {entrykind::ordinary})) {
             continue;

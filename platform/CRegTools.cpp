@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathChecks.h"
+#include "platform/PathText.h"
 #include "platform/RegFileRoots.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryEditor.h"
@@ -169,7 +170,7 @@ Result<std::filesystem::path> CRegTools::makeTemporaryFile() {
     if (platform_.files.GetTempFileNameA(folder, "rbc", 0, file) == 0) {
         return makeError("cannot make a temporary file in " + folder);
     }
-    return std::filesystem::path(file);
+    return pathFromText(file);
 }
 
 } // namespace tolvane

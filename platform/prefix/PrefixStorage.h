@@ -4,13 +4,17 @@
 #include "platform/prefix/WineRegistry.h"
 #include "platform/prefix/WineServerProbe.h"
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 
 namespace tolvane::prefix {
 
 // The registry files of a Wine prefix as the place where changes are kept. Nothing is written
 // while a wineserver runs for the prefix: it holds the registry in memory, never reads the
-// files again and would overwrite them at its next save.
+// files again and would overwrite them at its next save. Nor is anything written once a file
+// has changed on disk since it was read (Wine ran in the meantime): saving would throw away
+// what Wine wrote.
 class PrefixStorage : public RegistryStorage {
 public:
     PrefixStorage(WineRegistry& registry, std::filesystem::path prefix, WineServerProbe probe);
@@ -20,9 +24,23 @@ public:
     Result<void> save() override;
 
 private:
+    // What identifies one version of a file on disk.
+    struct FileStamp {
+        bool exists = false;
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t modifiedNanoseconds = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(const std::filesystem::path& file);
+    std::array<std::filesystem::path, 3> files() const;
+    void rememberFiles();
+
     WineRegistry& registry_;
     std::filesystem::path prefix_;
     WineServerProbe probe_;
+    std::array<FileStamp, 3> stamps_{};
 };
 
 } // namespace tolvane::prefix

@@ -174,6 +174,36 @@ TEST_F(PrefixStorageTest, ARunningWineserverBlocksChanges) {
     EXPECT_NE(dir.read("prefix/user.reg"), before);
 }
 
+TEST_F(PrefixStorageTest, FilesChangedOnDiskSinceTheyWereReadAreNeverOverwritten) {
+    PrefixStorage storage(*registry, prefix, probe());
+    changeUserValue();
+    // Wine ran meanwhile and wrote its own user.reg, as wineserver does: a new file renamed
+    // over the old one.
+    const std::string wines = dir.read("prefix/user.reg") + "\n[Software\\\\Wine] 1796672713\n";
+    dir.write("prefix/user.reg.new", wines);
+    std::filesystem::rename(prefix / "user.reg.new", prefix / "user.reg");
+
+    const auto writable = storage.ensureWritable();
+    ASSERT_FALSE(writable.ok());
+    EXPECT_NE(writable.message().find("user.reg has changed on disk"), std::string::npos)
+        << writable.message();
+    EXPECT_FALSE(storage.save().ok());
+    EXPECT_EQ(dir.read("prefix/user.reg"), wines);
+
+    // The storage's own saves are no outside change.
+    auto reopened = WineRegistry::openPrefix(prefix);
+    ASSERT_TRUE(reopened.ok());
+    PrefixStorage fresh(**reopened, prefix, probe());
+    HKey key = HKey::null;
+    ASSERT_EQ((*reopened)->RegCreateKeyA(hkeyCurrentUser, "Software\\Tolvane", key), 0);
+    (*reopened)->RegCloseKey(key);
+    ASSERT_TRUE(fresh.save().ok());
+    EXPECT_TRUE(fresh.ensureWritable().ok());
+    ASSERT_EQ((*reopened)->RegCreateKeyA(hkeyCurrentUser, "Software\\Tolvane2", key), 0);
+    (*reopened)->RegCloseKey(key);
+    EXPECT_TRUE(fresh.save().ok());
+}
+
 TEST_F(PrefixStorageTest, TheProbeFindsBothServerFolderLayouts) {
     const std::string server = serverFolderOf(prefix);
     EXPECT_FALSE(probe().runningServer());
