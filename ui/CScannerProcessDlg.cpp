@@ -22,6 +22,9 @@ constexpr int rowSpacing = 20;
 constexpr int rowsPerColumn = 7;
 constexpr std::array<int, 2> nameLeft{20, 244};
 constexpr int counterWidth = 54;
+// The counters change with every problem and the status line with every key. Each showing
+// repaints the window behind them; ten a second look live and leave the processor to the scan.
+constexpr std::chrono::milliseconds showInterval{100};
 
 } // namespace
 
@@ -66,6 +69,7 @@ CScannerProcessDlg::CScannerProcessDlg(UiContext& context, QWidget* parent)
 
     progress_ =
         std::make_unique<WidgetProgress>(WidgetProgress::Widgets{bar_, status_, total_, counters_});
+    progress_->setMinimumInterval(showInterval);
     connect(&context.session, &RegistrySession::platformChanged, this,
             &CScannerProcessDlg::dropModules);
 }
