@@ -9,11 +9,11 @@ namespace tolvane {
 class CHollinApp;
 class ScanGate;
 
-// Walks the main window through every page that exists and saves each one as a PNG: the
-// Scanner page, a scan in progress (held at `gate`, when the program's modules go through one)
-// and its results (scanning the prefix the program opened), then Overview, Defrag, Backup
-// (after two whole-registry backups, so it has rows), Settings and About. Pages that are not
-// built are skipped.
+// Walks the main window through every page and saves each one as a PNG: the Scanner page, a
+// scan in progress (held at `gate`, when the program's modules go through one) and its results
+// (scanning the prefix the program opened), then Overview, Defrag, Backup (after two
+// whole-registry backups, so it has rows), Settings and About. A page that cannot be shown is
+// left out of the files returned.
 class ScreenshotTour {
 public:
     ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder, ScanGate* gate = nullptr);
