@@ -3,8 +3,10 @@
 #include "ui/ProblemListModel.h"
 #include "ui/Theme.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
 
 namespace tolvane {
 
@@ -82,18 +84,51 @@ void ProblemRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setFont(theme_.smallFont());
     painter->setPen(descriptionColour);
     const QFontMetrics metrics(painter->font());
-    const QRect descriptionArea(row.left() + textLeft, nameArea.bottom() + 3, textWidth,
-                                row.bottom() - nameArea.bottom() - 8);
-    QString shown = description;
-    const int lines = qMax(1, descriptionArea.height() / metrics.lineSpacing());
-    if (metrics.boundingRect(descriptionArea, Qt::TextWordWrap | Qt::TextWrapAnywhere, shown)
-            .height() > lines * metrics.lineSpacing()) {
-        shown = metrics.elidedText(description, Qt::ElideRight, textWidth * lines - textWidth / 4);
+    const int top = nameArea.bottom() + 3;
+    const int lines = qMax(1, (row.bottom() - nameArea.bottom() - 8) / metrics.lineSpacing());
+    const QStringList shown = descriptionLines(description, painter->font(), textWidth, lines);
+    for (qsizetype line = 0; line < shown.size(); ++line) {
+        painter->drawText(QRect(row.left() + textLeft,
+                                top + static_cast<int>(line) * metrics.lineSpacing(), textWidth,
+                                metrics.lineSpacing()),
+                          Qt::AlignLeft | Qt::AlignTop, shown[line]);
     }
-    painter->drawText(descriptionArea,
-                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextWrapAnywhere,
-                      shown);
     painter->restore();
+}
+
+QStringList ProblemRowDelegate::descriptionLines(const QString& description, const QFont& font,
+                                                 int width, int maxLines) {
+    // Registry paths have no spaces: they break anywhere, but words break only between them.
+    QTextLayout layout(description, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    qsizetype lastStart = 0;
+    bool more = false;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines) {
+            more = true;
+            break;
+        }
+        lastStart = line.textStart();
+        lines.push_back(description.mid(lastStart, line.textLength()));
+    }
+    layout.endLayout();
+    if (more) {
+        // The last line shown runs on into what did not fit, cut with an ellipsis.
+        lines.back() =
+            QFontMetrics(font).elidedText(description.mid(lastStart), Qt::ElideRight, width);
+    }
+    for (QString& line : lines) {
+        // A line broken at a space keeps the space at its end.
+        while (line.endsWith(QLatin1Char(' '))) {
+            line.chop(1);
+        }
+    }
+    return lines;
 }
 
 } // namespace tolvane

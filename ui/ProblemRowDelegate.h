@@ -2,6 +2,7 @@
 
 #include "ui/ModuleIcons.h"
 
+#include <QStringList>
 #include <QStyledItemDelegate>
 
 namespace tolvane {
@@ -20,6 +21,12 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The description as drawn: at most `maxLines` lines of `width` pixels, broken between
+    // words where it has spaces and anywhere inside a long path; what does not fit ends the
+    // last line in an ellipsis.
+    static QStringList descriptionLines(const QString& description, const QFont& font, int width,
+                                        int maxLines);
 
 private:
     const Theme& theme_;

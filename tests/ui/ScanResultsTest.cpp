@@ -9,6 +9,7 @@
 #include "ui/CScannerProcessDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/ProblemListModel.h"
+#include "ui/ProblemRowDelegate.h"
 
 #include <QLabel>
 #include <QListView>
@@ -98,6 +99,38 @@ private Q_SLOTS:
         pages.clickRow(2);
         QVERIFY(pages.ticked(2));
         QCOMPARE(pages.records()[2].selected, 1);
+    }
+
+    void descriptionsBreakBetweenWordsAndInsideLongPathsOnly() {
+        const QFont font;
+        const QFontMetrics metrics(font);
+        const int width = metrics.horizontalAdvance(QStringLiteral("HKCU\\Software\\ contains a"));
+        const QString words =
+            QStringLiteral("The key under HKCU\\Software\\ contains a bad path c:\\gone cache");
+        const QString path = QStringLiteral(
+            "HKEY_CLASSES_ROOT\\CLSID\\{44444444-DEAD-3333-4444-555555555555}\\InprocServer32");
+        struct Case {
+            QString description;
+            QString joiner; // what rejoins the lines into the description
+        };
+        for (const Case& c : {Case{words, QStringLiteral(" ")}, Case{path, QString()}}) {
+            const QStringList lines =
+                ProblemRowDelegate::descriptionLines(c.description, font, width, 10);
+            QVERIFY2(lines.size() > 1, qPrintable(c.description));
+            QCOMPARE(lines.join(c.joiner), c.description);
+            for (const QString& line : lines) {
+                QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+            }
+        }
+
+        // What does not fit in the rows' two lines ends the second one in an ellipsis.
+        const QStringList cut = ProblemRowDelegate::descriptionLines(words + words, font, width, 2);
+        QCOMPARE(cut.size(), 2);
+        QVERIFY(words.startsWith(cut[0]));
+        QVERIFY(cut[1].endsWith(QChar(0x2026)));
+        QVERIFY(metrics.horizontalAdvance(cut[1]) <= width);
+        QCOMPARE(ProblemRowDelegate::descriptionLines(QStringLiteral("short"), font, width, 2),
+                 QStringList{QStringLiteral("short")});
     }
 
     void noneAndAllTickEveryRow() {
