@@ -5,12 +5,15 @@
 #include "app/ScanGate.h"
 #include "maintenance/FullBackups.h"
 #include "ui/CHollinDlg.h"
+#include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
+#include "ui/ProblemListModel.h"
 #include "ui/SkinPanel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QListView>
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
@@ -62,6 +65,19 @@ void ScreenshotTour::shoot(const char* name) {
     }
 }
 
+void ScreenshotTour::showMixedRows(CTabPanel& tabs) {
+    auto* results = dynamic_cast<CScannerFinishDlg*>(tabs.page(page::scanResults));
+    auto* list = tabs.findChild<QListView*>(QStringLiteral("resultsList"));
+    ProblemListModel* model = results != nullptr ? &results->model() : nullptr;
+    if (list == nullptr || model == nullptr || model->rowCount() < 6) {
+        return;
+    }
+    // The list from its fourth row: the last record of one module and two of the next, one of
+    // them unticked, as a user leaves out an entry they want to keep.
+    model->toggle(4);
+    list->scrollTo(model->index(3, 0), QAbstractItemView::PositionAtTop);
+}
+
 std::vector<std::filesystem::path> ScreenshotTour::run() {
     written_.clear();
     CHollinDlg& window = *app_.mainWindow();
@@ -82,6 +98,7 @@ std::vector<std::filesystem::path> ScreenshotTour::run() {
             gate_->release();
         }
         if (waitFor([&] { return busy == 0 && tabs.current() == page::scanResults; }, 120000)) {
+            showMixedRows(tabs);
             shoot("04-scan-results");
         }
     }

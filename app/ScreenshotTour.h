@@ -7,6 +7,7 @@
 namespace tolvane {
 
 class CHollinApp;
+class CTabPanel;
 class ScanGate;
 
 // Walks the main window through every page and saves each one as a PNG: the Scanner page, a
@@ -24,6 +25,7 @@ public:
 private:
     void shoot(const char* name);
     bool showPage(int slot);
+    void showMixedRows(CTabPanel& tabs);
     // Lets the event loop run until `done` holds or `milliseconds` pass.
     template <typename Condition>
     bool waitFor(Condition done, int milliseconds);
