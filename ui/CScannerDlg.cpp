@@ -82,7 +82,11 @@ void CScannerDlg::storeSelection() {
     for (const bool ticked : selection()) {
         bytes.push_back(ticked ? 1 : 0);
     }
-    context().profile.writeProfileBinary(section, selectionEntry, bytes);
+    storing_.start(
+        [&profile = context().profile, bytes = std::move(bytes)](std::stop_token) {
+            profile.writeProfileBinary(section, selectionEntry, bytes);
+        },
+        [] {});
 }
 
 std::array<bool, moduleCount> CScannerDlg::selection() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ModuleTable.h"
+#include "ui/BackgroundTask.h"
 #include "ui/SkinPanel.h"
 
 #include <array>
@@ -19,7 +20,8 @@ public:
     CScannerDlg(UiContext& context, QWidget* parent);
 
     // Scan: nothing while an operation runs; otherwise the ticks go to the progress page, which
-    // is shown and starts the run, and are stored as the selection.
+    // is shown and starts the run, and are stored as the selection (on a worker: the settings
+    // file waits for the disk, and the interface does not).
     void startMainAction() override;
 
     std::array<bool, moduleCount> selection() const;
@@ -32,6 +34,7 @@ private:
 
     std::array<SkinTickBox*, moduleCount> boxes_{};
     SkinTickBox* all_ = nullptr;
+    BackgroundTask storing_{*this};
 };
 
 } // namespace tolvane
