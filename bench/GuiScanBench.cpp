@@ -76,7 +76,10 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             const auto now = Steady::now();
             const double processor = threadProcessorMilliseconds();
-            longest_ = std::max(longest_, millisecondsBetween(last_, now));
+            if (const double gap = millisecondsBetween(last_, now); gap > longest_) {
+                longest_ = gap;
+                longestEnded_ = millisecondsBetween(restarted_, now);
+            }
             busiest_ = std::max(busiest_, processor - lastProcessor_);
             last_ = now;
             lastProcessor_ = processor;
@@ -90,9 +93,13 @@ public:
         lastProcessor_ = threadProcessorMilliseconds();
         startProcessor_ = lastProcessor_;
         longest_ = 0;
+        longestEnded_ = 0;
+        restarted_ = last_;
         busiest_ = 0;
     }
     double longest() const { return longest_; }
+    // When the longest gap ended, counted from the restart.
+    double longestEnded() const { return longestEnded_; }
     double busiest() const { return busiest_; }
     double processorSinceRestart() const { return threadProcessorMilliseconds() - startProcessor_; }
 
@@ -102,6 +109,8 @@ private:
     double lastProcessor_ = 0;
     double startProcessor_ = 0;
     double longest_ = 0;
+    double longestEnded_ = 0;
+    Steady::time_point restarted_ = Steady::now();
     double busiest_ = 0;
 };
 
@@ -145,13 +154,14 @@ struct Figure {
     double milliseconds;
 };
 
-// One line: how long the step took, the longest gap between two turns of the event loop, the
-// most processor time the interface thread spent between two turns, and its processor time.
+// One line: how long the step took, the longest gap between two turns of the event loop and
+// when it ended, the most processor time the interface thread spent between two turns, and its
+// processor time in all.
 void print(const Figure& figure, const LoopGapMeter& meter) {
-    std::printf("  %-34s %7.0f ms   longest gap %6.1f ms   busiest turn %5.1f ms   "
-                "interface thread %6.0f ms\n",
-                figure.name, figure.milliseconds, meter.longest(), meter.busiest(),
-                meter.processorSinceRestart());
+    std::printf("  %-34s %7.0f ms   longest gap %6.1f ms (ending at %5.0f ms)   "
+                "busiest turn %5.1f ms   interface thread %6.0f ms\n",
+                figure.name, figure.milliseconds, meter.longest(), meter.longestEnded(),
+                meter.busiest(), meter.processorSinceRestart());
 }
 
 int run(const std::filesystem::path& prefix) {
