@@ -1,5 +1,6 @@
 #include "ui/ProblemRowDelegate.h"
 
+#include "ui/Artwork.h"
 #include "ui/ProblemListModel.h"
 #include "ui/Theme.h"
 
@@ -57,10 +58,7 @@ void ProblemRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->setBrush(theme_.accentGradient(mark));
         painter->drawEllipse(mark);
         painter->setPen(QPen(theme_.checkMark(), 1.7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QPointF c = mark.center();
-        painter->drawPolyline(
-            QPolygonF({QPointF(c.x() - 3.5, c.y()), QPointF(c.x() - 1, c.y() + 2.5),
-                       QPointF(c.x() + 3.5, c.y() - 2.5)}));
+        painter->drawPolyline(Artwork::tick(mark.center(), 3.5));
     } else {
         painter->setPen(QPen(theme_.checkOff(), 1.4));
         painter->setBrush(Qt::NoBrush);

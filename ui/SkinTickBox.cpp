@@ -1,5 +1,6 @@
 #include "ui/SkinTickBox.h"
 
+#include "ui/Artwork.h"
 #include "ui/Theme.h"
 
 #include <QPainter>
@@ -14,11 +15,7 @@ constexpr int captionGap = 8;
 
 SkinTickBox::SkinTickBox(const Theme& theme, const QString& text, QWidget* parent)
     : HoverButton(parent), theme_(theme) {
-    setText(text);
-    setCheckable(true);
-    setFont(theme.bodyFont());
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
+    setUpToggle(text, theme.bodyFont());
 }
 
 QSize SkinTickBox::sizeHint() const {
@@ -44,21 +41,15 @@ void SkinTickBox::paintEvent(QPaintEvent*) {
             painter.drawRoundedRect(box, 4, 4);
         }
         painter.setPen(QPen(theme_.checkMark(), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QPointF c = box.center();
-        painter.drawPolyline(QPolygonF({QPointF(c.x() - 4, c.y()), QPointF(c.x() - 1.2, c.y() + 3),
-                                        QPointF(c.x() + 4, c.y() - 3)}));
+        painter.drawPolyline(Artwork::tick(box.center(), 4));
     }
     if (hasFocus()) {
         painter.setPen(QPen(theme_.focusRing(), 1.2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(box.adjusted(-1.5, -1.5, 1.5, 1.5), 5, 5);
     }
-    painter.setPen(isEnabled() ? theme_.text() : theme_.buttonDisabled());
-    painter.setFont(font());
-    const QRectF caption(boxSide + captionGap, 0, width() - boxSide - captionGap, height());
-    painter.drawText(
-        caption, Qt::AlignVCenter | Qt::AlignLeft,
-        QFontMetrics(font()).elidedText(text(), Qt::ElideRight, static_cast<int>(caption.width())));
+    paintCaption(painter, isEnabled() ? theme_.text() : theme_.buttonDisabled(),
+                 boxSide + captionGap);
 }
 
 } // namespace tolvane
