@@ -13,6 +13,7 @@
 //   built-in               what tolvane-cli does: load the prefix files, export (resp. import
 //                          and save the changed files), with the parts in brackets.
 // The speed-up is taken against the faster of the two Wine figures.
+#include "bench/BenchTiming.h"
 #include "platform/BuiltinRegistryEditor.h"
 #include "platform/prefix/WineRegistry.h"
 
@@ -32,12 +33,9 @@
 namespace {
 
 using namespace tolvane;
-using SteadyClock = std::chrono::steady_clock;
+using SteadyClock = bench::Steady;
+using bench::secondsSince;
 namespace fs = std::filesystem;
-
-double secondsSince(SteadyClock::time_point start) {
-    return std::chrono::duration<double>(SteadyClock::now() - start).count();
-}
 
 [[noreturn]] void die(const std::string& message) {
     std::cerr << "tolvane-editor-bench: " << message << "\n";

@@ -6,6 +6,7 @@
 // Prints the time of a plain read of the file (the baseline of this run), the load time, the
 // save time (serialising, then the atomic write with fsync and rename) and the peak memory of
 // the process as a multiple of the file size.
+#include "bench/BenchTiming.h"
 #include "platform/prefix/AtomicFileWriter.h"
 #include "platform/prefix/RegFileReader.h"
 #include "platform/prefix/RegFileWriter.h"
@@ -22,41 +23,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Processor time of this process (user and system), which other load on the machine does not
-// inflate the way it inflates wall-clock time.
-double processorSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& time) {
-        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-struct Timing {
-    double wall = 1e9;
-    double processor = 1e9;
-};
-
-// Runs `action` `runs` times and keeps the fastest wall and processor times.
-template <typename Action>
-Timing fastest(int runs, Action&& action) {
-    Timing best;
-    for (int run = 0; run < runs; ++run) {
-        const auto start = Clock::now();
-        const double processorStart = processorSeconds();
-        action();
-        best.processor = std::min(best.processor, processorSeconds() - processorStart);
-        best.wall = std::min(best.wall, secondsSince(start));
-    }
-    return best;
-}
+using tolvane::bench::fastest;
+using tolvane::bench::secondsSince;
+using tolvane::bench::Timing;
+using Clock = tolvane::bench::Steady;
 
 // Peak resident memory of this process in bytes (VmHWM).
 std::size_t peakMemory() {

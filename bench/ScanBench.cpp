@@ -9,6 +9,7 @@
 // full 13-module scan time and its ratio to the floor; the peak memory; and the time of fixing
 // every problem found with backup. Times are the fastest of three runs, except the fix, which
 // changes the registry and runs once, on a copy of the prefix the benchmark makes itself.
+#include "bench/BenchTiming.h"
 #include "engine/FixRun.h"
 #include "engine/ModuleSet.h"
 #include "engine/ScanRun.h"
@@ -35,41 +36,10 @@
 namespace tolvane {
 namespace {
 
-using Steady = std::chrono::steady_clock;
-
-double secondsSince(Steady::time_point start) {
-    return std::chrono::duration<double>(Steady::now() - start).count();
-}
-
-// Processor time of this process, user and system: other load on a shared machine does not
-// inflate it the way it inflates wall-clock time. The scan's worker threads count too.
-double processorSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& time) {
-        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-struct Timing {
-    double wall = 1e9;
-    double processor = 1e9;
-};
-
-// The fastest of `runs` runs, wall clock and processor time each.
-template <typename Action>
-Timing fastest(int runs, Action&& action) {
-    Timing best;
-    for (int run = 0; run < runs; ++run) {
-        const auto start = Steady::now();
-        const double processorStart = processorSeconds();
-        action();
-        best.processor = std::min(best.processor, processorSeconds() - processorStart);
-        best.wall = std::min(best.wall, secondsSince(start));
-    }
-    return best;
-}
+using bench::fastest;
+using bench::secondsSince;
+using bench::Steady;
+using bench::Timing;
 
 std::string figure(const Timing& timing) {
     std::ostringstream text;

@@ -4,6 +4,7 @@
 #include "engine/ModuleTable.h"
 #include "engine/ProgressTargets.h"
 #include "platform/PathText.h"
+#include "platform/RegistryTypes.h"
 
 #include <string>
 
@@ -55,6 +56,12 @@ bool CModule::isMine(const ProblemRecord& record, std::initializer_list<int> kin
 void CModule::keepForFailedBackup(ProblemRecord& record) {
     record.selected = 0;
     ++keptForBackup_;
+}
+
+void CModule::keepUnlessRemoved(ProblemRecord& record, std::int32_t result) {
+    if (result != winerr::success && result != winerr::fileNotFound) {
+        record.selected = 0;
+    }
 }
 
 std::filesystem::path CModule::backupFile() const {

@@ -3,6 +3,7 @@
 #include "engine/ProblemList.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <span>
 #include <stop_token>
@@ -64,6 +65,11 @@ protected:
     // Called by a Fix that keeps `record` because its backup failed: the record stays
     // unselected, so the fix run does not mark it fixed and it stays listed.
     void keepForFailedBackup(ProblemRecord& record);
+
+    // Called by a Fix with the result of the change it made for `record`: a change that failed
+    // (the key or value being gone already is no failure) keeps the record listed, as a fixed
+    // entry that is still there would be reported falsely.
+    static void keepUnlessRemoved(ProblemRecord& record, std::int32_t result);
 
     // The module's backup file inside the fix run's folder.
     std::filesystem::path backupFile() const;

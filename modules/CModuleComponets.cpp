@@ -217,9 +217,11 @@ bool CModuleComponets::Fix(std::span<ProblemRecord> records, bool backup) {
             continue;
         }
         // Only the key named in the record goes, and only when it has no sub-keys.
-        platform_.registry.RegDeleteKeyA(hkeyClassesRoot, record.primaryName);
+        keepUnlessRemoved(record,
+                          platform_.registry.RegDeleteKeyA(hkeyClassesRoot, record.primaryName));
         if (machineFits) {
-            platform_.registry.RegDeleteKeyA(hkeyLocalMachine, machinePath);
+            keepUnlessRemoved(record,
+                              platform_.registry.RegDeleteKeyA(hkeyLocalMachine, machinePath));
         }
     }
     return true;

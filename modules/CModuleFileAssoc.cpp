@@ -190,9 +190,10 @@ bool CModuleFileAssoc::Fix(std::span<ProblemRecord> records, bool backup) {
             keepForFailedBackup(record);
             continue;
         }
-        DeleteKeyTree(registry, hkeyClassesRoot, record.primaryName);
+        keepUnlessRemoved(record, DeleteKeyTree(registry, hkeyClassesRoot, record.primaryName));
         if (!record.secondaryName.empty()) {
-            DeleteKeyTree(registry, hkeyClassesRoot, record.secondaryName);
+            keepUnlessRemoved(record,
+                              DeleteKeyTree(registry, hkeyClassesRoot, record.secondaryName));
         }
     }
     return true;

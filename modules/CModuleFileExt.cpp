@@ -232,19 +232,23 @@ bool CModuleFileExt::Fix(std::span<ProblemRecord> records, bool backup) {
             continue;
         }
         if (record.entryKind == entrykind::explorerExtension) {
-            DeleteKeyTree(platform_.registry, hkeyCurrentUser, record.primaryName);
+            keepUnlessRemoved(
+                record, DeleteKeyTree(platform_.registry, hkeyCurrentUser, record.primaryName));
         } else {
-            removeValue(record.primaryName, record.secondaryName);
+            keepUnlessRemoved(record, removeValue(record.primaryName, record.secondaryName));
             dropFromOrderText(record.primaryName, record.secondaryName);
         }
     }
     return true;
 }
 
-bool CModuleFileExt::removeValue(const std::string& keyPath, const std::string& valueName) {
+std::int32_t CModuleFileExt::removeValue(const std::string& keyPath, const std::string& valueName) {
     RegKey key;
-    return RegKey::open(platform_.registry, hkeyCurrentUser, keyPath, key) == winerr::success &&
-           platform_.registry.RegDeleteValueA(key.get(), valueName) == winerr::success;
+    if (const auto opened = RegKey::open(platform_.registry, hkeyCurrentUser, keyPath, key);
+        opened != winerr::success) {
+        return opened;
+    }
+    return platform_.registry.RegDeleteValueA(key.get(), valueName);
 }
 
 void CModuleFileExt::dropFromOrderText(const std::string& keyPath, std::string_view valueName) {

@@ -34,7 +34,7 @@ private:
     // whose program exists.
     bool isRegisteredProgram(const std::string& program, PathChecks& paths);
     // Deletes value `valueName` of HKEY_CURRENT_USER\<keyPath>; false when that fails.
-    bool removeValue(const std::string& keyPath, const std::string& valueName);
+    std::int32_t removeValue(const std::string& keyPath, const std::string& valueName);
     // Takes every occurrence of `valueName` out of the key's MRUList order text.
     void dropFromOrderText(const std::string& keyPath, std::string_view valueName);
 

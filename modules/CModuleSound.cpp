@@ -113,9 +113,11 @@ bool CModuleSound::Fix(std::span<ProblemRecord> records, bool backup) {
             continue;
         }
         if (record.secondaryName.empty()) {
-            platform_.registry.RegSetValueA(key.get(), "", regtype::sz, "");
+            keepUnlessRemoved(record,
+                              platform_.registry.RegSetValueA(key.get(), "", regtype::sz, ""));
         } else {
-            platform_.registry.RegSetValueExA(key.get(), record.secondaryName, regtype::sz, "");
+            keepUnlessRemoved(record, platform_.registry.RegSetValueExA(
+                                          key.get(), record.secondaryName, regtype::sz, ""));
         }
     }
     return true;

@@ -188,10 +188,4 @@ BackupOutcome RegistryAreaModule::saveKey(CRegTools& tools, HKey root, std::stri
     return tools.backupKeyOutcome(backupFile(), root, keyPath);
 }
 
-void RegistryAreaModule::keepUnlessRemoved(ProblemRecord& record, std::int32_t result) {
-    if (result != winerr::success && result != winerr::fileNotFound) {
-        record.selected = 0;
-    }
-}
-
 } // namespace tolvane

@@ -95,9 +95,6 @@ protected:
 
 private:
     BackupOutcome saveKey(CRegTools& tools, HKey root, std::string_view keyPath);
-    // A removal that the registry refused leaves the record listed and unfixed; an entry that
-    // is gone already counts as removed.
-    static void keepUnlessRemoved(ProblemRecord& record, std::int32_t result);
 
     const Platform& platform_;
 };

@@ -208,7 +208,8 @@ bool SoftwareKeyWalk::Fix(std::span<ProblemRecord> records, bool backup) {
             keepForFailedBackup(record);
             continue;
         }
-        platform_.registry.RegDeleteValueA(key.get(), record.primaryName);
+        keepUnlessRemoved(record,
+                          platform_.registry.RegDeleteValueA(key.get(), record.primaryName));
     }
     return true;
 }

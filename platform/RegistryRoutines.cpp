@@ -16,7 +16,7 @@ bool IsKeyEmpty(RegistryGateway& registry, HKey key) {
     return registry.RegEnumKeyA(key, 0, name, maxPath) != winerr::success;
 }
 
-void DeleteKeyTree(RegistryGateway& registry, HKey parent, std::string_view subKey) {
+std::int32_t DeleteKeyTree(RegistryGateway& registry, HKey parent, std::string_view subKey) {
     {
         RegKey key;
         if (RegKey::open(registry, parent, subKey, key) == winerr::success) {
@@ -32,7 +32,7 @@ void DeleteKeyTree(RegistryGateway& registry, HKey parent, std::string_view subK
             }
         }
     }
-    registry.RegDeleteKeyA(parent, subKey);
+    return registry.RegDeleteKeyA(parent, subKey);
 }
 
 } // namespace tolvane

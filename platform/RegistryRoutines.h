@@ -2,6 +2,7 @@
 
 #include "platform/RegistryGateway.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace tolvane {
@@ -10,7 +11,8 @@ namespace tolvane {
 bool IsKeyEmpty(RegistryGateway& registry, HKey key);
 
 // Deletes `subKey` below `parent` with everything under it, bottom-up. A child that cannot be
-// deleted ends its parent's loop; the parent's own deletion then fails quietly.
-void DeleteKeyTree(RegistryGateway& registry, HKey parent, std::string_view subKey);
+// deleted ends its parent's loop; the parent's own deletion then fails, and its result is
+// returned.
+std::int32_t DeleteKeyTree(RegistryGateway& registry, HKey parent, std::string_view subKey);
 
 } // namespace tolvane

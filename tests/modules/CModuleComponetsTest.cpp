@@ -162,6 +162,10 @@ TEST_F(CModuleComponetsFixTest, DeletesOnlyTheKeyHoldingTheBadEntryAfterSavingBo
     EXPECT_FALSE(exists("CLSID\\{F}\\InprocServer32"));
     EXPECT_TRUE(exists("CLSID\\{F}"));
     EXPECT_TRUE(exists("CLSID\\{G}\\LocalServer32")) << "a key with sub-keys stays";
+    // Its record stays listed, unfixed, and is no backup failure.
+    EXPECT_EQ(found[1].selected, 0);
+    EXPECT_EQ(found[0].selected, 1);
+    EXPECT_EQ(module.keptForBackup(), 0u);
     EXPECT_FALSE(exists("Interface\\{1}\\ProxyStubClsid32"));
     EXPECT_TRUE(exists("TypeLib\\{L}\\1.0\\0\\win32"));
     const std::string backup = test::readFile(folder + "com.reg");

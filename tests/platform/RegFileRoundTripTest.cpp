@@ -7,6 +7,7 @@
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRegistry.h"
+#include "tests/support/ValueBytes.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -14,21 +15,11 @@
 namespace tolvane {
 namespace {
 
+using test::sz;
+using test::utf16;
+
 using test::RegistrySnapshot;
 using test::TestRegistry;
-
-std::string utf16(std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
-std::string sz(std::u16string_view text) {
-    return utf16(text) + std::string(2, '\0');
-}
 
 struct Value {
     std::u16string name;

@@ -2,6 +2,7 @@
 
 #include "platform/RegFileText.h"
 #include "platform/RegistryTypes.h"
+#include "tests/support/ValueBytes.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -9,27 +10,9 @@
 namespace tolvane {
 namespace {
 
-std::string utf16(std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
-// The bytes a string value holds: UTF-16LE with the terminating NUL.
-std::string sz(std::u16string_view text) {
-    return utf16(text) + std::string(2, '\0');
-}
-
-std::string dword(std::uint32_t value) {
-    std::string bytes;
-    for (int i = 0; i < 4; ++i) {
-        bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-    return bytes;
-}
+using test::dword;
+using test::sz;
+using test::utf16;
 
 // A version 5 file as UTF-8 for comparing; checks the byte-order mark on the way.
 std::string version5Text(const std::string& bytes) {

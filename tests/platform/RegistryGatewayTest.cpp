@@ -4,6 +4,7 @@
 // checks TestRegistry::behavesLikeWine().
 #include "platform/RegKey.h"
 #include "tests/support/TestRegistry.h"
+#include "tests/support/ValueBytes.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -14,22 +15,10 @@
 namespace tolvane {
 namespace {
 
+using test::dword;
+using test::utf16;
+
 using test::TestRegistry;
-
-std::string utf16(std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
-
-std::string dword(std::uint32_t value) {
-    return std::string{static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                       static_cast<char>((value >> 16) & 0xFF),
-                       static_cast<char>((value >> 24) & 0xFF)};
-}
 
 class RegistryGatewayTest : public ::testing::Test {
 protected:

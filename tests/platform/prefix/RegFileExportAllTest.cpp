@@ -2,6 +2,7 @@
 #include "platform/BuiltinRegistryEditor.h"
 #include "platform/prefix/WineRegistry.h"
 #include "tests/support/RegistrySnapshot.h"
+#include "tests/support/ValueBytes.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -11,20 +12,10 @@ using namespace std::string_literals;
 namespace tolvane {
 namespace {
 
+using test::sz;
+using test::utf16;
+
 using test::RegistrySnapshot;
-
-std::string utf16(std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
-std::string sz(std::u16string_view text) {
-    return utf16(text) + std::string(2, '\0');
-}
 
 void set(RegistryGateway& registry, HKey root, std::u16string_view path, std::u16string_view name,
          std::uint32_t type, std::string_view data) {

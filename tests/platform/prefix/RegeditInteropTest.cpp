@@ -6,6 +6,7 @@
 #include "platform/prefix/WineRegistry.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ValueBytes.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 
 namespace tolvane {
 namespace {
+
+using test::sz;
 
 using test::readFile;
 using test::RegistrySnapshot;
@@ -172,15 +175,6 @@ RegistrySnapshot asWineImportsIt(RegistrySnapshot snapshot) {
     return snapshot;
 }
 
-std::string utf16(std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes + std::string(2, '\0');
-}
-
 void fillTestKey(RegistryGateway& registry, std::u16string_view path) {
     struct Value {
         std::u16string_view name;
@@ -188,10 +182,10 @@ void fillTestKey(RegistryGateway& registry, std::u16string_view path) {
         std::string data;
     };
     const std::vector<Value> values{
-        {u"", regtype::sz, utf16(u"default")},
-        {u"path \"quoted\" \\ back", regtype::sz, utf16(u"C:\\Program Files\\x.exe \"%1\"")},
-        {u"expand", regtype::expandSz, utf16(u"%SystemRoot%\\system32")},
-        {u"multi", regtype::multiSz, utf16(std::u16string(u"one\0two\0", 8))},
+        {u"", regtype::sz, sz(u"default")},
+        {u"path \"quoted\" \\ back", regtype::sz, sz(u"C:\\Program Files\\x.exe \"%1\"")},
+        {u"expand", regtype::expandSz, sz(u"%SystemRoot%\\system32")},
+        {u"multi", regtype::multiSz, sz(std::u16string(u"one\0two\0", 8))},
         {u"binary", regtype::binary, std::string("\x00\x7F\x80\xFF", 4)},
         {u"empty binary", regtype::binary, ""},
         {u"dword", regtype::dword, std::string("\x78\x56\x34\x12", 4)},
