@@ -19,6 +19,7 @@
 // all. Target: every gap under 50 ms.
 #include "app/CHollinApp.h"
 #include "app/ModuleFactories.h"
+#include "bench/BenchTiming.h"
 #include "engine/ModuleSet.h"
 #include "engine/ProgressTargets.h"
 #include "engine/ScanRun.h"
@@ -52,7 +53,7 @@
 namespace tolvane {
 namespace {
 
-using Steady = std::chrono::steady_clock;
+using bench::Steady;
 
 double millisecondsBetween(Steady::time_point from, Steady::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
