@@ -117,15 +117,12 @@ void CBackupDlg::createBackup() {
     task_.start([platform](std::stop_token) { return FullBackups(*platform).create(); },
                 [this, platform](Result<std::string> created) {
                     endWork();
+                    showOutcome(created.ok(), QStringLiteral("Backup was succesfully created"),
+                                QStringLiteral("The backup was not created: %1."),
+                                created.ok() ? std::string() : created.message());
                     if (created) {
-                        context().dialogs.information(
-                            this, product::name, QStringLiteral("Backup was succesfully created"));
                         context().profile.writeProfileString(
                             "UI", "Last Backup", historyTimeText(platform->clock.now()));
-                    } else {
-                        context().dialogs.error(this, product::name,
-                                                QStringLiteral("The backup was not created: %1.")
-                                                    .arg(fromCore(created.message())));
                     }
                     refreshOverview();
                 });
@@ -151,15 +148,9 @@ void CBackupDlg::restoreBackup() {
                  name = *folder](std::stop_token) { return FullBackups(*platform).restore(name); },
                 [this](Result<void> restored) {
                     endWork();
-                    if (restored) {
-                        context().dialogs.information(
-                            this, product::name,
-                            QStringLiteral("Registry was succesfully restored"));
-                    } else {
-                        context().dialogs.error(this, product::name,
-                                                QStringLiteral("The registry was not restored: %1.")
-                                                    .arg(fromCore(restored.message())));
-                    }
+                    showOutcome(restored.ok(), QStringLiteral("Registry was succesfully restored"),
+                                QStringLiteral("The registry was not restored: %1."),
+                                restored.ok() ? std::string() : restored.message());
                     refreshOverview();
                 });
 }
@@ -189,6 +180,15 @@ void CBackupDlg::deleteBackup() {
             }
             refreshOverview();
         });
+}
+
+void CBackupDlg::showOutcome(bool succeeded, const QString& success, const QString& failure,
+                             const std::string& message) {
+    if (succeeded) {
+        context().dialogs.information(this, product::name, success);
+    } else {
+        context().dialogs.error(this, product::name, failure.arg(fromCore(message)));
+    }
 }
 
 } // namespace tolvane

@@ -46,6 +46,9 @@ private:
     void beginWork(Clock& clock);
     // busy cleared, normal layout, bar hidden, list refilled.
     void endWork();
+    // The completion message: `success`, or `failure` with the reason in place of %1.
+    void showOutcome(bool succeeded, const QString& success, const QString& failure,
+                     const std::string& message);
 
     QListWidget* list_ = nullptr;
     std::unique_ptr<ActivityBar> bar_;
