@@ -103,11 +103,27 @@ QString PrefixSession::describe() const {
     if (!prefix_) {
         return QStringLiteral("No Wine prefix is open");
     }
-    return QStringLiteral("Cleaning the Wine prefix %1").arg(shown(prefix_->prefix()));
+    return QStringLiteral("Cleaning the Wine prefix %1").arg(shortened(prefix_->prefix()));
 }
 
 QString PrefixSession::location() const {
-    return prefix_ ? shown(prefix_->prefix()) : QString();
+    return prefix_ ? shortened(prefix_->prefix()) : QString();
+}
+
+QString PrefixSession::shortened(const std::filesystem::path& folder) const {
+    if (options_.home.empty()) {
+        return shown(folder);
+    }
+    // Compared by whole names: a prefix in /home/ann2 is not in the home folder /home/ann.
+    const auto inHome =
+        folder.lexically_normal().lexically_relative(options_.home.lexically_normal());
+    if (inHome.empty() || *inHome.begin() == "..") {
+        return shown(folder);
+    }
+    if (inHome == ".") {
+        return QStringLiteral("~");
+    }
+    return QStringLiteral("~/") + shown(inHome);
 }
 
 } // namespace tolvane

@@ -50,6 +50,8 @@ public:
     bool choose(QWidget* parent) override;
 
 private:
+    // The folder as shown to the user: "~/..." inside the home folder.
+    QString shortened(const std::filesystem::path& folder) const;
     Result<void> open(const std::filesystem::path& folder);
 
     Options options_;

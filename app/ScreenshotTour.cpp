@@ -2,14 +2,18 @@
 
 #include "app/CHollinApp.h"
 #include "app/PrefixSession.h"
+#include "app/ScanGate.h"
 #include "maintenance/FullBackups.h"
 #include "ui/CHollinDlg.h"
+#include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
+#include "ui/ProblemListModel.h"
 #include "ui/SkinPanel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QListView>
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
@@ -17,8 +21,8 @@
 
 namespace tolvane {
 
-ScreenshotTour::ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder)
-    : app_(app), outputFolder_(std::move(outputFolder)) {}
+ScreenshotTour::ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder, ScanGate* gate)
+    : app_(app), outputFolder_(std::move(outputFolder)), gate_(gate) {}
 
 template <typename Condition>
 bool ScreenshotTour::waitFor(Condition done, int milliseconds) {
@@ -61,6 +65,19 @@ void ScreenshotTour::shoot(const char* name) {
     }
 }
 
+void ScreenshotTour::showMixedRows(CTabPanel& tabs) {
+    auto* results = dynamic_cast<CScannerFinishDlg*>(tabs.page(page::scanResults));
+    auto* list = tabs.findChild<QListView*>(QStringLiteral("resultsList"));
+    ProblemListModel* model = results != nullptr ? &results->model() : nullptr;
+    if (list == nullptr || model == nullptr || model->rowCount() < 6) {
+        return;
+    }
+    // The list from its fourth row: the last record of one module and two of the next, one of
+    // them unticked, as a user leaves out an entry they want to keep.
+    model->toggle(4);
+    list->scrollTo(model->index(3, 0), QAbstractItemView::PositionAtTop);
+}
+
 std::vector<std::filesystem::path> ScreenshotTour::run() {
     written_.clear();
     CHollinDlg& window = *app_.mainWindow();
@@ -72,11 +89,16 @@ std::vector<std::filesystem::path> ScreenshotTour::run() {
     if (showPage(page::scanner)) {
         shoot("02-scanner");
         tabs.page(page::scanner)->startMainAction();
-        if (waitFor([&] { return tabs.current() == page::scanProgress; }, 5000)) {
+        const auto held = [this] { return gate_ == nullptr || gate_->reached(); };
+        if (waitFor([&] { return tabs.current() == page::scanProgress && held(); }, 20000)) {
             waitFor([] { return false; }, 300);
             shoot("03-scan-progress");
         }
+        if (gate_ != nullptr) {
+            gate_->release();
+        }
         if (waitFor([&] { return busy == 0 && tabs.current() == page::scanResults; }, 120000)) {
+            showMixedRows(tabs);
             shoot("04-scan-results");
         }
     }

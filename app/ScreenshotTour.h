@@ -7,14 +7,17 @@
 namespace tolvane {
 
 class CHollinApp;
+class CTabPanel;
+class ScanGate;
 
-// Walks the main window through every page that exists and saves each one as a PNG: the
-// Scanner page, a scan in progress and its results (scanning the prefix the program opened),
-// then Overview, Defrag, Backup (after two whole-registry backups, so it has rows), Settings
-// and About. Pages that are not built are skipped.
+// Walks the main window through every page and saves each one as a PNG: the Scanner page, a
+// scan in progress (held at `gate`, when the program's modules go through one) and its results
+// (scanning the prefix the program opened), then Overview, Defrag, Backup (after two
+// whole-registry backups, so it has rows), Settings and About. A page that cannot be shown is
+// left out of the files returned.
 class ScreenshotTour {
 public:
-    ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder);
+    ScreenshotTour(CHollinApp& app, std::filesystem::path outputFolder, ScanGate* gate = nullptr);
 
     // The files written, in page order.
     std::vector<std::filesystem::path> run();
@@ -22,12 +25,14 @@ public:
 private:
     void shoot(const char* name);
     bool showPage(int slot);
+    void showMixedRows(CTabPanel& tabs);
     // Lets the event loop run until `done` holds or `milliseconds` pass.
     template <typename Condition>
     bool waitFor(Condition done, int milliseconds);
 
     CHollinApp& app_;
     std::filesystem::path outputFolder_;
+    ScanGate* gate_;
     std::vector<std::filesystem::path> written_;
 };
 

@@ -236,4 +236,12 @@ void Artwork::paintWave(QPainter& painter, const QRectF& area) const {
     painter.restore();
 }
 
+QPolygonF Artwork::tick(const QPointF& centre, qreal halfWidth) {
+    // The short stroke ends a quarter in from the left, a little below the centre.
+    const qreal rise = halfWidth * 0.75;
+    return QPolygonF({QPointF(centre.x() - halfWidth, centre.y()),
+                      QPointF(centre.x() - halfWidth * 0.3, centre.y() + rise),
+                      QPointF(centre.x() + halfWidth, centre.y() - rise)});
+}
+
 } // namespace tolvane

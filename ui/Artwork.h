@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QPolygonF>
 #include <QRectF>
 
 class QPainter;
@@ -41,6 +42,8 @@ public:
     QIcon appIcon() const;
     // A soft wave band used as a page's decorative picture.
     void paintWave(QPainter& painter, const QRectF& area) const;
+    // The tick of the check boxes and result rows, `halfWidth` either side of `centre`.
+    static QPolygonF tick(const QPointF& centre, qreal halfWidth);
 
 private:
     const Theme& theme_;

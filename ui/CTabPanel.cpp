@@ -1,7 +1,12 @@
 #include "ui/CTabPanel.h"
 
 #include "ui/CAboutDlg.h"
+#include "ui/CBackupDlg.h"
+#include "ui/CDefragDlg.h"
 #include "ui/COverviewDlg.h"
+#include "ui/CScannerDlg.h"
+#include "ui/CScannerFinishDlg.h"
+#include "ui/CScannerProcessDlg.h"
 #include "ui/CSettingsDlg.h"
 #include "ui/SkinPanel.h"
 #include "ui/UiContext.h"
@@ -16,13 +21,13 @@ void CTabPanel::createPages(CHollinDlg& owner) {
     owner_ = &owner;
     current_ = page::overview;
     setPage(page::overview, new COverviewDlg(context_, this));
-    // TODO(scanner, defrag and backup pages): create CScannerDlg in slot page::scanner,
-    // CDefragDlg in page::defrag, CBackupDlg in page::backup, CScannerProcessDlg in
-    // page::scanProgress and CScannerFinishDlg in page::scanResults here, like the pages
-    // around this line. Until they land these slots stay empty and switching to them does
-    // nothing.
+    setPage(page::scanner, new CScannerDlg(context_, this));
+    setPage(page::defrag, new CDefragDlg(context_, this));
+    setPage(page::backup, new CBackupDlg(context_, this));
     setPage(page::settings, new CSettingsDlg(context_, this));
     setPage(page::about, new CAboutDlg(context_, this));
+    setPage(page::scanProgress, new CScannerProcessDlg(context_, this));
+    setPage(page::scanResults, new CScannerFinishDlg(context_, this));
     layoutPages();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/HoverButton.h"
 
 #include <QEnterEvent>
+#include <QPainter>
 
 namespace tolvane {
 
@@ -14,6 +15,23 @@ void HoverButton::leaveEvent(QEvent* event) {
     hovered_ = false;
     update();
     QAbstractButton::leaveEvent(event);
+}
+
+void HoverButton::setUpToggle(const QString& text, const QFont& font) {
+    setText(text);
+    setCheckable(true);
+    setFont(font);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void HoverButton::paintCaption(QPainter& painter, const QColor& colour, qreal left) const {
+    painter.setPen(colour);
+    painter.setFont(font());
+    const QRectF caption(left, 0, width() - left, height());
+    painter.drawText(
+        caption, Qt::AlignVCenter | Qt::AlignLeft,
+        QFontMetrics(font()).elidedText(text(), Qt::ElideRight, static_cast<int>(caption.width())));
 }
 
 } // namespace tolvane

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 
+class QPainter;
+
 namespace tolvane {
 
 // A painted button that knows whether the mouse is over it and repaints when that changes.
@@ -12,6 +14,10 @@ public:
 
 protected:
     bool hovered() const { return hovered_; }
+    // A check box of ours: checkable, `text` in `font`, reached by Tab, a hand over it.
+    void setUpToggle(const QString& text, const QFont& font);
+    // The caption in `colour`, from `left` to the right edge, cut with an ellipsis if long.
+    void paintCaption(QPainter& painter, const QColor& colour, qreal left) const;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 

@@ -1,5 +1,6 @@
 #include "ui/SkinCheckBox.h"
 
+#include "ui/Artwork.h"
 #include "ui/Theme.h"
 
 #include <QPainter>
@@ -8,11 +9,7 @@ namespace tolvane {
 
 SkinCheckBox::SkinCheckBox(const Theme& theme, const QString& text, QWidget* parent)
     : HoverButton(parent), theme_(theme) {
-    setText(text);
-    setCheckable(true);
-    setFont(theme.bodyFont());
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
+    setUpToggle(text, theme.bodyFont());
 }
 
 QSize SkinCheckBox::sizeHint() const {
@@ -43,19 +40,14 @@ void SkinCheckBox::paintEvent(QPaintEvent*) {
     painter.drawEllipse(knobArea);
     if (isChecked()) {
         painter.setPen(QPen(theme_.accent(), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QPointF c = knobArea.center();
-        painter.drawPolyline(QPolygonF({QPointF(c.x() - 4, c.y()), QPointF(c.x() - 1, c.y() + 3),
-                                        QPointF(c.x() + 4, c.y() - 3)}));
+        painter.drawPolyline(Artwork::tick(knobArea.center(), 4));
     }
     if (hasFocus()) {
         painter.setPen(QPen(theme_.focusRing(), 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(track.adjusted(-2, -2, 2, 2), 14, 14);
     }
-    painter.setPen(isEnabled() ? theme_.text() : theme_.buttonDisabled());
-    painter.setFont(font());
-    painter.drawText(QRectF(imageSide + 12, 0, width() - imageSide - 12, height()),
-                     Qt::AlignVCenter | Qt::AlignLeft, text());
+    paintCaption(painter, isEnabled() ? theme_.text() : theme_.buttonDisabled(), imageSide + 12);
 }
 
 } // namespace tolvane

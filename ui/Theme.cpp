@@ -1,5 +1,7 @@
 #include "ui/Theme.h"
 
+#include <array>
+
 namespace tolvane {
 
 namespace {
@@ -39,6 +41,34 @@ QString Theme::menuStyleSheet() const {
                           "QMenu::separator { height: 1px; background: %3; margin: 4px 8px; }")
         .arg(pageTop().name(), text().name(), pageBorder().name(), accent().name(),
              buttonText().name(), buttonDisabled().name());
+}
+
+QString Theme::listStyleSheet() const {
+    return QStringLiteral("QAbstractItemView { background: %1; color: %2; border: 1px solid %3;"
+                          " border-radius: 10px; padding: 4px; outline: none;"
+                          " selection-background-color: %4; selection-color: %2; }"
+                          "QAbstractItemView::item { padding: 4px 8px; border-radius: 6px; }"
+                          "QAbstractItemView::item:selected { background: %4; }"
+                          "QScrollBar:vertical { background: transparent; width: 10px;"
+                          " margin: 6px 2px 6px 0; }"
+                          "QScrollBar::handle:vertical { background: %5; border-radius: 4px;"
+                          " min-height: 24px; }"
+                          "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"
+                          "QScrollBar::add-page, QScrollBar::sub-page { background: none; }")
+        .arg(rowFill().name(), text().name(), cardBorder().name(), rowSelected().name(),
+             checkOff().name());
+}
+
+QColor Theme::moduleTint(int moduleId) const {
+    // Neighbouring modules get hues far apart, all dark enough for a white glyph.
+    static constexpr std::array<QRgb, 13> tints{
+        0x3f8ef0, 0x7c5cf5, 0x2f6fd1, 0x14a38b, 0xe0793a, 0xc2478f, 0x1fa7c9,
+        0x8a5a2b, 0xd8484f, 0x2e9d4f, 0xb6462e, 0x5b6b8c, 0x6c5cf5,
+    };
+    if (moduleId < 0 || moduleId >= static_cast<int>(tints.size())) {
+        return accent();
+    }
+    return QColor::fromRgb(tints[static_cast<std::size_t>(moduleId)]);
 }
 
 QFont Theme::titleFont() const {

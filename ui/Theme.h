@@ -77,6 +77,12 @@ public:
     QColor rowAlternate() const { return {0xf6, 0xf8, 0xfe}; }
     QColor rowSelected() const { return {0xdc, 0xe7, 0xff}; }
     QColor rowDisabledText() const { return {0xa4, 0xab, 0xc4}; }
+    QColor rowDivider() const { return {0xec, 0xf0, 0xf8}; }
+    // The frame and scroll bar of the page lists.
+    QString listStyleSheet() const;
+
+    // The tint of each scan module's icon, by module number (0 to 12).
+    QColor moduleTint(int moduleId) const;
 
     // Message boxes and folder choosers shown through Dialogs.
     QString dialogStyleSheet() const;

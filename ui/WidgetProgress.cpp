@@ -25,6 +25,17 @@ WidgetProgress::WidgetProgress(Widgets widgets, QObject* parent)
         // The activity animation walks through 0 .. range-1.
         bar_->setRange(0, ActivityAnimation::range - 1);
     }
+    pacer_.setSingleShot(true);
+    connect(&pacer_, &QTimer::timeout, this, &WidgetProgress::flush);
+}
+
+void WidgetProgress::setMinimumInterval(std::chrono::milliseconds interval) {
+    minimumInterval_ = interval;
+    // Texts held for the old interval are shown by the new one.
+    if (pacer_.isActive()) {
+        pacer_.stop();
+        deliver();
+    }
 }
 
 void WidgetProgress::setStatusText(std::string_view text) {
@@ -70,10 +81,23 @@ void WidgetProgress::scheduleFlush() {
         }
         flushQueued_ = true;
     }
-    GuiThread::post(this, [this] { flush(); });
+    GuiThread::post(this, [this] { deliver(); });
+}
+
+void WidgetProgress::deliver() {
+    const auto remaining =
+        minimumInterval_.count() -
+        (sinceFlush_.isValid() ? sinceFlush_.elapsed() : minimumInterval_.count());
+    if (remaining <= 0) {
+        flush();
+    } else if (!pacer_.isActive()) {
+        pacer_.start(static_cast<int>(remaining));
+    }
 }
 
 void WidgetProgress::flush() {
+    pacer_.stop();
+    sinceFlush_.start();
     Pending pending;
     {
         const std::lock_guard lock(mutex_);

@@ -3,10 +3,13 @@
 #include "engine/ModuleTable.h"
 #include "engine/ProgressTargets.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <array>
+#include <chrono>
 #include <mutex>
 #include <optional>
 
@@ -40,6 +43,11 @@ public:
     // that the widgets are up to date before the results are shown.
     void flush();
 
+    // Lets at least `interval` pass between two showings (GUI thread only; 0, the default,
+    // shows at the next turn of the event loop): a scan reporting every key then leaves the
+    // interface thread, and a processor, mostly to the scan.
+    void setMinimumInterval(std::chrono::milliseconds interval);
+
 private:
     struct Pending {
         std::optional<QString> status;
@@ -49,6 +57,8 @@ private:
     };
 
     void scheduleFlush();
+    // The queued call: shows now, or once the minimum interval has passed.
+    void deliver();
 
     QPointer<QProgressBar> bar_;
     QPointer<QLabel> status_;
@@ -58,6 +68,10 @@ private:
     std::mutex mutex_;
     Pending pending_;
     bool flushQueued_ = false;
+
+    std::chrono::milliseconds minimumInterval_{0};
+    QElapsedTimer sinceFlush_;
+    QTimer pacer_;
 };
 
 } // namespace tolvane

@@ -96,13 +96,31 @@ private Q_SLOTS:
         QCOMPARE(start.app().busy().load(), 0);
     }
 
+    void onlyPrefixesInsideTheHomeFolderAreShownFromHome() {
+        TempDir scratch;
+        // Its name begins like the home folder's, but it is beside it.
+        writePrefix(scratch / "homestead");
+        Start beside(scratch, scratch / "homestead");
+        beside.start();
+        QCOMPARE(beside.location(), QString::fromStdString((scratch / "homestead").string()));
+
+        TempDir other;
+        writePrefix(other / "home" / "games" / "wine");
+        Start inside(other, other / "home" / "games" / ".." / "games" / "wine");
+        inside.start();
+        QCOMPARE(inside.location(), QStringLiteral("~/games/wine"));
+    }
+
     void theDefaultPrefixInTheHomeFolderIsUsed() {
         TempDir scratch;
         writePrefix(scratch / "home" / ".wine");
         Start start(scratch);
         start.start();
         QVERIFY(start.dialogs.shown().empty());
-        QCOMPARE(start.location(), QString::fromStdString((scratch / "home" / ".wine").string()));
+        // Shown the way the user knows it.
+        QCOMPARE(start.location(), QStringLiteral("~/.wine"));
+        QCOMPARE(start.app().session().describe(),
+                 QStringLiteral("Cleaning the Wine prefix ~/.wine"));
     }
 
     void aMissingPrefixIsReportedAndTheChosenOneRemembered() {

@@ -86,7 +86,7 @@ private Q_SLOTS:
         click(*window, "navAbout");
         QCOMPARE(tabs.current(), page::about);
         QVERIFY(button(*window, "navAbout")->isActive());
-        // An empty slot (a page not built yet, or slot 5) is never shown.
+        // Slot 5 holds no page: it is never shown.
         QVERIFY(!tabs.switchTo(page::empty));
         QCOMPARE(tabs.current(), page::about);
     }

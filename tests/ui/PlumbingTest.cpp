@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -65,6 +66,61 @@ private Q_SLOTS:
         progress.setBarPosition(10);
         progress.flush();
         QCOMPARE(bar.value(), 10);
+    }
+
+    void pacedProgressHoldsNewTextsUntilTheIntervalPassesOrAFlush() {
+        QLabel status;
+        QLabel counter;
+        std::array<QLabel*, moduleCount> counters{};
+        counters[2] = &counter;
+        WidgetProgress progress({nullptr, &status, nullptr, counters});
+        progress.setMinimumInterval(std::chrono::hours(1));
+
+        // Nothing shown yet: the first texts come at the next turn of the event loop.
+        progress.setStatusText("first");
+        QCoreApplication::processEvents();
+        QCOMPARE(status.text(), QStringLiteral("first"));
+
+        std::thread worker([&progress] {
+            progress.setStatusText("second");
+            progress.setCounterText(2, "5");
+        });
+        worker.join();
+        QCoreApplication::processEvents();
+        QCOMPARE(status.text(), QStringLiteral("first"));
+        QCOMPARE(counter.text(), QString());
+
+        // What a completing or stopped scan does before anything else is shown.
+        progress.flush();
+        QCOMPARE(status.text(), QStringLiteral("second"));
+        QCOMPARE(counter.text(), QStringLiteral("5"));
+
+        // A flush starts a new interval; the held texts are not lost.
+        progress.setStatusText("third");
+        QCoreApplication::processEvents();
+        QCOMPARE(status.text(), QStringLiteral("second"));
+        progress.setMinimumInterval(std::chrono::milliseconds(0));
+        progress.setCounterText(2, "6");
+        QCoreApplication::processEvents();
+        QCOMPARE(status.text(), QStringLiteral("third"));
+        QCOMPARE(counter.text(), QStringLiteral("6"));
+    }
+
+    void pacedProgressShowsTheNewestTextsWhenTheIntervalHasPassed() {
+        QLabel status;
+        WidgetProgress progress({nullptr, &status, nullptr, {}});
+        progress.setMinimumInterval(std::chrono::milliseconds(20));
+        progress.setStatusText("first");
+        QCoreApplication::processEvents();
+        QCOMPARE(status.text(), QStringLiteral("first"));
+        std::thread worker([&progress] {
+            for (int key = 0; key < 1000; ++key) {
+                progress.setStatusText("Key" + std::to_string(key));
+            }
+        });
+        worker.join();
+        // No flush: the held showing comes by itself.
+        QTRY_COMPARE(status.text(), QStringLiteral("Key999"));
     }
 
     void backgroundTaskRunsOnAWorkerAndCompletesOnTheGuiThread() {

@@ -21,7 +21,13 @@ bool TestSession::choose(QWidget* parent) {
 UiBench::UiBench()
     : session(&platform.platform(), dialogs),
       profile_(profileRegistry_, hkeyCurrentUser,
-               RegistryProfileStore::applicationKeyFor("tolvane")),
+               RegistryProfileStore::applicationKeyFor("tolvane"),
+               [this] {
+                   if (onProfileSaved) {
+                       onProfileSaved();
+                   }
+                   return Result<void>();
+               }),
       autostart_(scratch_ / "config", "/opt/tolvane/bin/tolvane"),
       context_{busy,
                profile_,

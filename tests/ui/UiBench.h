@@ -15,6 +15,7 @@
 #include <QList>
 #include <QUrl>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace tolvane {
@@ -94,6 +95,8 @@ public:
     TestSession session;
     Theme theme;
     bool trayAvailable = true;
+    // Runs, on the writing thread, where the program's settings file would be saved.
+    std::function<void()> onProfileSaved;
 
 private:
     TempDir scratch_;

@@ -11,5 +11,9 @@ std::unique_ptr<QObject> makeSettingsTest();
 std::unique_ptr<QObject> makeOverviewTest();
 std::unique_ptr<QObject> makeAppStartTest();
 std::unique_ptr<QObject> makePlumbingTest();
+std::unique_ptr<QObject> makeScannerTest();
+std::unique_ptr<QObject> makeScanResultsTest();
+std::unique_ptr<QObject> makeBackupTest();
+std::unique_ptr<QObject> makeDefragTest();
 
 } // namespace tolvane::test

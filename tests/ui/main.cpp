@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
         {"OverviewTest", tolvane::test::makeOverviewTest},
         {"AppStartTest", tolvane::test::makeAppStartTest},
         {"PlumbingTest", tolvane::test::makePlumbingTest},
+        {"ScannerTest", tolvane::test::makeScannerTest},
+        {"ScanResultsTest", tolvane::test::makeScanResultsTest},
+        {"BackupTest", tolvane::test::makeBackupTest},
+        {"DefragTest", tolvane::test::makeDefragTest},
     };
     QApplication application(argc, argv);
     std::vector<std::string> chosen;

@@ -1,0 +1,317 @@
+// The results page: ticking rows, All and None, and the fix run with its backup question,
+// working layout, refilled list, kept entries and failures.
+#include "engine/ModuleSet.h"
+#include "platform/RegKey.h"
+#include "platform/RegistryGateway.h"
+#include "tests/ui/PageWindow.h"
+#include "tests/ui/UiSuites.h"
+#include "ui/CScannerFinishDlg.h"
+#include "ui/CScannerProcessDlg.h"
+#include "ui/CTabPanel.h"
+#include "ui/ProblemListModel.h"
+#include "ui/ProblemRowDelegate.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QTest>
+#include <filesystem>
+
+namespace tolvane::test {
+
+namespace {
+
+constexpr const char* appPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const QString backupQuestion =
+    QStringLiteral("Do you want to create a backup before fixing any errors?");
+
+// A window whose scan of the five problems has completed and shows its results.
+class ScannedPages : public PageWindow {
+public:
+    ScannedPages()
+        : PageWindow([](UiBench& bench) { bench.platform.importReg(PageWindow::fiveProblems); }) {
+        click("navScanner");
+        click("scanButton");
+        QVERIFY(QTest::qWaitFor([this] { return tabs().current() == page::scanResults; }, 5000));
+        bench.dialogs.clear();
+    }
+
+    QListView* list() { return find<QListView>("resultsList"); }
+    int rowCount() { return list()->model()->rowCount(); }
+    bool ticked(int row) {
+        return list()->model()->index(row, 0).data(ProblemListModel::tickedRole).toBool();
+    }
+    int recordOf(int row) {
+        return list()->model()->index(row, 0).data(ProblemListModel::recordRole).toInt();
+    }
+    void clickRow(int row) {
+        const QRect area = list()->visualRect(list()->model()->index(row, 0));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, area.center());
+    }
+    ProblemList& records() {
+        return dynamic_cast<CScannerProcessDlg*>(tabs().page(page::scanProgress))
+            ->moduleSet()
+            ->results();
+    }
+    // Fix with the given answer to the backup question, until its end.
+    void fix(bool backup) {
+        bench.dialogs.setNextAnswer(backup);
+        click("fixButton");
+        QVERIFY(settle());
+    }
+
+    bool appPathExists(const char* name) {
+        RegKey key;
+        return RegKey::open(bench.platform.registry(), hkeyLocalMachine,
+                            std::string(appPathsKey) + name, key) == winerr::success;
+    }
+    bool runValueExists(const char* name) {
+        RegKey key;
+        if (RegKey::open(bench.platform.registry(), hkeyLocalMachine, runKey, key) !=
+            winerr::success) {
+            return false;
+        }
+        return bench.platform.registry().RegQueryValueExA(key.get(), name, nullptr, nullptr,
+                                                          nullptr) == winerr::success;
+    }
+    std::vector<std::filesystem::path> backupFolders() {
+        std::vector<std::filesystem::path> folders;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(bench.platform.workingDirectory() / "Backup")) {
+            folders.push_back(entry.path());
+        }
+        return folders;
+    }
+};
+
+} // namespace
+
+class ScanResultsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rowsAre65PixelsAndAClickTogglesTheRowsRecord() {
+        ScannedPages pages;
+        QCOMPARE(pages.list()->visualRect(pages.list()->model()->index(0, 0)).height(), 65);
+        pages.clickRow(2);
+        QVERIFY(!pages.ticked(2));
+        QCOMPARE(pages.records()[2].selected, 0);
+        pages.clickRow(2);
+        QVERIFY(pages.ticked(2));
+        QCOMPARE(pages.records()[2].selected, 1);
+    }
+
+    void descriptionsBreakBetweenWordsAndInsideLongPathsOnly() {
+        const QFont font;
+        const QFontMetrics metrics(font);
+        const int width = metrics.horizontalAdvance(QStringLiteral("HKCU\\Software\\ contains a"));
+        const QString words =
+            QStringLiteral("The key under HKCU\\Software\\ contains a bad path c:\\gone cache");
+        const QString path = QStringLiteral(
+            "HKEY_CLASSES_ROOT\\CLSID\\{44444444-DEAD-3333-4444-555555555555}\\InprocServer32");
+        struct Case {
+            QString description;
+            QString joiner; // what rejoins the lines into the description
+        };
+        for (const Case& c : {Case{words, QStringLiteral(" ")}, Case{path, QString()}}) {
+            const QStringList lines =
+                ProblemRowDelegate::descriptionLines(c.description, font, width, 10);
+            QVERIFY2(lines.size() > 1, qPrintable(c.description));
+            QCOMPARE(lines.join(c.joiner), c.description);
+            for (const QString& line : lines) {
+                QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+            }
+        }
+
+        // What does not fit in the rows' two lines ends the second one in an ellipsis.
+        const QStringList cut = ProblemRowDelegate::descriptionLines(words + words, font, width, 2);
+        QCOMPARE(cut.size(), 2);
+        QVERIFY(words.startsWith(cut[0]));
+        QVERIFY(cut[1].endsWith(QChar(0x2026)));
+        QVERIFY(metrics.horizontalAdvance(cut[1]) <= width);
+        QCOMPARE(ProblemRowDelegate::descriptionLines(QStringLiteral("short"), font, width, 2),
+                 QStringList{QStringLiteral("short")});
+    }
+
+    void noneAndAllTickEveryRow() {
+        ScannedPages pages;
+        pages.click("tickNoneButton");
+        for (int row = 0; row < 5; ++row) {
+            QVERIFY(!pages.ticked(row));
+        }
+        pages.click("tickAllButton");
+        for (int row = 0; row < 5; ++row) {
+            QVERIFY(pages.ticked(row));
+        }
+    }
+
+    void answeringNoFixesTheTickedRowsAndRefillsTheList() {
+        ScannedPages pages;
+        pages.clickRow(1);
+        pages.clickRow(3);
+        bool workingLayout = false;
+        pages.onQuestion = [&](const QString&) {
+            workingLayout = pages.list()->geometry() == CScannerFinishDlg::listWorking &&
+                            pages.find<QLabel>("problemCount")->isHidden() &&
+                            !pages.find<QWidget>("fixBar")->isHidden() && pages.bench.busy == 1;
+        };
+        pages.fix(false);
+
+        QVERIFY(workingLayout);
+        const auto shown = pages.bench.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t{1});
+        QCOMPARE(shown[0].caption, QStringLiteral("Backup"));
+        QCOMPARE(shown[0].text, backupQuestion);
+        // The two unticked problems stay, ticked again; the three others are gone.
+        QCOMPARE(pages.rowCount(), 2);
+        QCOMPARE(pages.recordOf(0), 1);
+        QCOMPARE(pages.recordOf(1), 3);
+        QVERIFY(pages.ticked(0) && pages.ticked(1));
+        QCOMPARE(pages.text("problemCount"), QStringLiteral("2"));
+        QVERIFY(!pages.find<QLabel>("problemCount")->isHidden());
+        QCOMPARE(pages.list()->geometry(), CScannerFinishDlg::listNormal);
+        QVERIFY(!pages.appPathExists("alpha.exe"));
+        QVERIFY(pages.appPathExists("beta.exe"));
+        QVERIFY(!pages.appPathExists("gamma.exe"));
+        QVERIFY(pages.runValueExists("Delta"));
+        QVERIFY(!pages.runValueExists("Echo"));
+        const auto folders = pages.backupFolders();
+        QCOMPARE(folders.size(), std::size_t{1});
+        QVERIFY(std::filesystem::is_empty(folders[0]));
+        // A fix leaves the scan's history alone.
+        QCOMPARE(pages.text("lastScanResultValue"), QStringLiteral("5"));
+        QCOMPARE(pages.bench.busy.load(), 0);
+    }
+
+    void answeringYesWritesEachModulesBackupFirst() {
+        ScannedPages pages;
+        pages.fix(true);
+        QCOMPARE(pages.rowCount(), 0);
+        QCOMPARE(pages.text("problemCount"), QStringLiteral("0"));
+        const auto folders = pages.backupFolders();
+        QCOMPARE(folders.size(), std::size_t{1});
+        const std::string appPaths = readFile(folders[0] / "apppath.reg");
+        QVERIFY(appPaths.find("App Paths\\alpha.exe]") != std::string::npos);
+        QVERIFY(appPaths.find("App Paths\\gamma.exe]") != std::string::npos);
+        const std::string startup = readFile(folders[0] / "startup.reg");
+        QVERIFY(startup.find("\"Echo\"") != std::string::npos);
+        QVERIFY(!std::filesystem::exists(folders[0] / "com.reg"));
+        QVERIFY(pages.bench.dialogs.texts() == QStringList({backupQuestion}));
+    }
+
+    void afterAFixARowStillActsOnItsOwnRecord() {
+        ScannedPages pages;
+        pages.clickRow(1);
+        pages.clickRow(3);
+        pages.fix(false);
+        // Row 0 now shows record 1 (beta); the fixed record 0 keeps its tick.
+        pages.clickRow(0);
+        QCOMPARE(pages.records()[1].selected, 0);
+        QCOMPARE(pages.records()[0].selected, 1);
+        QCOMPARE(pages.records()[0].entryKind, entrykind::fixed);
+        pages.bench.platform.clock().advance(std::chrono::seconds(1));
+        pages.fix(false);
+        QCOMPARE(pages.rowCount(), 1);
+        QCOMPARE(pages.recordOf(0), 1);
+        QVERIFY(!pages.runValueExists("Delta"));
+        QVERIFY(pages.appPathExists("beta.exe"));
+        QCOMPARE(pages.backupFolders().size(), std::size_t{2});
+    }
+
+    void fixWithNothingTickedDoesNothing() {
+        ScannedPages pages;
+        pages.click("tickNoneButton");
+        pages.click("fixButton");
+        QVERIFY(pages.bench.dialogs.shown().empty());
+        QVERIFY(pages.backupFolders().empty());
+        QCOMPARE(pages.bench.busy.load(), 0);
+
+        // Once everything is fixed, Fix again finds no row and does nothing either.
+        pages.click("tickAllButton");
+        pages.fix(false);
+        QCOMPARE(pages.rowCount(), 0);
+        pages.bench.dialogs.clear();
+        pages.bench.platform.clock().advance(std::chrono::seconds(1));
+        pages.click("fixButton");
+        QVERIFY(pages.bench.dialogs.shown().empty());
+        QCOMPARE(pages.backupFolders().size(), std::size_t{1});
+    }
+
+    void whileAnOperationRunsTheListIgnoresEveryAction() {
+        ScannedPages pages;
+        pages.bench.busy = 1;
+        pages.click("tickNoneButton");
+        pages.clickRow(0);
+        pages.click("fixButton");
+        pages.bench.busy = 0;
+        for (int row = 0; row < 5; ++row) {
+            QVERIFY(pages.ticked(row));
+        }
+        QVERIFY(pages.bench.dialogs.shown().empty());
+        QVERIFY(pages.backupFolders().empty());
+    }
+
+    void entriesWhoseBackupFailedStayListedAndTheUserIsTold() {
+        ScannedPages pages;
+        // A folder in the place of startup.reg: that module's backup cannot be written.
+        pages.onQuestion = [&](const QString&) {
+            const auto folders = pages.backupFolders();
+            QCOMPARE(folders.size(), std::size_t{1});
+            std::filesystem::create_directory(folders[0] / "startup.reg");
+        };
+        pages.fix(true);
+        QCOMPARE(pages.rowCount(), 2);
+        QCOMPARE(pages.recordOf(0), 3);
+        QCOMPARE(pages.recordOf(1), 4);
+        QVERIFY(pages.ticked(0) && pages.ticked(1));
+        QCOMPARE(pages.text("problemCount"), QStringLiteral("2"));
+        QVERIFY(pages.runValueExists("Delta") && pages.runValueExists("Echo"));
+        QVERIFY(!pages.appPathExists("alpha.exe"));
+        const auto shown = pages.bench.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t{2});
+        QCOMPARE(shown[1].kind, ScriptedDialogs::Kind::error);
+        QVERIFY2(shown[1].text.startsWith(QStringLiteral("2 ticked problems were not fixed, "
+                                                         "because their backup could not be "
+                                                         "written to ")),
+                 qPrintable(shown[1].text));
+        QVERIFY(shown[1].text.contains(QStringLiteral("They stay listed")));
+    }
+
+    void aRegistryThatCannotBeStoredIsReportedAndNothingIsMarkedFixed() {
+        ScannedPages pages;
+        pages.bench.platform.storage().failSaves = true;
+        pages.fix(false);
+        QCOMPARE(pages.rowCount(), 5);
+        QCOMPARE(pages.text("problemCount"), QStringLiteral("5"));
+        const auto shown = pages.bench.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t{2});
+        QCOMPARE(shown[1].kind, ScriptedDialogs::Kind::error);
+        QVERIFY2(shown[1].text.startsWith(QStringLiteral("The registry could not be stored: ")),
+                 qPrintable(shown[1].text));
+        for (const auto& record : pages.records()) {
+            QVERIFY(record.entryKind != entrykind::fixed);
+        }
+    }
+
+    void aPrefixHeldByAWineserverIsExplainedBeforeAnything() {
+        ScannedPages pages;
+        pages.bench.platform.storage().refuseWrites = true;
+        pages.click("fixButton");
+        const auto shown = pages.bench.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t{1});
+        QCOMPARE(shown[0].kind, ScriptedDialogs::Kind::error);
+        QVERIFY2(shown[0].text.contains(QStringLiteral("wineserver")), qPrintable(shown[0].text));
+        QVERIFY(pages.backupFolders().empty());
+        QCOMPARE(pages.bench.busy.load(), 0);
+        QCOMPARE(pages.rowCount(), 5);
+        QVERIFY(pages.appPathExists("alpha.exe"));
+    }
+};
+
+std::unique_ptr<QObject> makeScanResultsTest() {
+    return std::make_unique<ScanResultsTest>();
+}
+
+} // namespace tolvane::test
+
+#include "ScanResultsTest.moc"
