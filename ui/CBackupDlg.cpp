@@ -5,6 +5,7 @@
 #include "platform/ProfileStore.h"
 #include "platform/TimeText.h"
 #include "ui/ActivityBar.h"
+#include "ui/CoreText.h"
 #include "ui/Dialogs.h"
 #include "ui/ProductInfo.h"
 #include "ui/RegistrySession.h"
@@ -18,10 +19,6 @@ namespace tolvane {
 namespace {
 
 constexpr int folderRole = Qt::UserRole;
-
-QString fromCore(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 

@@ -1,18 +1,11 @@
 #include "ui/ProblemListModel.h"
 
 #include "engine/ProblemList.h"
+#include "ui/CoreText.h"
 
 #include <algorithm>
 
 namespace tolvane {
-
-namespace {
-
-QString fromCore(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 ProblemListModel::ProblemListModel(QObject* parent) : QAbstractListModel(parent) {}
 

@@ -1,20 +1,13 @@
 #include "ui/WidgetProgress.h"
 
 #include "engine/ActivityAnimation.h"
+#include "ui/CoreText.h"
 #include "ui/GuiThread.h"
 
 #include <QLabel>
 #include <QProgressBar>
 
 namespace tolvane {
-
-namespace {
-
-QString fromCore(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 WidgetProgress::WidgetProgress(Widgets widgets, QObject* parent)
     : QObject(parent), bar_(widgets.bar), status_(widgets.status), total_(widgets.total) {
