@@ -3,6 +3,7 @@
 #include "engine/ProgressTargets.h"
 
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
@@ -63,6 +64,11 @@ CModule* ModuleSet::module(int moduleId) const {
 
 ProblemList& ModuleSet::runScan(std::stop_token stop) {
     merged_.clear();
+    // The lists are joined once all are in: growing the merged list module by module moved
+    // every earlier record again each time it grew.
+    std::vector<ProblemList> lists;
+    lists.reserve(modules_.size());
+    std::size_t total = 0;
     for (auto& module : modules_) {
         if (stop.stop_requested()) {
             break;
@@ -71,10 +77,15 @@ ProblemList& ModuleSet::runScan(std::stop_token stop) {
             continue;
         }
         module->setStopToken(stop);
-        merged_.append(module->Scan());
+        lists.push_back(module->Scan());
+        total += lists.back().count();
         if (targets_ != nullptr) {
-            targets_->setTotalText(std::to_string(merged_.count()));
+            targets_->setTotalText(std::to_string(total));
         }
+    }
+    merged_.reserve(total);
+    for (ProblemList& list : lists) {
+        merged_.append(std::move(list));
     }
     return merged_;
 }

@@ -5,7 +5,8 @@
 namespace tolvane {
 
 void ProblemList::append(ProblemList&& other) {
-    if (records_.empty()) {
+    // Taking over the other list's storage is cheapest unless room was set aside here.
+    if (records_.empty() && records_.capacity() < other.records_.size()) {
         records_ = std::move(other.records_);
     } else {
         records_.insert(records_.end(), std::make_move_iterator(other.records_.begin()),

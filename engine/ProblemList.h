@@ -18,6 +18,7 @@ public:
     // Appends every record of `other`, keeping their order.
     void append(ProblemList&& other);
     void clear() { records_.clear(); }
+    void reserve(std::size_t count) { records_.reserve(count); }
 
     ProblemRecord& operator[](std::size_t index) { return records_[index]; }
     const ProblemRecord& operator[](std::size_t index) const { return records_[index]; }

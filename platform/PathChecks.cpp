@@ -25,13 +25,6 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
     return replaced;
 }
 
-std::string joinedPath(const std::string& folder, std::string_view name) {
-    std::string path = folder;
-    path += '\\';
-    path += name;
-    return path;
-}
-
 } // namespace
 
 bool HasDrivePath(std::string& text, std::string& out) {
@@ -83,32 +76,26 @@ PathChecks::PathChecks(FileSystem& files, RegistryGateway& registry)
     : files_(files), registry_(registry) {}
 
 void PathChecks::NormalizeServerPath(std::string& text) {
-    std::string path;
-    path.reserve(text.size());
-    for (const char c : text) {
-        if (c != '"') {
-            path += c;
-        }
-    }
+    // Cut in place: this runs for every server key of a scan.
+    std::erase(text, '"');
     for (const std::string_view end :
          {std::string_view(" /"), std::string_view("/"), std::string_view(",")}) {
-        if (const std::size_t cut = path.find(end); cut != std::string::npos) {
-            path.resize(cut);
+        if (const std::size_t cut = text.find(end); cut != std::string::npos) {
+            text.resize(cut);
         }
     }
-    const std::size_t open = path.find('%');
-    const std::size_t close = open == std::string::npos ? open : path.find('%', open + 1);
+    const std::size_t open = text.find('%');
+    const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
     if (close != std::string::npos) {
         std::string expanded;
         const std::uint32_t needed = files_.ExpandEnvironmentStringsA(
-            std::string_view(path).substr(0, close + 1), expanded, maxPath);
+            std::string_view(text).substr(0, close + 1), expanded, maxPath);
         if (needed != 0 && needed <= maxPath) {
             // A closing '%' at the very end leaves nothing to drop.
-            const std::size_t rest = std::min(close + 2, path.size());
-            path = expanded + "\\" + path.substr(rest);
+            const std::size_t rest = std::min(close + 2, text.size());
+            text = expanded + "\\" + text.substr(rest);
         }
     }
-    text = std::move(path);
 }
 
 bool PathChecks::FileExistsInSystemDirs(std::string_view path) {
@@ -119,13 +106,15 @@ bool PathChecks::ExistsTrimmingTail(std::string_view path) {
     if (!fitsPathBuffer(path)) {
         return false;
     }
-    std::string work(path);
-    bool found = FileExistsInSystemDirs(work);
-    bool hasDot = work.find('.') != std::string::npos;
-    while (!found && work.size() >= 4 && hasDot) {
-        work.pop_back();
-        hasDot = work.find('.') != std::string::npos;
-        found = FileExistsInSystemDirs(work);
+    trimmed_.assign(path);
+    bool found = FileExistsInSystemDirs(trimmed_);
+    // Shedding characters from the end keeps the last dot until it goes itself.
+    const std::size_t lastDot = trimmed_.rfind('.');
+    bool hasDot = lastDot != std::string::npos;
+    while (!found && trimmed_.size() >= 4 && hasDot) {
+        trimmed_.pop_back();
+        hasDot = lastDot < trimmed_.size();
+        found = FileExistsInSystemDirs(trimmed_);
     }
     return found;
 }
@@ -166,13 +155,14 @@ bool PathChecks::IsFileOrRegisteredApp(std::string_view name) {
 
 bool PathChecks::inSystemFolders(std::string_view name,
                                  bool (PathChecks::*test)(std::string_view)) {
-    if ((this->*test)(name) || (this->*test)(joinedPath(windowsDirectory(), name)) ||
-        (this->*test)(joinedPath(systemDirectory(), name))) {
+    if ((this->*test)(name) ||
+        (this->*test)(belowFolder(&FileSystem::GetWindowsDirectoryA, name)) ||
+        (this->*test)(belowFolder(&FileSystem::GetSystemDirectoryA, name))) {
         return true;
     }
     // Without a "WINNT" this would test the name again.
-    const std::string renamed = replaceAll(name, "WINNT", "WINDOWS");
-    return renamed != name && (this->*test)(renamed);
+    return name.find("WINNT") != std::string_view::npos &&
+           (this->*test)(replaceAll(name, "WINNT", "WINDOWS"));
 }
 
 bool PathChecks::pathExists(std::string_view path) {
@@ -183,17 +173,17 @@ bool PathChecks::fileOrAppExists(std::string_view name) {
     return fitsPathBuffer(name) && IsFileOrRegisteredApp(name);
 }
 
-// A failed query leaves the folder out: the joined path then starts with the backslash.
-std::string PathChecks::windowsDirectory() {
-    std::string folder;
-    const std::uint32_t length = files_.GetWindowsDirectoryA(folder, maxPath);
-    return length != 0 && length < maxPath ? folder : std::string();
-}
-
-std::string PathChecks::systemDirectory() {
-    std::string folder;
-    const std::uint32_t length = files_.GetSystemDirectoryA(folder, maxPath);
-    return length != 0 && length < maxPath ? folder : std::string();
+// A failed query leaves the folder out: the joined path then starts with the backslash. The
+// path is built in a buffer kept for the next one, as every server key of a scan asks this.
+std::string_view PathChecks::belowFolder(FolderQuery query, std::string_view name) {
+    joined_.clear();
+    const std::uint32_t length = (files_.*query)(joined_, maxPath);
+    if (length == 0 || length >= maxPath) {
+        joined_.clear();
+    }
+    joined_ += '\\';
+    joined_ += name;
+    return joined_;
 }
 
 } // namespace tolvane

@@ -58,11 +58,15 @@ private:
     bool inSystemFolders(std::string_view name, bool (PathChecks::*test)(std::string_view));
     bool pathExists(std::string_view path);
     bool fileOrAppExists(std::string_view name);
-    std::string windowsDirectory();
-    std::string systemDirectory();
+    using FolderQuery = std::uint32_t (FileSystem::*)(std::string&, std::uint32_t);
+    // `name` below the folder `query` gives, in joined_.
+    std::string_view belowFolder(FolderQuery query, std::string_view name);
 
     FileSystem& files_;
     RegistryGateway& registry_;
+    // Reused from one check to the next.
+    std::string trimmed_;
+    std::string joined_;
 };
 
 } // namespace tolvane

@@ -191,6 +191,46 @@ TEST_F(PathChecksTest, ExistsTrimmingTailShedsArgumentsCharacterByCharacter) {
     EXPECT_FALSE(checks.ExistsTrimmingTail("C:\\App\\a.exe " + std::string(260, 'x')));
 }
 
+TEST_F(PathChecksTest, ExistsTrimmingTailTestsEveryShorterTextInEveryFolder) {
+    std::string system;
+    fixture.files().GetSystemDirectoryA(system, maxPath);
+    const std::string windows = windowsDirectory();
+    std::vector<std::string> expected;
+    for (const char* text :
+         {"C:\\App\\q.dll", "C:\\App\\q.dl", "C:\\App\\q.d", "C:\\App\\q.", "C:\\App\\q"}) {
+        expected.emplace_back(text);
+        expected.push_back(windows + "\\" + text);
+        expected.push_back(system + "\\" + text);
+    }
+    // The same answers and the same tests when asked a second time.
+    for (int round = 0; round < 2; ++round) {
+        counting.tested.clear();
+        EXPECT_FALSE(checks.ExistsTrimmingTail("C:\\App\\q.dll"));
+        EXPECT_EQ(counting.tested, expected);
+    }
+}
+
+// Answers "no Windows folder" once asked to.
+class FolderlessFileSystem : public CountingFileSystem {
+public:
+    using CountingFileSystem::CountingFileSystem;
+    std::uint32_t GetWindowsDirectoryA(std::string& buffer, std::uint32_t size) override {
+        return failWindowsFolder ? 0 : CountingFileSystem::GetWindowsDirectoryA(buffer, size);
+    }
+    bool failWindowsFolder = false;
+};
+
+TEST_F(PathChecksTest, AFailedFolderQueryLeavesTheFolderOutEvenAfterASuccessfulOne) {
+    FolderlessFileSystem files(fixture.files());
+    PathChecks folderless(files, registry.gateway());
+    EXPECT_TRUE(folderless.FileExistsInSystemDirs("notepad.exe"));
+    files.failWindowsFolder = true;
+    files.tested.clear();
+    EXPECT_FALSE(folderless.FileExistsInSystemDirs("notepad.exe"));
+    ASSERT_GE(files.tested.size(), 2U);
+    EXPECT_EQ(files.tested[1], "\\notepad.exe");
+}
+
 TEST_F(PathChecksTest, CommandTargetExistsFindsTheProgramOfAnOpenCommand) {
     EXPECT_TRUE(checks.CommandTargetExists("notepad.exe %1"));
     EXPECT_TRUE(checks.CommandTargetExists("\"C:\\App Dir\\tool.exe\" \"%1\""));
