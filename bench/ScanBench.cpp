@@ -19,7 +19,7 @@
 #include "platform/RegistryProfileStore.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "platform/prefix/WineRegistry.h"
-#include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/PathWatchingFileSystem.h"
 
 #include <algorithm>
 #include <chrono>
@@ -60,22 +60,13 @@ long peakKilobytes() {
 }
 
 // Remembers every distinct path the scan asks about.
-class PathRecorder final : public test::ForwardingFileSystem {
+class PathRecorder final : public test::PathWatchingFileSystem {
 public:
-    using ForwardingFileSystem::ForwardingFileSystem;
-    bool PathFileExistsA(std::string_view path) override {
-        paths.emplace(path);
-        return ForwardingFileSystem::PathFileExistsA(path);
-    }
-    bool PathIsDirectoryA(std::string_view path) override {
-        paths.emplace(path);
-        return ForwardingFileSystem::PathIsDirectoryA(path);
-    }
-    std::uint32_t GetFileAttributesA(std::string_view path) override {
-        paths.emplace(path);
-        return ForwardingFileSystem::GetFileAttributesA(path);
-    }
+    using PathWatchingFileSystem::PathWatchingFileSystem;
     std::set<std::string, std::less<>> paths;
+
+private:
+    void pathTested(std::string_view path) override { paths.emplace(path); }
 };
 
 // Reads every key name, value name and value of the tree below `key`.

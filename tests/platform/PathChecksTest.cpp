@@ -2,7 +2,7 @@
 
 #include "platform/RegKey.h"
 #include "platform/RegistryRoutines.h"
-#include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/PathWatchingFileSystem.h"
 #include "tests/support/TestFileSystem.h"
 #include "tests/support/TestRegistry.h"
 
@@ -14,24 +14,14 @@ namespace tolvane {
 namespace {
 
 // Counts the file tests, to show which tests a routine makes.
-class CountingFileSystem : public test::ForwardingFileSystem {
+class CountingFileSystem : public test::PathWatchingFileSystem {
 public:
-    using ForwardingFileSystem::ForwardingFileSystem;
-
-    bool PathFileExistsA(std::string_view path) override {
-        tested.emplace_back(path);
-        return ForwardingFileSystem::PathFileExistsA(path);
-    }
-    bool PathIsDirectoryA(std::string_view path) override {
-        tested.emplace_back(path);
-        return ForwardingFileSystem::PathIsDirectoryA(path);
-    }
-    std::uint32_t GetFileAttributesA(std::string_view path) override {
-        tested.emplace_back(path);
-        return ForwardingFileSystem::GetFileAttributesA(path);
-    }
+    using PathWatchingFileSystem::PathWatchingFileSystem;
 
     std::vector<std::string> tested;
+
+private:
+    void pathTested(std::string_view path) override { tested.emplace_back(path); }
 };
 
 class PathChecksTest : public ::testing::Test {
