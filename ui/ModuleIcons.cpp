@@ -3,7 +3,6 @@
 #include "ui/Theme.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace tolvane {
 
@@ -90,14 +89,8 @@ void ModuleIcons::paintPicture(QPainter& p, int moduleId) const {
         break;
     case moduleid::fileExtensions: {
         // A page with a folded corner and a dot-extension mark.
-        QPainterPath page;
-        page.moveTo(5, 2.5);
-        page.lineTo(14, 2.5);
-        page.lineTo(19, 7.5);
-        page.lineTo(19, 21.5);
-        page.lineTo(5, 21.5);
-        page.closeSubpath();
-        p.drawPath(page);
+        p.drawPolygon(QPolygonF({QPointF(5, 2.5), QPointF(14, 2.5), QPointF(19, 7.5),
+                                 QPointF(19, 21.5), QPointF(5, 21.5)}));
         p.drawPolyline(QPolygonF({QPointF(14, 2.5), QPointF(14, 7.5), QPointF(19, 7.5)}));
         p.setBrush(white);
         p.drawEllipse(QPointF(8.5, 16.5), 1.2, 1.2);
@@ -107,15 +100,8 @@ void ModuleIcons::paintPicture(QPainter& p, int moduleId) const {
     }
     case moduleid::appPaths: {
         // A folder with an arrow into it.
-        QPainterPath folder;
-        folder.moveTo(2.5, 6);
-        folder.lineTo(9, 6);
-        folder.lineTo(11, 8.5);
-        folder.lineTo(21.5, 8.5);
-        folder.lineTo(21.5, 20);
-        folder.lineTo(2.5, 20);
-        folder.closeSubpath();
-        p.drawPath(folder);
+        p.drawPolygon(QPolygonF({QPointF(2.5, 6), QPointF(9, 6), QPointF(11, 8.5),
+                                 QPointF(21.5, 8.5), QPointF(21.5, 20), QPointF(2.5, 20)}));
         p.drawLine(QPointF(7, 14.5), QPointF(16, 14.5));
         p.drawPolyline(QPolygonF({QPointF(13, 11.5), QPointF(16, 14.5), QPointF(13, 17.5)}));
         break;
@@ -143,16 +129,9 @@ void ModuleIcons::paintPicture(QPainter& p, int moduleId) const {
         break;
     }
     case moduleid::sounds: {
-        QPainterPath speaker;
-        speaker.moveTo(3, 9);
-        speaker.lineTo(7, 9);
-        speaker.lineTo(12, 4.5);
-        speaker.lineTo(12, 19.5);
-        speaker.lineTo(7, 15);
-        speaker.lineTo(3, 15);
-        speaker.closeSubpath();
         p.setBrush(white);
-        p.drawPath(speaker);
+        p.drawPolygon(QPolygonF({QPointF(3, 9), QPointF(7, 9), QPointF(12, 4.5), QPointF(12, 19.5),
+                                 QPointF(7, 15), QPointF(3, 15)}));
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(10, 8, 8, 8), -50 * 16, 100 * 16);
         p.drawArc(QRectF(9, 4.5, 13, 15), -50 * 16, 100 * 16);
