@@ -236,7 +236,10 @@ bool CModuleFileExt::Fix(std::span<ProblemRecord> records, bool backup) {
                 record, DeleteKeyTree(platform_.registry, hkeyCurrentUser, record.primaryName));
         } else {
             keepUnlessRemoved(record, removeValue(record.primaryName, record.secondaryName));
-            dropFromOrderText(record.primaryName, record.secondaryName);
+            // A value the registry kept keeps its place in the order text too.
+            if (record.selected != 0) {
+                dropFromOrderText(record.primaryName, record.secondaryName);
+            }
         }
     }
     return true;
