@@ -98,7 +98,7 @@ std::size_t plainWalk(RegistryGateway& registry, HKey parent, const std::string&
         return 0;
     }
     RegKeyInfo info;
-    registry.RegQueryInfoKeyA(key.get(), info);
+    registry.RegQueryInfoKeyA(key.get(), info, KeyInfoParts::everything);
     std::size_t values = 0;
     std::string name;
     for (std::uint32_t index = 0; index < info.subKeys; ++index) {

@@ -53,7 +53,7 @@ Result<void> HiveFlusher::flushRegistryHives(std::stop_token stop) {
         return finish();
     }
     RegKeyInfo info;
-    if (registry_.RegQueryInfoKeyA(hiveList.get(), info) != winerr::success) {
+    if (registry_.RegQueryInfoKeyA(hiveList.get(), info, KeyInfoParts::counts) != winerr::success) {
         info = {};
     }
     std::string machineKey;

@@ -36,7 +36,9 @@ private:
 
 std::uint32_t subKeyCount(RegistryGateway& registry, const RegKey& key) {
     RegKeyInfo info;
-    return registry.RegQueryInfoKeyA(key.get(), info) == winerr::success ? info.subKeys : 0;
+    return registry.RegQueryInfoKeyA(key.get(), info, KeyInfoParts::counts) == winerr::success
+               ? info.subKeys
+               : 0;
 }
 
 } // namespace

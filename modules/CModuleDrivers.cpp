@@ -39,7 +39,7 @@ void CModuleDrivers::scanDriversKey() {
         return;
     }
     RegKeyInfo info;
-    if (registry().RegQueryInfoKeyA(key.get(), info) != winerr::success) {
+    if (registry().RegQueryInfoKeyA(key.get(), info, KeyInfoParts::counts) != winerr::success) {
         info = {};
     }
     if (info.subKeys >= 1 && info.subKeys <= mostSubKeys) {

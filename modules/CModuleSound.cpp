@@ -39,7 +39,8 @@ void CModuleSound::walk() {
         return;
     }
     RegKeyInfo info;
-    if (platform_.registry.RegQueryInfoKeyA(key.get(), info) != winerr::success) {
+    if (platform_.registry.RegQueryInfoKeyA(key.get(), info, KeyInfoParts::counts) !=
+        winerr::success) {
         info = RegKeyInfo{};
     }
     for (std::uint32_t index = 0; index < info.subKeys; ++index) {

@@ -28,7 +28,7 @@ bool RegistryAreaModule::walkValues(HKey root, std::string_view path, ValueData 
 
 void RegistryAreaModule::walkValues(HKey key, ValueData data, const ValueVisitor& visit) {
     RegKeyInfo info;
-    if (registry().RegQueryInfoKeyA(key, info) != winerr::success) {
+    if (registry().RegQueryInfoKeyA(key, info, KeyInfoParts::counts) != winerr::success) {
         return;
     }
     const bool withData = data == ValueData::withData;
@@ -53,7 +53,7 @@ bool RegistryAreaModule::walkSubKeys(HKey root, std::string_view path, const Sub
         return false;
     }
     RegKeyInfo info;
-    if (registry().RegQueryInfoKeyA(area.get(), info) != winerr::success) {
+    if (registry().RegQueryInfoKeyA(area.get(), info, KeyInfoParts::counts) != winerr::success) {
         return true;
     }
     for (std::uint32_t index = 0; index < info.subKeys && !stopRequested(); ++index) {

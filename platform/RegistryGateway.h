@@ -20,6 +20,11 @@ struct RegKeyInfo {
     std::uint32_t maxValueLen = 0;
 };
 
+// What a RegQueryInfoKeyA caller wants, as a Win32 caller passes null for the rest: the longest
+// name and datum cost a look at every sub-key and value, the counts cost nothing. With `counts`
+// the longest lengths are reported as 0.
+enum class KeyInfoParts { counts, everything };
+
 // The registry as the Win32 API presents it, under the Win32 names and with the Win32 result
 // codes and size rules. Buffers are std::string; wherever Win32 takes a buffer size, the
 // caller still passes the size it offers, and a name or datum that does not fit gives
@@ -40,7 +45,7 @@ public:
     virtual std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) = 0;
     // Closing a predefined root does nothing and succeeds; HKey::null gives 6.
     virtual std::int32_t RegCloseKey(HKey key) = 0;
-    virtual std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info) = 0;
+    virtual std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfoParts parts) = 0;
 
     // Name of sub-key `index`. `nameSize` is the buffer offered, counting the NUL: a name of
     // nameSize characters or more gives 234. Past the last sub-key: 259.

@@ -294,6 +294,22 @@ std::int32_t WineRegistry::walk(RegNode* start, std::span<const std::string_view
     return winerr::success;
 }
 
+RegNode* WineRegistry::keyOnLastPath(RegNode* start, std::string_view unitText) {
+    dropStalePaths();
+    if (start != lastBase_ || unitText.empty() || unitText.size() > lastPath_.size() ||
+        lastPath_.compare(0, unitText.size(), unitText) != 0) {
+        return nullptr;
+    }
+    // The remembered path has no empty elements, so a text that matches it and ends where one
+    // of its elements ends (a closing backslash aside) names that element's key.
+    const std::size_t end = unitText.back() == '\\' ? unitText.size() - 1 : unitText.size();
+    const auto found = std::lower_bound(lastEnds_.begin(), lastEnds_.end(), end);
+    if (found == lastEnds_.end() || *found != end) {
+        return nullptr;
+    }
+    return lastNodes_[static_cast<std::size_t>(found - lastEnds_.begin())];
+}
+
 HKey WineRegistry::newHandle(RegNode* node) {
     std::uint32_t index = 0;
     if (!freeSlots_.empty()) {
@@ -369,7 +385,15 @@ std::int32_t WineRegistry::RegOpenKeyA(HKey key, std::string_view subKey, HKey& 
         result = key;
         return winerr::success;
     }
-    return openKey(key, parsePathA(key, subKey), false, result);
+    const std::string_view unitText = unitTextOf(subKey);
+    RegNode* base = nullptr;
+    if (nodeOf(key, false, base) == winerr::success) {
+        if (RegNode* known = keyOnLastPath(base, unitText)) {
+            result = newHandle(known);
+            return result != HKey::null ? winerr::success : winerr::notEnoughMemory;
+        }
+    }
+    return openKey(key, splitUnitText(key, unitText), false, result);
 }
 
 std::int32_t WineRegistry::RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) {
@@ -385,7 +409,7 @@ std::int32_t WineRegistry::RegCloseKey(HKey key) {
     return closeHandle(key) ? winerr::success : winerr::invalidHandle;
 }
 
-std::int32_t WineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info) {
+std::int32_t WineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfoParts parts) {
     std::scoped_lock lock(mutex_);
     RegNode* node = nullptr;
     if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
@@ -394,6 +418,9 @@ std::int32_t WineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info) {
     info = RegKeyInfo{};
     info.subKeys = node->childCount;
     info.values = node->valueCount;
+    if (parts == KeyInfoParts::counts) {
+        return winerr::success;
+    }
     for (std::uint32_t k = 0; k < node->childCount; ++k) {
         const RegNode* child = node->children[k];
         info.maxSubKeyLen = std::max(

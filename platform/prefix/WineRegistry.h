@@ -49,7 +49,7 @@ public:
     std::int32_t RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCloseKey(HKey key) override;
-    std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info) override;
+    std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfoParts parts) override;
     std::int32_t RegEnumKeyA(HKey key, std::uint32_t index, std::string& name,
                              std::uint32_t nameSize) override;
     std::int32_t RegEnumValueA(HKey key, std::uint32_t index, std::string& name,
@@ -108,6 +108,10 @@ private:
     // Walks `elements` below `start`, following links; creates missing keys when asked.
     std::int32_t walk(RegNode* start, std::span<const std::string_view> elements, bool create,
                       RegNode*& node);
+    // The key `unitText` names below `start` when it is one the last walk passed through
+    // (byte for byte, with or without a closing backslash), else null. Reopening a parent
+    // after its sub-key is then a comparison, not a walk.
+    RegNode* keyOnLastPath(RegNode* start, std::string_view unitText);
     // HKEY_CLASSES_ROOT or HKEY_CURRENT_CONFIG: the key `path` below HKEY_LOCAL_MACHINE,
     // remembered in `known` until the tree changes.
     std::int32_t mappedRoot(std::span<const std::string_view> path, bool create, RegNode*& known,

@@ -122,16 +122,19 @@ std::int32_t Win32RegistryGateway::RegCloseKey(HKey key) {
     return rc;
 }
 
-std::int32_t Win32RegistryGateway::RegQueryInfoKeyA(HKey key, RegKeyInfo& info) {
+std::int32_t Win32RegistryGateway::RegQueryInfoKeyA(HKey key, RegKeyInfo& info,
+                                                    KeyInfoParts parts) {
     DWORD subKeys = 0;
     DWORD maxSubKeyLen = 0;
     DWORD maxClassLen = 0;
     DWORD values = 0;
     DWORD maxValueNameLen = 0;
     DWORD maxValueLen = 0;
-    const LONG rc =
-        ::RegQueryInfoKeyA(toNative(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen,
-                           &maxClassLen, &values, &maxValueNameLen, &maxValueLen, nullptr, nullptr);
+    const bool everything = parts == KeyInfoParts::everything;
+    const LONG rc = ::RegQueryInfoKeyA(
+        toNative(key), nullptr, nullptr, nullptr, &subKeys, everything ? &maxSubKeyLen : nullptr,
+        everything ? &maxClassLen : nullptr, &values, everything ? &maxValueNameLen : nullptr,
+        everything ? &maxValueLen : nullptr, nullptr, nullptr);
     // Callers read the counts without testing the result: a failure reads as an empty key.
     info = RegKeyInfo{};
     if (rc == ERROR_SUCCESS) {

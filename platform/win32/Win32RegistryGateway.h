@@ -23,7 +23,7 @@ public:
     std::int32_t RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCloseKey(HKey key) override;
-    std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info) override;
+    std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfoParts parts) override;
     std::int32_t RegEnumKeyA(HKey key, std::uint32_t index, std::string& name,
                              std::uint32_t nameSize) override;
     std::int32_t RegEnumValueA(HKey key, std::uint32_t index, std::string& name,

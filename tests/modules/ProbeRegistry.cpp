@@ -24,14 +24,14 @@ std::int32_t ProbeRegistry::RegCloseKey(HKey key) {
     return inner_.RegCloseKey(key);
 }
 
-std::int32_t ProbeRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info) {
+std::int32_t ProbeRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfoParts parts) {
     const auto path = paths_.find(key);
     if (path != paths_.end()) {
         if (const auto failure = failedQueries.find(path->second); failure != failedQueries.end()) {
             return failure->second;
         }
     }
-    const std::int32_t rc = inner_.RegQueryInfoKeyA(key, info);
+    const std::int32_t rc = inner_.RegQueryInfoKeyA(key, info, parts);
     if (rc == winerr::success && path != paths_.end()) {
         if (const auto count = reportedSubKeys.find(path->second); count != reportedSubKeys.end()) {
             info.subKeys = count->second;

@@ -43,7 +43,7 @@ public:
         return inner_.RegCreateKeyA(key, subKey, result);
     }
     std::int32_t RegCloseKey(HKey key) override;
-    std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info) override;
+    std::int32_t RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfoParts parts) override;
     std::int32_t RegEnumKeyA(HKey key, std::uint32_t index, std::string& name,
                              std::uint32_t nameSize) override {
         return inner_.RegEnumKeyA(key, index, name, nameSize);

@@ -460,7 +460,7 @@ TEST_F(RegistryGatewayTest, HandlesToDeletedKeysReportKeyDeleted) {
         reg().RegQueryValueExA(doomed, "v", nullptr, &text, &size),
         reg().RegEnumValueA(doomed, 0, text, nameSize, nullptr, nullptr, nullptr),
         reg().RegEnumKeyA(doomed, 0, text, maxPath),
-        reg().RegQueryInfoKeyA(doomed, info),
+        reg().RegQueryInfoKeyA(doomed, info, KeyInfoParts::counts),
         reg().RegQueryValueA(doomed, "", &text, querySize),
         reg().RegSetValueExA(doomed, "v", regtype::sz, "y"),
         reg().RegDeleteValueA(doomed, "v"),
@@ -491,12 +491,18 @@ TEST_F(RegistryGatewayTest, QueryInfoKeyReportsCountsAndLongestItems) {
     ASSERT_EQ(reg().RegSetValueExA(scratch(), "a", regtype::sz, "hello"), 0);
     ASSERT_EQ(reg().RegSetValueExA(scratch(), "longest name", regtype::dword, dword(1)), 0);
     RegKeyInfo info;
-    ASSERT_EQ(reg().RegQueryInfoKeyA(scratch(), info), 0);
+    ASSERT_EQ(reg().RegQueryInfoKeyA(scratch(), info, KeyInfoParts::everything), 0);
     EXPECT_EQ(info.subKeys, 2u);
     EXPECT_EQ(info.values, 2u);
     EXPECT_EQ(info.maxSubKeyLen, 11u);
     EXPECT_EQ(info.maxValueNameLen, 12u);
     EXPECT_EQ(info.maxValueLen, 12u) << "\"hello\" takes 12 bytes as stored";
+
+    RegKeyInfo counts;
+    ASSERT_EQ(reg().RegQueryInfoKeyA(scratch(), counts, KeyInfoParts::counts), 0);
+    EXPECT_EQ(counts.subKeys, 2u);
+    EXPECT_EQ(counts.values, 2u);
+    EXPECT_EQ(counts.maxSubKeyLen + counts.maxValueNameLen + counts.maxValueLen, 0u);
 }
 
 TEST_F(RegistryGatewayTest, SettingIdenticalDataKeepsEverything) {

@@ -182,7 +182,7 @@ TEST_F(RegFileTest, AnsiReadsOfFileValuesMatchTheirDecodedBytes) {
             ++checked;
         }
         RegKeyInfo info;
-        ASSERT_EQ(registry->RegQueryInfoKeyA(key, info), 0);
+        ASSERT_EQ(registry->RegQueryInfoKeyA(key, info, KeyInfoParts::everything), 0);
         EXPECT_EQ(info.maxValueLen, largest) << "stored bytes counted from the file text";
         registry->RegCloseKey(key);
     }

@@ -223,6 +223,42 @@ TEST_F(WineRegistryTest, ReopenedPathsSeeDeletedAndRecreatedKeys) {
     EXPECT_EQ(defaultValue(hkeyLocalMachine, "Software\\Vendor\\App\\Sub"), "new");
 }
 
+// Reopening a key the last walk passed through takes a shortcut; it must land on exactly the
+// key the path names, never on a neighbour whose name begins the same way.
+TEST_F(WineRegistryTest, PrefixesOfTheLastPathOpenTheKeysTheyName) {
+    setDefault(hkeyLocalMachine, "Software\\Vendor", "vendor");
+    setDefault(hkeyLocalMachine, "Software\\Vendor\\App", "app");
+    setDefault(hkeyLocalMachine, "Software\\Vendor\\App\\Sub", "sub");
+    setDefault(hkeyLocalMachine, "Software\\Ven", "ven");
+    setDefault(hkeyLocalMachine, "Software\\Vendor\\Ap", "ap");
+    setDefault(hkeyLocalMachine, "Software\\Vendex", "vendex");
+    // Walks to the deepest key, then opens `path`.
+    const auto reopen = [&](HKey base, std::string_view path) -> std::string {
+        HKey deepest = HKey::null;
+        EXPECT_EQ(registry.RegOpenKeyA(hkeyLocalMachine, "Software\\Vendor\\App\\Sub", deepest), 0);
+        registry.RegCloseKey(deepest);
+        HKey key = HKey::null;
+        if (registry.RegOpenKeyA(base, path, key) != winerr::success) {
+            return "(missing)";
+        }
+        std::string text = defaultValue(key, "");
+        registry.RegCloseKey(key);
+        return text;
+    };
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor\\App\\"), "app");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor\\App"), "app");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor"), "vendor");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Ven"), "ven");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor\\Ap"), "ap");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendex"), "vendex");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor\\Abc"), "(missing)");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor\\\\App"), "app");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor\\App\\\\"), "app");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "software\\VENDOR"), "vendor");
+    EXPECT_EQ(reopen(hkeyLocalMachine, "Software\\Vendor\\App\\Sub\\Deeper"), "(missing)");
+    EXPECT_EQ(reopen(hkeyCurrentUser, "Software\\Vendor"), "(missing)") << "another root";
+}
+
 TEST_F(WineRegistryTest, ReopenedPathsThroughLinksFollowTheirTargetsChanges) {
     makeLink("Software\\Link", u"\\Registry\\Machine\\Software\\Target");
     EXPECT_FALSE(exists(hkeyLocalMachine, "Software\\Link\\Sub")) << "target still missing";

@@ -135,7 +135,7 @@ TEST_F(Win32RegistryGatewayTest, FailedInfoQueryReadsAsAnEmptyKey) {
     ASSERT_EQ(reg.RegSetValueExA(doomed, "v", regtype::sz, "x"), 0);
     ASSERT_EQ(reg.RegDeleteKeyA(scratch(), "Doomed"), 0);
     RegKeyInfo info{7, 7, 7, 7, 7, 7};
-    EXPECT_EQ(reg.RegQueryInfoKeyA(doomed, info), winerr::keyDeleted);
+    EXPECT_EQ(reg.RegQueryInfoKeyA(doomed, info, KeyInfoParts::counts), winerr::keyDeleted);
     EXPECT_EQ(info.subKeys, 0u);
     EXPECT_EQ(info.values, 0u);
     EXPECT_EQ(reg.RegCloseKey(doomed), 0);
