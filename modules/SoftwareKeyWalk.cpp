@@ -5,8 +5,6 @@
 #include "platform/PathChecks.h"
 #include "platform/RegKey.h"
 
-#include <array>
-
 namespace tolvane {
 
 namespace {
@@ -18,13 +16,25 @@ constexpr std::uint32_t subKeyNameSize = maxPath - 1;
 // Keys are shown while fewer components than this stand below the start path.
 constexpr std::size_t shownDepth = 3;
 
-// Data holding these (lower-cased) is a command line, a list or a short name, not a path.
-constexpr std::array<std::string_view, 11> skipTexts{
-    ".exe ", ".exe\"", ".exe,", ".dll,", ".dll ", ".dll\\", ".cpl ", ".cpl\\", ".cpl,", "~", ";"};
-
+// Data (lower-cased) holding ".exe" followed by a blank, quote or comma, ".dll" or ".cpl" followed
+// by a comma, blank or backslash, a "~" or a ";" is a command line, a list or a short name, not a
+// path. One pass looks for all of them: this runs for nearly every value of the walk.
 bool containsSkipText(std::string_view data) {
-    for (const std::string_view text : skipTexts) {
-        if (data.find(text) != std::string_view::npos) {
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        if (c == '~' || c == ';') {
+            return true;
+        }
+        if (c != '.' || i + 4 >= data.size()) {
+            continue;
+        }
+        const std::string_view extension = data.substr(i + 1, 3);
+        const char next = data[i + 4];
+        if (extension == "exe" && (next == ' ' || next == '"' || next == ',')) {
+            return true;
+        }
+        if ((extension == "dll" || extension == "cpl") &&
+            (next == ' ' || next == '\\' || next == ',')) {
             return true;
         }
     }
@@ -107,7 +117,8 @@ bool SoftwareKeyWalk::enterCurrentKey(RegKey& key) {
         setStatusText(currentPath_);
     }
     RegKeyInfo info;
-    if (platform_.registry.RegQueryInfoKeyA(key.get(), info) != winerr::success) {
+    if (platform_.registry.RegQueryInfoKeyA(key.get(), info, KeyInfoParts::counts) !=
+        winerr::success) {
         info = RegKeyInfo{};
     }
     const std::uint32_t subKeys = info.subKeys <= maxSubKeys ? info.subKeys : 0;
