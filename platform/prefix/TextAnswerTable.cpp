@@ -1,7 +1,6 @@
 #include "platform/prefix/TextAnswerTable.h"
 
 #include <functional>
-#include <limits>
 
 namespace tolvane::prefix {
 
@@ -9,8 +8,8 @@ namespace {
 
 constexpr std::size_t firstCapacity = 1024;
 
-std::uint64_t hashOf(std::string_view text) {
-    return std::hash<std::string_view>{}(text);
+std::uint32_t hashOf(std::string_view text) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
 }
 
 } // namespace
@@ -20,27 +19,25 @@ std::optional<std::uint32_t> TextAnswerTable::find(std::string_view text) const 
         return std::nullopt;
     }
     const Slot& slot = slots_[slotOf(text, hashOf(text))];
-    if (!slot.used) {
+    if (!slot.used()) {
         return std::nullopt;
     }
     return slot.answer;
 }
 
 void TextAnswerTable::set(std::string_view text, std::uint32_t answer) {
-    if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
-        // Not kept: the question is asked of the disk again.
+    if (text.size() >= Slot::unused - texts_.size()) {
         return;
     }
     // At most half the slots in use keeps the probe runs short.
     if ((count_ + 1) * 2 > slots_.size()) {
         grow();
     }
-    const std::uint64_t hash = hashOf(text);
+    const std::uint32_t hash = hashOf(text);
     Slot& slot = slots_[slotOf(text, hash)];
-    if (!slot.used) {
-        slot.used = true;
+    if (!slot.used()) {
         slot.hash = hash;
-        slot.offset = texts_.size();
+        slot.offset = static_cast<std::uint32_t>(texts_.size());
         slot.length = static_cast<std::uint32_t>(text.size());
         texts_.append(text);
         ++count_;
@@ -54,11 +51,11 @@ void TextAnswerTable::clear() {
     count_ = 0;
 }
 
-std::size_t TextAnswerTable::slotOf(std::string_view text, std::uint64_t hash) const {
+std::size_t TextAnswerTable::slotOf(std::string_view text, std::uint32_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t index = hash & mask;; index = (index + 1) & mask) {
         const Slot& slot = slots_[index];
-        if (!slot.used || (slot.hash == hash && textOf(slot) == text)) {
+        if (!slot.used() || (slot.hash == hash && textOf(slot) == text)) {
             return index;
         }
     }
@@ -73,11 +70,11 @@ void TextAnswerTable::grow() {
     slots_.assign(old.empty() ? firstCapacity : old.size() * 2, Slot{});
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
-        if (!slot.used) {
+        if (!slot.used()) {
             continue;
         }
         std::size_t index = slot.hash & mask;
-        while (slots_[index].used) {
+        while (slots_[index].used()) {
             index = (index + 1) & mask;
         }
         slots_[index] = slot;

@@ -16,22 +16,26 @@ namespace tolvane::prefix {
 class TextAnswerTable {
 public:
     std::optional<std::uint32_t> find(std::string_view text) const;
-    // Sets the answer for `text`, replacing an earlier one (a text of 4 GiB or more is not kept).
+    // Sets the answer for `text`, replacing an earlier one. Texts are kept while all of them
+    // together stay below 4 GiB; a text beyond that is not kept, and is asked of the disk again.
     void set(std::string_view text, std::uint32_t answer);
     std::size_t size() const { return count_; }
     void clear();
 
 private:
+    // Sixteen bytes, so that four share a cache line: with tens of thousands of paths the
+    // table outgrows the processor's caches, and a look-up's cost is its memory reads.
     struct Slot {
-        std::uint64_t hash = 0;
-        std::size_t offset = 0;
+        static constexpr std::uint32_t unused = 0xFFFFFFFFu;
+        std::uint32_t hash = 0;
+        std::uint32_t offset = unused;
         std::uint32_t length = 0;
         std::uint32_t answer = 0;
-        bool used = false;
+        bool used() const { return offset != unused; }
     };
 
     // The slot holding `text`, or the empty slot where it belongs.
-    std::size_t slotOf(std::string_view text, std::uint64_t hash) const;
+    std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
     std::string_view textOf(const Slot& slot) const;
     void grow();
 
