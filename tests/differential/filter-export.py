@@ -66,9 +66,8 @@ def value_name(line):
     return None
 
 
-def main():
-    with open(sys.argv[1], "rb") as f:
-        text = decode(f.read())
+def filtered_lines(text):
+    """The lines of an export's text without the excluded keys and values."""
     out = []
     key, skip_key, skip_value = "", False, False
     for line in text.replace("\r\n", "\n").split("\n"):
@@ -87,7 +86,13 @@ def main():
                 skip_value = False
         if not skip_key and not skip_value:
             out.append(line)
-    sys.stdout.write("\n".join(out))
+    return out
+
+
+def main():
+    with open(sys.argv[1], "rb") as f:
+        text = decode(f.read())
+    sys.stdout.write("\n".join(filtered_lines(text)))
 
 
 if __name__ == "__main__":
