@@ -22,6 +22,9 @@ ensure_packages() {
 # Packages every build needs.
 core_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3 tzdata)
 gui_packages=(qt6-base-dev libgl-dev)
+# Packages the installer corpus (tests/corpus) is built from: installer tools, a 32-bit
+# compiler for its 32-bit COM server, fonts to install.
+corpus_packages=(wixl nsis gcc-mingw-w64-i686 fonts-dejavu-core)
 
 # Configures and builds one build folder: configure_and_build DIR [cmake options...]
 configure_and_build() {
