@@ -56,13 +56,6 @@ Result<CommandLine> parseCommandLine(std::span<const std::string> words) {
         }
         line.command = words[i++];
     }
-    if (line.command == "--no-wait") {
-        line.noWait = true;
-        if (i >= words.size()) {
-            return makeError("no command given");
-        }
-        line.command = words[i++];
-    }
     line.arguments.assign(words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
     line.noWait = line.takeFlag("--no-wait") || line.noWait;
     return line;

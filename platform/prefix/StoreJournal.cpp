@@ -197,9 +197,9 @@ Result<void> StoreJournal::recover() const {
                 break;
             }
             std::uint64_t inode = 0;
-            const auto [end, code] =
-                std::from_chars(fields[3].data(), fields[3].data() + fields[3].size(), inode);
-            if (code != std::errc() || end != fields[3].data() + fields[3].size()) {
+            const char* last = fields[3].data() + fields[3].size();
+            const auto parsed = std::from_chars(fields[3].data(), last, inode);
+            if (parsed.ec != std::errc() || parsed.ptr != last) {
                 break;
             }
             entries.push_back({fields[0], fields[1], fields[2], inode});

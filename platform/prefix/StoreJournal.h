@@ -3,6 +3,7 @@
 #include "platform/Result.h"
 #include "platform/prefix/AtomicFileWriter.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 #include <vector>

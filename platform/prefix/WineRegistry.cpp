@@ -77,7 +77,7 @@ WineRegistry::openPrefix(const std::filesystem::path& prefix) {
 Result<std::unique_ptr<WineRegistry>>
 WineRegistry::openUserFile(const std::filesystem::path& file) {
     auto tree = std::make_unique<RegistryTree>();
-    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch)};
+    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), {}};
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
         auto header = RegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
