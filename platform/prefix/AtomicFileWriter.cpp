@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -149,12 +150,43 @@ Result<AtomicFileWriter::Prepared> AtomicFileWriter::prepare(const std::filesyst
     return done;
 }
 
-Result<void> AtomicFileWriter::commit(Prepared& file) const {
+Result<void> AtomicFileWriter::commit(Prepared& file,
+                                      const std::optional<FileStamp>& expected) const {
     if (injected(Step::rename, file.target())) {
         return failure(file.target(), "replacing the file", EXDEV);
     }
-    if (::rename(file.temporary().c_str(), file.target().c_str()) != 0) {
+    bool swapped = false;
+    if (expected) {
+        // RENAME_NOREPLACE when there was no file: one created meanwhile is not ours to replace.
+        const unsigned flags = expected->exists ? RENAME_EXCHANGE : RENAME_NOREPLACE;
+        if (::renameat2(AT_FDCWD, file.temporary().c_str(), AT_FDCWD, file.target().c_str(),
+                        flags) == 0) {
+            swapped = expected->exists;
+            if (swapped && FileStamp::ofPath(file.temporary()) != *expected) {
+                // Put the stranger's version back where it was; ours stays temporary.
+                ::renameat2(AT_FDCWD, file.temporary().c_str(), AT_FDCWD, file.target().c_str(),
+                            RENAME_EXCHANGE);
+                return makeError(file.target().string() +
+                                 " has changed on disk since Tolvane read it (Wine or another "
+                                 "program ran in the prefix meanwhile); open the prefix again "
+                                 "before changing it");
+            }
+        } else if (errno == EEXIST) {
+            return makeError(file.target().string() +
+                             " has appeared on disk since Tolvane read the prefix; open the "
+                             "prefix again before changing it");
+        } else if (errno != EINVAL && errno != ENOSYS) {
+            return failure(file.target(), "replacing the file", errno);
+        } else if (::rename(file.temporary().c_str(), file.target().c_str()) != 0) {
+            // The file system cannot swap: a plain rename, checked just before by the caller.
+            return failure(file.target(), "replacing the file", errno);
+        }
+    } else if (::rename(file.temporary().c_str(), file.target().c_str()) != 0) {
         return failure(file.target(), "replacing the file", errno);
+    }
+    if (swapped) {
+        // The old version now has the temporary name; the journal keeps its own link to it.
+        ::unlink(file.temporary().c_str());
     }
     file.release();
     // Make the rename itself durable; the data is already safe, so a failure here is not fatal.

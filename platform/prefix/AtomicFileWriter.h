@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace tolvane::prefix {
@@ -58,8 +59,11 @@ public:
 
     // Writes and flushes the temporary file for `target` without touching the target.
     Result<Prepared> prepare(const std::filesystem::path& target, const Producer& produce) const;
-    // Renames a prepared file over its target and flushes the folder.
-    Result<void> commit(Prepared& file) const;
+    // Renames a prepared file over its target and flushes the folder. With `expected`, the
+    // file replaced must be that version: the two files are swapped in one step and swapped
+    // back when the one taken out is another (Wine wrote it after the last check), so a
+    // version we never read is never thrown away.
+    Result<void> commit(Prepared& file, const std::optional<FileStamp>& expected = {}) const;
 
 private:
     bool injected(Step step, const std::filesystem::path& target) const;

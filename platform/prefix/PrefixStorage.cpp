@@ -3,6 +3,7 @@
 #include "platform/prefix/StoreJournal.h"
 
 #include <string>
+#include <unistd.h>
 
 namespace tolvane::prefix {
 namespace {
@@ -114,14 +115,26 @@ Result<void> PrefixStorage::store(const std::vector<Replacement>& replacements) 
     if (!entries) {
         return entries.error();
     }
-    for (const auto& replacement : replacements) {
-        // Checked again just before each rename: Wine may have written meanwhile.
+    for (std::size_t index = 0; index < replacements.size(); ++index) {
+        const auto& replacement = replacements[index];
+        // Checked again just before each rename, and the rename itself swaps only the version
+        // read: Wine may have written meanwhile.
         auto committed = checkUnchanged(replacement.file->target(), replacement.expected);
         if (committed) {
-            committed = writer.commit(*replacement.file);
+            committed = writer.commit(*replacement.file, replacement.expected);
         }
         if (!committed) {
-            if (!journal.undo(entries.value())) {
+            // Files not renamed yet keep what is on disk now (which may be Wine's newer
+            // version): only the ones already replaced get their old version back.
+            auto& all = entries.value();
+            for (std::size_t later = index; later < all.size(); ++later) {
+                if (!all[later].old.empty()) {
+                    ::unlink(all[later].old.c_str());
+                }
+            }
+            const std::vector<StoreJournal::Entry> done(all.begin(),
+                                                        all.begin() + static_cast<long>(index));
+            if (!journal.undo(done)) {
                 return makeError(committed.message() +
                                  "; the old files could not all be put back yet: Tolvane puts "
                                  "them back the next time it opens the prefix");
