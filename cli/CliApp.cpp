@@ -54,6 +54,8 @@ std::string usageText() {
            "Events; 11 Uninstall Secion; 12 Help Section.\n"
            "\n" +
            std::string(registryNote) +
+           "Commands that change the registry (fix, import, backup restore, defrag) wait while\n"
+           "another Tolvane process works on the same registry; with --no-wait they fail instead.\n"
            "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error, 3 fixed but some\n"
            "entries kept because their backup could not be written.\n";
 }

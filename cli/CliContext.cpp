@@ -23,7 +23,16 @@ void CliContext::fail(std::string_view message) const {
 }
 
 std::unique_ptr<CliSession> CliContext::openSession() const {
-    auto session = CliSession::open(*this);
+    auto session = CliSession::open(*this, CliSession::Use::read);
+    if (!session) {
+        fail(session.message());
+        return nullptr;
+    }
+    return std::move(session.value());
+}
+
+std::unique_ptr<CliSession> CliContext::openChangingSession() const {
+    auto session = CliSession::open(*this, CliSession::Use::change);
     if (!session) {
         fail(session.message());
         return nullptr;

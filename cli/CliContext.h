@@ -21,8 +21,10 @@ struct CliContext {
     std::filesystem::path prefixPath() const;
     // Writes "tolvane-cli: <message>" to err.
     void fail(std::string_view message) const;
-    // The registry to work on; null (after saying why) when it cannot be opened.
+    // The registry to work on; null (after saying why) when it cannot be opened. A command
+    // that changes it opens it with openChangingSession.
     std::unique_ptr<CliSession> openSession() const;
+    std::unique_ptr<CliSession> openChangingSession() const;
     // The exit code of an action: `done` on out when it succeeded, its error otherwise.
     int report(const Result<void>& result, std::string_view done) const;
 };

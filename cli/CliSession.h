@@ -16,8 +16,12 @@ class CliSession {
 public:
     virtual ~CliSession() = default;
 
+    // Whether the command will change the registry: it then holds the prefix lock from
+    // reading the registry to storing it.
+    enum class Use { read, change };
+
     // A one-line error when the registry cannot be opened.
-    static Result<std::unique_ptr<CliSession>> open(const CliContext& context);
+    static Result<std::unique_ptr<CliSession>> open(const CliContext& context, Use use);
 
     virtual Platform& platform() = 0;
     virtual ProfileStore& settings() = 0;

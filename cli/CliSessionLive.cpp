@@ -28,7 +28,7 @@ private:
 
 } // namespace
 
-Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context) {
+Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context, Use) {
     // Working on the live registry when the user named a prefix would change the wrong one.
     if (context.line.prefix) {
         return makeError("--prefix names a Wine prefix; on Windows the live registry is used");

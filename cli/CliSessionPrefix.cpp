@@ -33,7 +33,7 @@ std::filesystem::path runningExecutable() {
 
 } // namespace
 
-Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context) {
+Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context, Use use) {
     const auto configHome = XdgAutostart::defaultConfigHome();
     auto profile = prefix::UserProfile::open(configHome, applicationName);
     if (!profile) {
@@ -44,8 +44,16 @@ Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context) 
     // Start-up makes the backup folder below the working directory; failing that, the
     // actions that need it say so themselves.
     std::filesystem::create_directory(workingDirectory / "Backup", error);
-    auto prefix = prefix::PrefixPlatform::open(context.prefixPath(),
-                                               {workingDirectory, configHome, runningExecutable()});
+    prefix::PrefixPlatform::Options options{
+        workingDirectory, configHome, runningExecutable(), {}, {}};
+    if (use == Use::change) {
+        options.lock =
+            context.line.noWait ? prefix::PrefixLock::Wait::no : prefix::PrefixLock::Wait::yes;
+        options.onWaiting = [&context](std::string_view message) {
+            context.err << "tolvane-cli: " << message << std::endl;
+        };
+    }
+    auto prefix = prefix::PrefixPlatform::open(context.prefixPath(), options);
     if (!prefix) {
         return prefix.error();
     }

@@ -40,6 +40,9 @@ Result<CommandLine> parseCommandLine(std::span<const std::string> words) {
         } else if (word.starts_with("--prefix=")) {
             line.prefix = std::filesystem::path(word.substr(9));
             ++i;
+        } else if (word == "--no-wait") {
+            line.noWait = true;
+            ++i;
         } else if (word == "--help") {
             line.command = "help";
             ++i;
@@ -54,6 +57,7 @@ Result<CommandLine> parseCommandLine(std::span<const std::string> words) {
         line.command = words[i++];
     }
     line.arguments.assign(words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
+    line.noWait = line.takeFlag("--no-wait") || line.noWait;
     return line;
 }
 

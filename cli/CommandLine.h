@@ -15,6 +15,9 @@ struct CommandLine {
     std::optional<std::filesystem::path> prefix;
     std::string command;
     std::vector<std::string> arguments;
+    // --no-wait (anywhere): a changing command fails instead of waiting for another Tolvane
+    // process that works on the same prefix.
+    bool noWait = false;
 
     // Removes `flag` from the arguments; true when it was there.
     bool takeFlag(std::string_view flag);

@@ -25,7 +25,8 @@ int MaintenanceCommands::backup(CliContext& context) {
                      "delete NAME");
         return exitcode::usage;
     }
-    auto session = context.openSession();
+    // Restore changes the registry; listing, creating and deleting backups only read it.
+    auto session = action == "restore" ? context.openChangingSession() : context.openSession();
     if (!session) {
         return exitcode::failure;
     }
@@ -61,7 +62,7 @@ int MaintenanceCommands::defrag(CliContext& context) {
         context.fail("defrag takes no argument " + context.line.arguments.front());
         return exitcode::usage;
     }
-    auto session = context.openSession();
+    auto session = context.openChangingSession();
     if (!session) {
         return exitcode::failure;
     }

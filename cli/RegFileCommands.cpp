@@ -57,7 +57,7 @@ int RegFileCommands::importFile(CliContext& context) {
         return exitcode::usage;
     }
     const auto& file = context.line.arguments[0];
-    auto session = context.openSession();
+    auto session = context.openChangingSession();
     if (!session) {
         return exitcode::failure;
     }

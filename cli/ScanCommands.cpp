@@ -55,7 +55,7 @@ struct Prepared {
     int exitCode = exitcode::ok;
 };
 
-Prepared prepare(CliContext& context) {
+Prepared prepare(CliContext& context, CliSession::Use use) {
     Prepared prepared;
     auto list = context.line.takeOption("--modules");
     if (!list) {
@@ -75,7 +75,8 @@ Prepared prepare(CliContext& context) {
         prepared.exitCode = exitcode::usage;
         return prepared;
     }
-    prepared.session = context.openSession();
+    prepared.session =
+        use == CliSession::Use::change ? context.openChangingSession() : context.openSession();
     if (!prepared.session) {
         prepared.exitCode = exitcode::failure;
     }
@@ -86,7 +87,7 @@ Prepared prepare(CliContext& context) {
 
 int ScanCommands::scan(CliContext& context) {
     const bool json = context.line.takeFlag("--json");
-    Prepared prepared = prepare(context);
+    Prepared prepared = prepare(context, CliSession::Use::read);
     if (!prepared.session) {
         return prepared.exitCode;
     }
@@ -107,7 +108,7 @@ int ScanCommands::fix(CliContext& context) {
         context.fail("--backup and --no-backup exclude each other");
         return exitcode::usage;
     }
-    Prepared prepared = prepare(context);
+    Prepared prepared = prepare(context, CliSession::Use::change);
     if (!prepared.session) {
         return prepared.exitCode;
     }

@@ -15,8 +15,42 @@ namespace {
 // Deeper than any real registry goes (Windows stops at 512 levels); beyond it a link loops.
 constexpr int maxKeyDepth = 512;
 
+// Appended in place: GCC 12 at -O3 warns (-Wrestrict) on a literal prepended to a
+// temporary string, a false alarm that would break -Werror builds.
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
+}
+
 std::string quoted(const std::filesystem::path& file) {
-    return "\"" + file.string() + "\"";
+    return quoted(std::string_view(file.native()));
+}
+
+// How deep a key lies in a whole-registry export, which writes HKEY_LOCAL_MACHINE and
+// HKEY_USERS: the other roots are keys below those.
+int exportDepth(HKey root, std::u16string_view path) {
+    int depth = 0;
+    if (root == hkeyCurrentUser) {
+        depth = 1;
+    } else if (root == hkeyClassesRoot) {
+        depth = 2;
+    } else if (root == hkeyCurrentConfig) {
+        depth = 4;
+    }
+    bool inName = false;
+    for (const char16_t unit : path) {
+        if (unit == u'\\') {
+            inName = false;
+        } else if (!inName) {
+            inName = true;
+            ++depth;
+        }
+    }
+    return depth;
 }
 
 std::u16string widen(std::string_view ascii) {
@@ -116,7 +150,7 @@ Result<void> BuiltinRegistryEditor::writeKey(std::ostream& out, std::string_view
     const auto wide = narrowToWide(keyText);
     const auto key = wide ? splitRootedKeyPath(*wide) : std::nullopt;
     if (!key) {
-        return makeError("\"" + std::string(keyText) + "\" does not start with a root key name");
+        return makeError(quoted(keyText) + " does not start with a root key name");
     }
     const auto path = normalizeKeyPath(key->path);
     HKey handle = key->root;
@@ -217,9 +251,24 @@ Result<void> BuiltinRegistryEditor::importFrom(Result<RegFileReader> reader) {
     if (!reader) {
         return reader.error();
     }
-    // The whole file is checked before the first change is made.
-    if (auto checked = reader->read([](const RegFileEntry&) {}); !checked) {
+    // The whole file is checked before the first change is made, including that an export
+    // could write every key again.
+    std::string tooDeep;
+    auto checked = reader->read([&tooDeep](const RegFileEntry& entry) {
+        if (tooDeep.empty() && (entry.kind == RegFileEntry::Kind::openKey ||
+                                entry.kind == RegFileEntry::Kind::deleteKey)) {
+            if (const int depth = exportDepth(entry.root, entry.name); depth > maxKeyDepth) {
+                tooDeep = "line " + std::to_string(entry.line) + ": the key is nested " +
+                          std::to_string(depth) + " levels deep, more than the " +
+                          std::to_string(maxKeyDepth) + " levels an export can write";
+            }
+        }
+    });
+    if (!checked) {
         return checked.error();
+    }
+    if (!tooDeep.empty()) {
+        return makeError(tooDeep);
     }
     ImportState state;
     auto applied = reader->read([&](const RegFileEntry& entry) { apply(entry, state); });

@@ -1,5 +1,13 @@
 #include "platform/RegFileReader.h"
 
+#ifndef _WIN32
+#include "platform/FileDescriptor.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "platform/RegFileRoots.h"
 #include "platform/RegFileText.h"
 
@@ -150,38 +158,50 @@ Result<RegFileReader> RegFileReader::open(std::string_view bytes) {
 }
 
 Result<RegFileReader> RegFileReader::openFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    std::string bytes;
+#ifdef _WIN32
     std::error_code error;
-    const auto size = static_cast<std::size_t>(std::filesystem::file_size(file, error));
-    if (!in || error) {
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return makeError(error ? "cannot read the file" : "not a regular file");
+    }
+    const auto size = std::filesystem::file_size(file, error);
+    if (error) {
         return makeError("cannot read the file");
     }
-    std::string start(std::min<std::size_t>(size, 2), '\0');
-    in.read(start.data(), static_cast<std::streamsize>(start.size()));
-    if (start == "\xFF\xFE") {
-        // UTF-16 goes straight into its buffer: no second copy of a large file.
-        std::u16string text((size - 2) / 2, u'\0');
-        in.read(reinterpret_cast<char*>(text.data()),
-                static_cast<std::streamsize>(text.size() * 2));
-        if (static_cast<std::size_t>(in.gcount()) != text.size() * 2) {
+    if (size > maxFileSize) {
+        return makeError("the file is " + std::to_string(size) + " bytes long, more than the " +
+                         std::to_string(maxFileSize) + " bytes such a file may have");
+    }
+    std::ifstream in(file, std::ios::binary);
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!in || static_cast<std::size_t>(in.gcount()) != bytes.size()) {
+        return makeError("cannot read the file");
+    }
+#else
+    // Never blocks: a FIFO or a device is refused before the first read.
+    auto opened = FileDescriptor::openRegularFile(file, maxFileSize);
+    if (!opened) {
+        // The caller names the file.
+        const std::string& message = opened.message();
+        const std::string prefix = file.string() + ": ";
+        return makeError(message.starts_with(prefix) ? message.substr(prefix.size()) : message);
+    }
+    struct stat info {};
+    ::fstat(opened->get(), &info);
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(opened->get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
             return makeError("cannot read the file");
         }
-        if constexpr (std::endian::native != std::endian::little) {
-            for (auto& unit : text) {
-                unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
-            }
-        }
-        if (size % 2 != 0) {
-            return faultAt(lineAt(text, text.size()), "UTF-16 text ends in half a character");
-        }
-        return fromText(std::move(text), true);
+        done += static_cast<std::size_t>(got);
     }
-    std::string bytes = start;
-    bytes.resize(size);
-    in.read(bytes.data() + start.size(), static_cast<std::streamsize>(size - start.size()));
-    if (static_cast<std::size_t>(in.gcount()) != size - start.size()) {
-        return makeError("cannot read the file");
-    }
+#endif
     return open(bytes);
 }
 
@@ -219,6 +239,9 @@ Result<void> RegFileReader::readHeader() {
     const std::u16string_view line =
         std::u16string_view(text_).substr(0, end == std::u16string::npos ? text_.size() : end);
     line_ = 1;
+    if (end == std::u16string::npos) {
+        return fault("the header line has no line end");
+    }
     if (line.find(u'\0') != std::u16string_view::npos) {
         return fault("a NUL character: this is not a text file");
     }

@@ -50,7 +50,9 @@ public:
     using EntrySink = std::function<void(const RegFileEntry&)>;
 
     static Result<RegFileReader> open(std::string_view bytes);
+    // Files above maxFileSize, and anything but a regular file, are refused before reading.
     static Result<RegFileReader> openFile(const std::filesystem::path& file);
+    static constexpr std::uint64_t maxFileSize = std::uint64_t{1} << 30;
     // The whole file as entries, for small files and tests.
     static Result<RegFileContents> parse(std::string_view bytes);
 

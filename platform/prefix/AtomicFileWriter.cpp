@@ -1,75 +1,79 @@
 #include "platform/prefix/AtomicFileWriter.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tolvane::prefix {
 namespace {
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { close(); }
-    int get() const { return fd_; }
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// Removes the temporary file unless the rename took it.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
-        }
-    }
-    const std::filesystem::path& path() const { return path_; }
-    void release() { path_.clear(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-std::string systemError(int error) {
-    return std::strerror(error);
+Error failure(const std::filesystem::path& target, std::string_view what, int code) {
+    return makeError("cannot save " + target.string() + ": " + std::string(what) + ": " +
+                     std::strerror(code));
 }
 
-std::string hexNumber(unsigned long value) {
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), "0123456789abcdef"[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    return digits;
+std::filesystem::path folderOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 }
 
 } // namespace
 
+AtomicFileWriter::Prepared::Prepared(std::filesystem::path target, std::filesystem::path temporary,
+                                     FileStamp stamp)
+    : target_(std::move(target)), temporary_(std::move(temporary)), stamp_(stamp) {}
+
+AtomicFileWriter::Prepared::Prepared(Prepared&& other) noexcept
+    : target_(std::move(other.target_)), temporary_(std::exchange(other.temporary_, {})),
+      stamp_(other.stamp_) {}
+
+AtomicFileWriter::Prepared& AtomicFileWriter::Prepared::operator=(Prepared&& other) noexcept {
+    if (this != &other) {
+        if (!temporary_.empty()) {
+            ::unlink(temporary_.c_str());
+        }
+        target_ = std::move(other.target_);
+        temporary_ = std::exchange(other.temporary_, {});
+        stamp_ = other.stamp_;
+    }
+    return *this;
+}
+
+AtomicFileWriter::Prepared::~Prepared() {
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+    }
+}
+
 AtomicFileWriter::AtomicFileWriter(FailureHook failAt) : failAt_(std::move(failAt)) {}
+
+bool AtomicFileWriter::injected(Step step, const std::filesystem::path& target) const {
+    return failAt_ && failAt_(step, target);
+}
 
 Result<void> AtomicFileWriter::write(const std::filesystem::path& target,
                                      std::string_view content) const {
     return write(target, [content](const auto& emit) { emit(content); });
 }
 
-Result<void> AtomicFileWriter::write(const std::filesystem::path& requested,
+Result<void> AtomicFileWriter::write(const std::filesystem::path& target,
                                      const Producer& produce) const {
+    auto prepared = prepare(target, produce);
+    if (!prepared) {
+        return prepared.error();
+    }
+    return commit(prepared.value());
+}
+
+Result<AtomicFileWriter::Prepared> AtomicFileWriter::prepare(const std::filesystem::path& requested,
+                                                             const Producer& produce) const {
     std::error_code error;
     // A symbolic link is kept: the file it points to is replaced.
     std::filesystem::path target = requested;
@@ -79,11 +83,6 @@ Result<void> AtomicFileWriter::write(const std::filesystem::path& requested,
             return makeError("cannot save " + requested.string() + ": " + error.message());
         }
     }
-    const auto failure = [&](std::string_view what, int code) {
-        return makeError("cannot save " + target.string() + ": " + std::string(what) + ": " +
-                         systemError(code));
-    };
-    const auto injected = [&](Step step) { return failAt_ && failAt_(step); };
 
     mode_t mode = 0644;
     struct stat existing {};
@@ -92,31 +91,31 @@ Result<void> AtomicFileWriter::write(const std::filesystem::path& requested,
     }
 
     static std::atomic<unsigned> counter{0};
-    const std::filesystem::path folder =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    int fd = -1;
+    const std::filesystem::path folder = folderOf(target);
+    FileDescriptor file;
     std::filesystem::path temporaryPath;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        // reg<pid in hex><4-digit counter>.tmp, the name wineserver uses.
-        const std::string serial = std::to_string(10000 + counter++ % 10000).substr(1);
+    for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
+        // Never one of wineserver's own names (reg*.tmp, savereg.tmp): a later start removes
+        // what a killed run of ours left behind and must know it is ours.
         temporaryPath =
-            folder / ("reg" + hexNumber(static_cast<unsigned long>(::getpid())) + serial + ".tmp");
-        if (injected(Step::create)) {
-            return failure("creating a temporary file", EACCES);
+            folder / (std::string(temporaryPrefix) + target.filename().string() + "-" +
+                      std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
+        if (injected(Step::create, target)) {
+            return failure(target, "creating a temporary file", EACCES);
         }
-        fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) {
-            return failure("creating a temporary file", errno);
+        file = FileDescriptor(
+            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!file.valid() && errno != EEXIST) {
+            return failure(target, "creating a temporary file", errno);
         }
     }
-    if (fd < 0) {
-        return failure("creating a temporary file", EEXIST);
+    if (!file.valid()) {
+        return failure(target, "creating a temporary file", EEXIST);
     }
-    FileDescriptor file(fd);
-    TemporaryFile temporary(temporaryPath);
+    Prepared prepared(target, temporaryPath, {});
 
-    if (injected(Step::write)) {
-        return failure("writing", ENOSPC);
+    if (injected(Step::write, target)) {
+        return failure(target, "writing", ENOSPC);
     }
     int writeError = 0;
     produce([&](std::string_view piece) {
@@ -131,30 +130,69 @@ Result<void> AtomicFileWriter::write(const std::filesystem::path& requested,
         }
     });
     if (writeError != 0) {
-        return failure("writing", writeError);
+        return failure(target, "writing", writeError);
     }
     if (::fchmod(file.get(), mode) != 0) {
-        return failure("setting permissions", errno);
+        return failure(target, "setting permissions", errno);
     }
-    if (injected(Step::sync)) {
-        return failure("flushing to disk", EIO);
+    if (injected(Step::sync, target)) {
+        return failure(target, "flushing to disk", EIO);
     }
     if (::fsync(file.get()) != 0) {
-        return failure("flushing to disk", errno);
+        return failure(target, "flushing to disk", errno);
     }
+    const FileStamp stamp = FileStamp::ofDescriptor(file.get());
     if (!file.close()) {
-        return failure("closing", errno);
+        return failure(target, "closing", errno);
     }
-    if (injected(Step::rename)) {
-        return failure("replacing the file", EXDEV);
+    Prepared done(target, temporaryPath, stamp);
+    prepared.release();
+    return done;
+}
+
+Result<void> AtomicFileWriter::commit(Prepared& file,
+                                      const std::optional<FileStamp>& expected) const {
+    if (injected(Step::rename, file.target())) {
+        return failure(file.target(), "replacing the file", EXDEV);
     }
-    if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
-        return failure("replacing the file", errno);
+    bool swapped = false;
+    if (expected) {
+        // RENAME_NOREPLACE when there was no file: one created meanwhile is not ours to replace.
+        const unsigned flags = expected->exists ? RENAME_EXCHANGE : RENAME_NOREPLACE;
+        if (::renameat2(AT_FDCWD, file.temporary().c_str(), AT_FDCWD, file.target().c_str(),
+                        flags) == 0) {
+            swapped = expected->exists;
+            if (swapped && FileStamp::ofPath(file.temporary()) != *expected) {
+                // Put the stranger's version back where it was; ours stays temporary.
+                ::renameat2(AT_FDCWD, file.temporary().c_str(), AT_FDCWD, file.target().c_str(),
+                            RENAME_EXCHANGE);
+                return makeError(file.target().string() +
+                                 " has changed on disk since Tolvane read it (Wine or another "
+                                 "program ran in the prefix meanwhile); open the prefix again "
+                                 "before changing it");
+            }
+        } else if (errno == EEXIST) {
+            return makeError(file.target().string() +
+                             " has appeared on disk since Tolvane read the prefix; open the "
+                             "prefix again before changing it");
+        } else if (errno != EINVAL && errno != ENOSYS) {
+            return failure(file.target(), "replacing the file", errno);
+        } else if (::rename(file.temporary().c_str(), file.target().c_str()) != 0) {
+            // The file system cannot swap: a plain rename, checked just before by the caller.
+            return failure(file.target(), "replacing the file", errno);
+        }
+    } else if (::rename(file.temporary().c_str(), file.target().c_str()) != 0) {
+        return failure(file.target(), "replacing the file", errno);
     }
-    temporary.release();
+    if (swapped) {
+        // The old version now has the temporary name; the journal keeps its own link to it.
+        ::unlink(file.temporary().c_str());
+    }
+    file.release();
     // Make the rename itself durable; the data is already safe, so a failure here is not fatal.
-    FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.get() >= 0) {
+    FileDescriptor directory(
+        ::open(folderOf(file.target()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.valid()) {
         ::fsync(directory.get());
     }
     return {};

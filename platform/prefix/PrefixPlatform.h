@@ -6,11 +6,13 @@
 #include "platform/SystemClock.h"
 #include "platform/XdgAutostart.h"
 #include "platform/prefix/PrefixFileSystem.h"
+#include "platform/prefix/PrefixLock.h"
 #include "platform/prefix/PrefixStorage.h"
 #include "platform/prefix/WineRegistry.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace tolvane::prefix {
 
@@ -25,6 +27,11 @@ public:
         std::filesystem::path configHome;
         // What the autostart entry starts.
         std::filesystem::path executable;
+        // For commands that change the registry: the prefix lock is taken before the files
+        // are read and held as long as the platform lives. Without it the lock is taken for
+        // each save only.
+        std::optional<PrefixLock::Wait> lock;
+        PrefixLock::Waiting onWaiting;
     };
 
     // A one-line error naming the folder or file (and line) when the prefix cannot be used.
@@ -40,7 +47,7 @@ public:
 
 private:
     PrefixPlatform(std::unique_ptr<WineRegistry> registry, std::filesystem::path prefix,
-                   const Options& options);
+                   const Options& options, std::optional<PrefixLock> lock);
 
     std::filesystem::path prefix_;
     std::unique_ptr<WineRegistry> registry_;

@@ -1,44 +1,34 @@
 #include "platform/prefix/PrefixStorage.h"
 
+#include "platform/prefix/StoreJournal.h"
+
 #include <string>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tolvane::prefix {
+namespace {
+
+constexpr std::array<RegistryTree::Branch, 3> branches{
+    RegistryTree::machineBranch, RegistryTree::currentUserBranch, RegistryTree::userDefaultBranch};
+
+std::filesystem::path resolved(const std::filesystem::path& file) {
+    std::error_code error;
+    auto canonical = std::filesystem::weakly_canonical(file, error);
+    return error ? file : canonical;
+}
+
+} // namespace
 
 PrefixStorage::PrefixStorage(WineRegistry& registry, std::filesystem::path prefix,
-                             WineServerProbe probe)
-    : registry_(registry), prefix_(std::move(prefix)), probe_(std::move(probe)) {
-    rememberFiles();
-}
-
-PrefixStorage::FileStamp PrefixStorage::stampOf(const std::filesystem::path& file) {
-    struct stat status {};
-    if (::stat(file.c_str(), &status) != 0) {
-        return {};
-    }
-    return {true, static_cast<std::uint64_t>(status.st_dev),
-            static_cast<std::uint64_t>(status.st_ino), static_cast<std::int64_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
-}
-
-std::array<std::filesystem::path, 3> PrefixStorage::files() const {
-    return {registry_.fileOf(RegistryTree::machineBranch),
-            registry_.fileOf(RegistryTree::currentUserBranch),
-            registry_.fileOf(RegistryTree::userDefaultBranch)};
-}
-
-void PrefixStorage::rememberFiles() {
-    const auto paths = files();
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        stamps_[i] = paths[i].empty() ? FileStamp{} : stampOf(paths[i]);
-    }
-}
+                             WineServerProbe probe, std::optional<PrefixLock> lock)
+    : registry_(registry), prefix_(std::move(prefix)), probe_(std::move(probe)),
+      lock_(std::move(lock)) {}
 
 std::string PrefixStorage::describe() const {
     return "the Wine prefix " + prefix_.string();
 }
 
-Result<void> PrefixStorage::ensureWritable() {
+Result<void> PrefixStorage::checkNoServer() const {
     if (const auto server = probe_.runningServer()) {
         const std::string process = *server > 0 ? " (process " + std::to_string(*server) + ")" : "";
         return makeError("a wineserver" + process + " is running for the Wine prefix " +
@@ -46,25 +36,150 @@ Result<void> PrefixStorage::ensureWritable() {
                          "; close the programs that run in it (or run \"wineserver -k\") and "
                          "try again");
     }
-    const auto paths = files();
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!paths[i].empty() && stampOf(paths[i]) != stamps_[i]) {
-            return makeError(paths[i].string() +
-                             " has changed on disk since Tolvane read it (Wine ran in the "
-                             "prefix meanwhile); open the prefix again before changing it");
+    return {};
+}
+
+Result<void> PrefixStorage::checkUnchanged(const std::filesystem::path& file,
+                                           const std::optional<FileStamp>& expected) const {
+    if (expected && FileStamp::ofPath(file) != *expected) {
+        return makeError(file.string() +
+                         " has changed on disk since Tolvane read it (Wine or another program "
+                         "ran in the prefix meanwhile); open the prefix again before changing it");
+    }
+    return {};
+}
+
+Result<void> PrefixStorage::ensureWritable() {
+    if (auto idle = checkNoServer(); !idle) {
+        return idle;
+    }
+    for (const auto branch : branches) {
+        const auto file = registry_.fileOf(branch);
+        if (!file.empty()) {
+            if (auto unchanged = checkUnchanged(file, registry_.stampOf(branch)); !unchanged) {
+                return unchanged;
+            }
         }
     }
     return {};
 }
 
-Result<void> PrefixStorage::save() {
-    if (auto writable = ensureWritable(); !writable) {
-        return writable;
+std::optional<FileStamp> PrefixStorage::expectedStamp(const std::filesystem::path& target) const {
+    const auto wanted = resolved(target);
+    for (const auto branch : branches) {
+        const auto file = registry_.fileOf(branch);
+        if (!file.empty() && resolved(file) == wanted) {
+            return registry_.stampOf(branch);
+        }
     }
-    auto saved = registry_.save();
-    // Our own writes are the files' new versions; a failed save may have replaced some.
-    rememberFiles();
-    return saved;
+    return std::nullopt;
+}
+
+Error PrefixStorage::failed(const Error& error) {
+    if (auto reloaded = registry_.reload(); !reloaded) {
+        return makeError(error.message +
+                         "; nothing was stored, and the registry could not be "
+                         "read again: " +
+                         reloaded.message());
+    }
+    return makeError(error.message + "; nothing was stored");
+}
+
+Result<void> PrefixStorage::store(const std::vector<Replacement>& replacements) {
+    // A lock held since loading keeps other Tolvane processes out; without one, take it for
+    // the store so no two stores interleave.
+    std::optional<PrefixLock> storeLock;
+    if (!lock_) {
+        auto taken = PrefixLock::acquire(prefix_, PrefixLock::Wait::no);
+        if (!taken) {
+            return taken.error();
+        }
+        storeLock.emplace(std::move(taken.value()));
+    }
+    if (auto idle = checkNoServer(); !idle) {
+        return idle;
+    }
+    for (const auto& replacement : replacements) {
+        if (auto unchanged = checkUnchanged(replacement.file->target(), replacement.expected);
+            !unchanged) {
+            return unchanged;
+        }
+    }
+    const AtomicFileWriter writer = registry_.fileWriter();
+    StoreJournal journal(prefix_, writer);
+    std::vector<AtomicFileWriter::Prepared*> files;
+    for (const auto& replacement : replacements) {
+        files.push_back(replacement.file);
+    }
+    auto entries = journal.begin(files);
+    if (!entries) {
+        return entries.error();
+    }
+    for (std::size_t index = 0; index < replacements.size(); ++index) {
+        const auto& replacement = replacements[index];
+        // Checked again just before each rename, and the rename itself swaps only the version
+        // read: Wine may have written meanwhile.
+        auto committed = checkUnchanged(replacement.file->target(), replacement.expected);
+        if (committed) {
+            committed = writer.commit(*replacement.file, replacement.expected);
+        }
+        if (!committed) {
+            // Files not renamed yet keep what is on disk now (which may be Wine's newer
+            // version): only the ones already replaced get their old version back.
+            auto& all = entries.value();
+            for (std::size_t later = index; later < all.size(); ++later) {
+                if (!all[later].old.empty()) {
+                    ::unlink(all[later].old.c_str());
+                }
+            }
+            const std::vector<StoreJournal::Entry> done(all.begin(),
+                                                        all.begin() + static_cast<long>(index));
+            if (!journal.undo(done)) {
+                return makeError(committed.message() +
+                                 "; the old files could not all be put back yet: Tolvane puts "
+                                 "them back the next time it opens the prefix");
+            }
+            return committed;
+        }
+    }
+    journal.finish(entries.value());
+    return {};
+}
+
+Result<void> PrefixStorage::save() {
+    if (!registry_.hasUnsavedChanges()) {
+        return ensureWritable();
+    }
+    auto pending = registry_.prepareSave();
+    if (!pending) {
+        return failed(pending.error());
+    }
+    std::vector<Replacement> replacements;
+    for (auto& file : pending.value()) {
+        replacements.push_back({&file.file, registry_.stampOf(file.branch)});
+    }
+    if (auto stored = store(replacements); !stored) {
+        return failed(stored.error());
+    }
+    for (auto& file : pending.value()) {
+        registry_.markSaved(file.branch, file.file.stamp());
+    }
+    return {};
+}
+
+Result<void> PrefixStorage::replaceFiles(std::vector<AtomicFileWriter::Prepared> files) {
+    std::vector<Replacement> replacements;
+    for (auto& file : files) {
+        replacements.push_back({&file, expectedStamp(file.target())});
+    }
+    if (auto stored = store(replacements); !stored) {
+        return failed(stored.error());
+    }
+    if (auto reloaded = registry_.reload(); !reloaded) {
+        return makeError("the files were replaced, but the registry could not be read again: " +
+                         reloaded.message());
+    }
+    return {};
 }
 
 } // namespace tolvane::prefix

@@ -1,46 +1,59 @@
 #pragma once
 
 #include "platform/RegistryStorage.h"
+#include "platform/prefix/AtomicFileWriter.h"
+#include "platform/prefix/PrefixLock.h"
 #include "platform/prefix/WineRegistry.h"
 #include "platform/prefix/WineServerProbe.h"
 
-#include <array>
-#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 namespace tolvane::prefix {
 
 // The registry files of a Wine prefix as the place where changes are kept. Nothing is written
 // while a wineserver runs for the prefix: it holds the registry in memory, never reads the
 // files again and would overwrite them at its next save. Nor is anything written once a file
-// has changed on disk since it was read (Wine ran in the meantime): saving would throw away
-// what Wine wrote.
+// has changed on disk since it was read (Wine or another program ran in the meantime): saving
+// would throw away what they wrote.
+//
+// A save stores every changed file or none (see StoreJournal), under the prefix lock: the one
+// handed in (held since the files were loaded), else one taken for the save. After a failed
+// save the registry is read again from disk, so memory never holds changes that are not
+// stored.
 class PrefixStorage : public RegistryStorage {
 public:
-    PrefixStorage(WineRegistry& registry, std::filesystem::path prefix, WineServerProbe probe);
+    PrefixStorage(WineRegistry& registry, std::filesystem::path prefix, WineServerProbe probe,
+                  std::optional<PrefixLock> lock = {});
 
     std::string describe() const override;
     Result<void> ensureWritable() override;
     Result<void> save() override;
 
+    // Puts prepared files (new versions of the registry files, e.g. a restored backup) in place
+    // all-or-nothing under the journal and the lock, then reads the registry again.
+    Result<void> replaceFiles(std::vector<AtomicFileWriter::Prepared> files);
+
 private:
-    // What identifies one version of a file on disk.
-    struct FileStamp {
-        bool exists = false;
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::int64_t size = 0;
-        std::int64_t modifiedNanoseconds = 0;
-        bool operator==(const FileStamp&) const = default;
+    // A file that the store replaces, and the version of it that must still be on disk.
+    struct Replacement {
+        AtomicFileWriter::Prepared* file;
+        std::optional<FileStamp> expected;
     };
-    static FileStamp stampOf(const std::filesystem::path& file);
-    std::array<std::filesystem::path, 3> files() const;
-    void rememberFiles();
+    // The loaded version of `target` when it is one of the registry's files.
+    std::optional<FileStamp> expectedStamp(const std::filesystem::path& target) const;
+    Result<void> checkUnchanged(const std::filesystem::path& file,
+                                const std::optional<FileStamp>& expected) const;
+    Result<void> checkNoServer() const;
+    Result<void> store(const std::vector<Replacement>& replacements);
+    // Memory follows disk after a failed store.
+    Error failed(const Error& error);
 
     WineRegistry& registry_;
     std::filesystem::path prefix_;
     WineServerProbe probe_;
-    std::array<FileStamp, 3> stamps_{};
+    std::optional<PrefixLock> lock_;
 };
 
 } // namespace tolvane::prefix

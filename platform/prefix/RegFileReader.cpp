@@ -1,5 +1,6 @@
 #include "platform/prefix/RegFileReader.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/prefix/RegFileSyntax.h"
 #include "platform/prefix/UnitText.h"
 
@@ -300,6 +301,9 @@ Result<RegFileHeader> Parser::run() {
     if (line != headerLine) {
         return fail("not a Wine registry file (no \"WINE REGISTRY Version 2\" header)");
     }
+    if (!lastLineComplete_) {
+        return fail("truncated line at the end of the file");
+    }
     std::size_t preambleEnd = text_.size();
     while (nextLine(line)) {
         if (!lastLineComplete_) {
@@ -351,15 +355,6 @@ Result<RegFileHeader> Parser::run() {
     return header;
 }
 
-struct UniqueFd {
-    int fd = -1;
-    ~UniqueFd() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
 } // namespace
 
 Result<RegFileHeader> RegFileReader::parse(RegistryTree& tree, RegistryTree::Branch branch,
@@ -371,20 +366,19 @@ Result<RegFileHeader> RegFileReader::parse(RegistryTree& tree, RegistryTree::Bra
 Result<RegFileHeader> RegFileReader::load(RegistryTree& tree, RegistryTree::Branch branch,
                                           const std::filesystem::path& file) {
     const std::string name = file.string();
-    UniqueFd in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) {
-        return makeError(name + ": cannot open: " + std::strerror(errno));
+    auto opened = FileDescriptor::openRegularFile(file, maxFileSize);
+    if (!opened) {
+        return opened.error();
     }
-    struct stat info {};
-    if (::fstat(in.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        return makeError(name + ": not a regular file");
-    }
-    const auto size = static_cast<std::size_t>(info.st_size);
+    const FileDescriptor& in = opened.value();
+    // Taken before the read: a change made while reading shows as a changed stamp later.
+    const FileStamp stamp = FileStamp::ofDescriptor(in.get());
+    const auto size = static_cast<std::size_t>(stamp.size);
     // One read of the whole file; the tree keeps the buffer.
     MappedMemory buffer(size);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = ::read(in.fd, buffer.chars() + done, size - done);
+        const ssize_t got = ::read(in.get(), buffer.chars() + done, size - done);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -396,7 +390,11 @@ Result<RegFileHeader> RegFileReader::load(RegistryTree& tree, RegistryTree::Bran
     }
     const std::string_view text(buffer.chars(), size);
     tree.keepBuffer(std::move(buffer));
-    return parse(tree, branch, text, name);
+    auto header = parse(tree, branch, text, name);
+    if (header) {
+        header->stamp = stamp;
+    }
+    return header;
 }
 
 } // namespace tolvane::prefix

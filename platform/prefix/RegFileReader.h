@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "platform/prefix/FileStamp.h"
 #include "platform/prefix/RegistryTree.h"
 
 #include <filesystem>
@@ -17,6 +18,8 @@ struct RegFileHeader {
     // "win32", "win64" or empty when the file names none.
     std::string arch;
     std::size_t fileSize = 0;
+    // The version of the file that was read, from the descriptor it was read through.
+    FileStamp stamp;
 };
 
 // Reads Wine's registry files into a branch of a RegistryTree. The text stays in memory and the
@@ -24,6 +27,10 @@ struct RegFileHeader {
 // A malformed file is refused with its name, the line number and the reason.
 class RegFileReader {
 public:
+    // Larger registry files are refused before they are read: Wine's own files of a heavily
+    // used prefix stay far below it, and reading one costs memory of its size and more.
+    static constexpr std::uint64_t maxFileSize = std::uint64_t{1} << 30;
+
     // Reads `file` into `branch` of `tree`. On failure the branch may hold part of the file:
     // load into a fresh tree and drop it when this fails.
     static Result<RegFileHeader> load(RegistryTree& tree, RegistryTree::Branch branch,

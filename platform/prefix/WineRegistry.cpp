@@ -67,7 +67,7 @@ WineRegistry::openPrefix(const std::filesystem::path& prefix) {
             }
             arch = header->arch;
         }
-        files[source.branch] = {file, std::move(header->preamble)};
+        files[source.branch] = {file, std::move(header->preamble), header->stamp};
     }
     auto registry = std::make_unique<WineRegistry>(std::move(tree));
     registry->files_ = std::move(files);
@@ -77,7 +77,7 @@ WineRegistry::openPrefix(const std::filesystem::path& prefix) {
 Result<std::unique_ptr<WineRegistry>>
 WineRegistry::openUserFile(const std::filesystem::path& file) {
     auto tree = std::make_unique<RegistryTree>();
-    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch)};
+    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), {}};
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
         auto header = RegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
@@ -85,6 +85,7 @@ WineRegistry::openUserFile(const std::filesystem::path& file) {
             return header.error();
         }
         bound.preamble = std::move(header->preamble);
+        bound.stamp = header->stamp;
     } else {
         // Nothing to keep yet: the first save writes the file.
         tree->setDirty(RegistryTree::currentUserBranch, true);
@@ -95,7 +96,23 @@ WineRegistry::openUserFile(const std::filesystem::path& file) {
 }
 
 Result<void> WineRegistry::save(bool reencodeValues) {
+    auto pending = prepareSave(reencodeValues);
+    if (!pending) {
+        return pending.error();
+    }
+    const AtomicFileWriter writer = fileWriter();
+    for (PendingFile& file : pending.value()) {
+        if (auto committed = writer.commit(file.file); !committed) {
+            return committed;
+        }
+        markSaved(file.branch, file.file.stamp());
+    }
+    return {};
+}
+
+Result<std::vector<WineRegistry::PendingFile>> WineRegistry::prepareSave(bool reencodeValues) {
     std::scoped_lock lock(mutex_);
+    std::vector<PendingFile> pending;
     for (std::size_t index = 0; index < files_.size(); ++index) {
         const auto branch = static_cast<RegistryTree::Branch>(index);
         BranchFile& file = files_[index];
@@ -105,12 +122,67 @@ Result<void> WineRegistry::save(bool reencodeValues) {
         const auto produce = [&](const auto& emit) {
             RegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, 0}, emit);
         };
-        if (auto written = fileWriter_.write(file.path, produce); !written) {
-            return written;
+        auto prepared = fileWriter_.prepare(file.path, produce);
+        if (!prepared) {
+            return prepared.error();
         }
-        tree_->setDirty(branch, false);
+        pending.push_back({branch, std::move(prepared.value())});
     }
+    return pending;
+}
+
+void WineRegistry::markSaved(RegistryTree::Branch branch, const FileStamp& stamp) {
+    std::scoped_lock lock(mutex_);
+    tree_->setDirty(branch, false);
+    files_[branch].stamp = stamp;
+}
+
+Result<void> WineRegistry::reload() {
+    std::scoped_lock lock(mutex_);
+    auto tree = std::make_unique<RegistryTree>();
+    auto files = files_;
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        const auto branch = static_cast<RegistryTree::Branch>(index);
+        BranchFile& file = files[index];
+        if (file.path.empty()) {
+            continue;
+        }
+        if (!FileStamp::ofPath(file.path).exists) {
+            // A user file that was never saved: still empty.
+            tree->setDirty(branch, true);
+            file.stamp = {};
+            continue;
+        }
+        auto header = RegFileReader::load(*tree, branch, file.path);
+        if (!header) {
+            return header.error();
+        }
+        file.preamble = std::move(header->preamble);
+        file.stamp = header->stamp;
+    }
+    forgetPaths();
+    for (std::size_t index = 0; index < handleSlots_.size(); ++index) {
+        HandleSlot& slot = handleSlots_[index];
+        if (slot.node != nullptr) {
+            slot.node = nullptr;
+            ++slot.generation;
+            freeSlots_.push_back(static_cast<std::uint32_t>(index));
+        }
+    }
+    openHandles_ = 0;
+    tree_ = std::move(tree);
+    files_ = std::move(files);
     return {};
+}
+
+FileStamp WineRegistry::stampOf(RegistryTree::Branch branch) const {
+    std::scoped_lock lock(mutex_);
+    return files_[branch].stamp;
+}
+
+AtomicFileWriter WineRegistry::fileWriter() const {
+    std::scoped_lock lock(mutex_);
+    return fileWriter_;
 }
 
 bool WineRegistry::hasUnsavedChanges() const {

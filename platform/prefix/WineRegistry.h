@@ -38,13 +38,31 @@ public:
     static Result<std::unique_ptr<WineRegistry>> openUserFile(const std::filesystem::path& file);
 
     // Writes each changed branch that has a file, each one atomically. With reencodeValues
-    // every value is written from its bytes instead of its file text.
+    // every value is written from its bytes instead of its file text. Every file is written
+    // before the first is replaced, so a failure while writing replaces none.
     Result<void> save(bool reencodeValues = false);
     bool hasUnsavedChanges() const;
     // The file behind a branch (empty when it lives in memory only).
     std::filesystem::path fileOf(RegistryTree::Branch branch) const;
+    // The version of that file that the tree holds: as read, or as last saved.
+    FileStamp stampOf(RegistryTree::Branch branch) const;
     // How files are replaced; tests hand in a writer that fails.
     void setFileWriter(AtomicFileWriter writer);
+    AtomicFileWriter fileWriter() const;
+
+    // The new file of a changed branch, written and flushed, not yet in place.
+    struct PendingFile {
+        RegistryTree::Branch branch;
+        AtomicFileWriter::Prepared file;
+    };
+    // Writes the temporary files of every changed branch that has a file; on failure none is
+    // left behind.
+    Result<std::vector<PendingFile>> prepareSave(bool reencodeValues = false);
+    // A pending file is now the branch's file: the branch is no longer changed.
+    void markSaved(RegistryTree::Branch branch, const FileStamp& stamp);
+    // Reads every branch's file again, dropping what was changed in memory; every open handle
+    // becomes invalid. On failure the tree stays as it was.
+    Result<void> reload();
 
     std::int32_t RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) override;
@@ -139,6 +157,7 @@ private:
     struct BranchFile {
         std::filesystem::path path;
         std::string preamble;
+        FileStamp stamp;
     };
 
     mutable std::mutex mutex_;

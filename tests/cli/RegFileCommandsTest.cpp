@@ -1,5 +1,8 @@
 #include "cli/CliApp.h"
 #include "tests/support/TempDir.h"
+#ifndef _WIN32
+#include "platform/prefix/PrefixLock.h"
+#endif
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -147,3 +150,37 @@ TEST_F(RegFileCommandsTest, WrongArgumentsAreUsageErrors) {
 
 } // namespace
 } // namespace tolvane
+
+#ifndef _WIN32
+namespace tolvane {
+namespace {
+
+// Changing commands hold the prefix lock from reading the files to storing them.
+TEST_F(RegFileCommandsTest, ChangingCommandsRefuseALockedPrefixWithNoWait) {
+    dir.write("add.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Added]\r\n");
+    const std::string before = prefixFiles();
+    auto held = prefix::PrefixLock::acquire(dir / "prefix", prefix::PrefixLock::Wait::no);
+    ASSERT_TRUE(held.ok()) << held.message();
+    for (const auto& command :
+         {std::vector<std::string>{"--no-wait", "import", (dir / "add.reg").string()},
+          std::vector<std::string>{"import", (dir / "add.reg").string(), "--no-wait"},
+          std::vector<std::string>{"fix", "--no-wait"},
+          std::vector<std::string>{"defrag", "--no-wait"}}) {
+        const auto refused = run(command);
+        EXPECT_EQ(refused.code, exitcode::failure) << command.front();
+        EXPECT_NE(refused.err.find("another Tolvane process is working on the Wine prefix"),
+                  std::string::npos)
+            << refused.err;
+    }
+    // Reading needs no lock.
+    EXPECT_EQ(run({"export", (dir / "key.reg").string(), "HKEY_CURRENT_USER\\Environment"}).code,
+              exitcode::ok);
+    EXPECT_EQ(prefixFiles(), before);
+    held = makeError("released");
+    EXPECT_EQ(run({"--no-wait", "import", (dir / "add.reg").string()}).code, exitcode::ok);
+    EXPECT_NE(prefixFiles(), before);
+}
+
+} // namespace
+} // namespace tolvane
+#endif

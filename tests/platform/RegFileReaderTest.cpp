@@ -1,10 +1,15 @@
 #include "platform/RegFileReader.h"
 
 #include "platform/RegFileText.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace std::string_literals;
 
@@ -154,6 +159,8 @@ TEST(RegFileReaderTest, MalformedFilesAreRefusedWithLineAndReason) {
         {"REGEDIT5\r\n", 1, "not a registry file"},
         {"REGEDIT\r\n", 1, "not a registry file"},
         {"REGEDIT4 \r\n", 1, "not a registry file"},
+        {"REGEDIT4", 1, "header line has no line end"},
+        {version5("Windows Registry Editor Version 5.00"), 1, "header line has no line end"},
         {"\x7F\x45LF\x02\x01\x01\0\0\0"s, 1, "NUL byte"},
         {v4 + "\"a\"=\"x\0y\"\r\n"s, 3, "NUL"},
         {v4 + "\"a\"=\"\xC3\x28\"\r\n", 3, "not valid in this code page"},
@@ -206,3 +213,32 @@ TEST(RegFileReaderTest, MalformedFilesAreRefusedWithLineAndReason) {
 
 } // namespace
 } // namespace tolvane
+
+#ifndef _WIN32
+namespace tolvane {
+namespace {
+
+// Files that would hang or flood the reader are refused before the first byte is read.
+TEST(RegFileReaderTest, OnlyRegularFilesOfSaneSizeAreOpened) {
+    test::TempDir dir;
+    const auto fifo = dir / "pipe.reg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto fromFifo = RegFileReader::openFile(fifo);
+    ASSERT_FALSE(fromFifo);
+    EXPECT_NE(fromFifo.message().find("not a regular file"), std::string::npos)
+        << fromFifo.message();
+
+    const auto huge = dir.write("huge.reg", "REGEDIT4\r\n");
+    std::filesystem::resize_file(huge, RegFileReader::maxFileSize + 1);
+    const auto fromHuge = RegFileReader::openFile(huge);
+    ASSERT_FALSE(fromHuge);
+    EXPECT_NE(fromHuge.message().find("more than the 1073741824 bytes"), std::string::npos)
+        << fromHuge.message();
+
+    const auto normal = dir.write("small.reg", "REGEDIT4\r\n\r\n[HKEY_USERS\\x]\r\n");
+    EXPECT_TRUE(RegFileReader::openFile(normal));
+}
+
+} // namespace
+} // namespace tolvane
+#endif

@@ -1,12 +1,19 @@
 // Saving a prefix: only changed files, atomically, never while its wineserver runs.
 #include "platform/prefix/PrefixStorage.h"
 
+#include "platform/prefix/PrefixLock.h"
+#include "platform/prefix/RegFileReader.h"
+#include "platform/prefix/StoreJournal.h"
 #include "tests/support/TempDir.h"
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tolvane::prefix {
@@ -125,7 +132,8 @@ TEST_F(PrefixStorageTest, AFailedSaveKeepsTheOldFileAndRemovesTheTemporaryOne) {
     const std::string before = dir.read("prefix/user.reg");
     changeUserValue();
     for (const Step failing : {Step::create, Step::write, Step::sync, Step::rename}) {
-        registry->setFileWriter(AtomicFileWriter([failing](Step step) { return step == failing; }));
+        registry->setFileWriter(
+            AtomicFileWriter([failing](Step step, const auto&) { return step == failing; }));
         const auto saved = registry->save();
         ASSERT_FALSE(saved.ok());
         EXPECT_NE(saved.message().find((prefix / "user.reg").string()), std::string::npos)
@@ -168,10 +176,11 @@ TEST_F(PrefixStorageTest, ARunningWineserverBlocksChanges) {
         EXPECT_NE(writable.message().find(prefix.string()), std::string::npos);
         EXPECT_FALSE(storage.save().ok());
         EXPECT_EQ(dir.read("prefix/user.reg"), before);
-        EXPECT_TRUE(registry->hasUnsavedChanges());
+        // The refused change is dropped from memory too, so a later store cannot carry it.
+        EXPECT_FALSE(registry->hasUnsavedChanges());
     }
     EXPECT_TRUE(storage.save().ok());
-    EXPECT_NE(dir.read("prefix/user.reg"), before);
+    EXPECT_EQ(dir.read("prefix/user.reg"), before);
 }
 
 TEST_F(PrefixStorageTest, FilesChangedOnDiskSinceTheyWereReadAreNeverOverwritten) {
@@ -234,6 +243,270 @@ TEST_F(PrefixStorageTest, TheProbeFindsBothServerFolderLayouts) {
     for (const auto& file : probe().lockFiles()) {
         EXPECT_EQ(file.string().find(".."), std::string::npos) << file;
     }
+}
+
+} // namespace
+} // namespace tolvane::prefix
+
+namespace tolvane::prefix {
+namespace {
+
+using test::TempDir;
+
+// Stores that fail part-way, files changed behind the registry's back, and the lock.
+class PrefixStoreFailureTest : public PrefixStorageTest {
+protected:
+    void deleteMachineKey() {
+        ASSERT_EQ(registry->RegDeleteKeyA(hkeyLocalMachine, "Software\\Gone"), 0);
+    }
+    void changeBothFiles() {
+        deleteMachineKey();
+        changeUserValue();
+    }
+    bool machineKeyExists() {
+        HKey key = HKey::null;
+        const bool found = registry->RegOpenKeyA(hkeyLocalMachine, "Software\\Gone", key) == 0;
+        if (found) {
+            registry->RegCloseKey(key);
+        }
+        return found;
+    }
+    void SetUp() override {
+        PrefixStorageTest::SetUp();
+        dir.write("prefix/system.reg", fileHeader("REGISTRY\\\\Machine") +
+                                           "\n[Software] 1796672712\n"
+                                           "\n[Software\\\\Gone] 1796672712\n\"a\"=\"b\"\n");
+        auto opened = WineRegistry::openPrefix(prefix);
+        ASSERT_TRUE(opened.ok()) << opened.message();
+        registry = std::move(opened.value());
+    }
+    std::vector<std::string> leftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(prefix)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(".tolvane-")) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+};
+
+TEST_F(PrefixStoreFailureTest, AStoreThatFailsAtAnyFileStoresNothingAndMemoryFollowsDisk) {
+    using Step = AtomicFileWriter::Step;
+    const std::string system = dir.read("prefix/system.reg");
+    const std::string user = dir.read("prefix/user.reg");
+    for (const char* failingFile : {"system.reg", "user.reg", ".tolvane-journal"}) {
+        for (const Step failing : {Step::create, Step::write, Step::sync, Step::rename}) {
+            SCOPED_TRACE(std::string(failingFile) + " step " +
+                         std::to_string(static_cast<int>(failing)));
+            PrefixStorage storage(*registry, prefix, probe());
+            changeBothFiles();
+            registry->setFileWriter(
+                AtomicFileWriter([&](Step step, const std::filesystem::path& target) {
+                    return step == failing && target.filename() == failingFile;
+                }));
+            const auto saved = storage.save();
+            ASSERT_FALSE(saved.ok());
+            EXPECT_NE(saved.message().find("nothing was stored"), std::string::npos)
+                << saved.message();
+            EXPECT_EQ(dir.read("prefix/system.reg"), system);
+            EXPECT_EQ(dir.read("prefix/user.reg"), user);
+            EXPECT_TRUE(leftovers().empty()) << leftovers().front();
+            // The deletion is gone from memory too: nothing unsaved, the key is back.
+            EXPECT_FALSE(registry->hasUnsavedChanges());
+            EXPECT_TRUE(machineKeyExists());
+            registry->setFileWriter(AtomicFileWriter());
+        }
+    }
+    // A later store of something else does not carry the failed deletion with it.
+    PrefixStorage storage(*registry, prefix, probe());
+    changeUserValue();
+    ASSERT_TRUE(storage.save().ok());
+    EXPECT_EQ(dir.read("prefix/system.reg"), system);
+    EXPECT_NE(dir.read("prefix/user.reg"), user);
+}
+
+TEST_F(PrefixStoreFailureTest, AFileChangedBetweenTheRenamesUndoesTheStore) {
+    using Step = AtomicFileWriter::Step;
+    const std::string system = dir.read("prefix/system.reg");
+    PrefixStorage storage(*registry, prefix, probe());
+    changeBothFiles();
+    // Wine writes user.reg while system.reg is already renamed into place.
+    const std::string wines = dir.read("prefix/user.reg") + "\n[Software\\\\Wine] 1796672713\n";
+    registry->setFileWriter(AtomicFileWriter([&](Step step, const std::filesystem::path& target) {
+        if (step == Step::rename && target.filename() == "user.reg") {
+            dir.write("prefix/user.reg.wine", wines);
+            std::filesystem::rename(prefix / "user.reg.wine", prefix / "user.reg");
+        }
+        return false;
+    }));
+    const auto saved = storage.save();
+    ASSERT_FALSE(saved.ok());
+    EXPECT_NE(saved.message().find("user.reg has changed on disk"), std::string::npos)
+        << saved.message();
+    EXPECT_EQ(dir.read("prefix/system.reg"), system);
+    EXPECT_EQ(dir.read("prefix/user.reg"), wines);
+    EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(PrefixStoreFailureTest, StampsAreThoseOfTheBytesRead) {
+    // user.reg grows in place after it was read, before the storage was set up.
+    dir.write("prefix/user.reg", dir.read("prefix/user.reg") + "\n[Software\\\\Late] 1796672713\n");
+    PrefixStorage storage(*registry, prefix, probe());
+    changeUserValue();
+    const auto saved = storage.save();
+    ASSERT_FALSE(saved.ok());
+    EXPECT_NE(dir.read("prefix/user.reg").find("Late"), std::string::npos);
+}
+
+TEST_F(PrefixStoreFailureTest, AnInterruptedStoreIsUndoneAtTheNextStart) {
+    const std::string system = dir.read("prefix/system.reg");
+    const std::string user = dir.read("prefix/user.reg");
+    AtomicFileWriter writer;
+    auto newSystem = writer.prepare(prefix / "system.reg", [](auto& emit) { emit("new system"); });
+    auto newUser = writer.prepare(prefix / "user.reg", [](auto& emit) { emit("new user"); });
+    ASSERT_TRUE(newSystem.ok() && newUser.ok());
+    StoreJournal journal(prefix, writer);
+    auto entries = journal.begin({&newSystem.value(), &newUser.value()});
+    ASSERT_TRUE(entries.ok()) << entries.message();
+    ASSERT_TRUE(writer.commit(newSystem.value()).ok());
+    // Killed here: the second temporary file stays where it is.
+    newUser->release();
+    ASSERT_EQ(dir.read("prefix/system.reg"), "new system");
+
+    // Wine's own temporary files are not ours.
+    dir.write("prefix/reg1a2b0001.tmp", "wine");
+    dir.write("prefix/savereg.tmp", "wine");
+    dir.write("prefix/system.reg.old", "wine");
+    ASSERT_TRUE(StoreJournal(prefix, writer).recover().ok());
+    EXPECT_EQ(dir.read("prefix/system.reg"), system);
+    EXPECT_EQ(dir.read("prefix/user.reg"), user);
+    EXPECT_TRUE(leftovers().empty()) << leftovers().front();
+    for (const char* wine : {"reg1a2b0001.tmp", "savereg.tmp", "system.reg.old"}) {
+        EXPECT_EQ(dir.read(std::string("prefix/") + wine), "wine");
+    }
+    // Opening the prefix runs the same recovery.
+    auto reopened = WineRegistry::openPrefix(prefix);
+    ASSERT_TRUE(reopened.ok()) << reopened.message();
+}
+
+TEST_F(PrefixStoreFailureTest, AStoreFinishedUpToTheJournalsRemovalIsAlsoUndone) {
+    const std::string system = dir.read("prefix/system.reg");
+    AtomicFileWriter writer;
+    auto newSystem = writer.prepare(prefix / "system.reg", [](auto& emit) { emit("new"); });
+    auto newFile = writer.prepare(prefix / "extra.reg", [](auto& emit) { emit("new file"); });
+    ASSERT_TRUE(newSystem.ok() && newFile.ok());
+    StoreJournal journal(prefix, writer);
+    ASSERT_TRUE(journal.begin({&newSystem.value(), &newFile.value()}).ok());
+    ASSERT_TRUE(writer.commit(newSystem.value()).ok());
+    ASSERT_TRUE(writer.commit(newFile.value()).ok());
+    ASSERT_TRUE(journal.recover().ok());
+    EXPECT_EQ(dir.read("prefix/system.reg"), system);
+    EXPECT_FALSE(std::filesystem::exists(prefix / "extra.reg")) << "it did not exist before";
+    EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(PrefixStoreFailureTest, ReplacingFilesIsAllOrNothingAndReloads) {
+    PrefixStorage storage(*registry, prefix, probe());
+    AtomicFileWriter writer;
+    std::vector<AtomicFileWriter::Prepared> files;
+    const std::string user =
+        fileHeader("REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000") + "\n[Restored] 1796672712\n";
+    files.push_back(
+        std::move(writer.prepare(prefix / "user.reg", [&](auto& emit) { emit(user); }).value()));
+    ASSERT_TRUE(storage.replaceFiles(std::move(files)).ok());
+    EXPECT_EQ(dir.read("prefix/user.reg"), user);
+    HKey key = HKey::null;
+    EXPECT_EQ(registry->RegOpenKeyA(hkeyCurrentUser, "Restored", key), 0);
+    registry->RegCloseKey(key);
+    EXPECT_TRUE(storage.ensureWritable().ok()) << "its own replacement is no outside change";
+}
+
+TEST_F(PrefixStoreFailureTest, ALockedPrefixWaitsOrRefuses) {
+    auto held = PrefixLock::acquire(prefix, PrefixLock::Wait::no);
+    ASSERT_TRUE(held.ok()) << held.message();
+    const auto refused = PrefixLock::acquire(prefix, PrefixLock::Wait::no);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.message().find("another Tolvane process"), std::string::npos);
+
+    // A storage without a lock of its own takes one for the store and refuses while another
+    // process holds it; memory still follows disk.
+    PrefixStorage storage(*registry, prefix, probe());
+    changeUserValue();
+    EXPECT_FALSE(storage.save().ok());
+    EXPECT_FALSE(registry->hasUnsavedChanges());
+
+    std::string told;
+    std::atomic<bool> acquired{false};
+    std::thread waiter([&] {
+        auto waited = PrefixLock::acquire(prefix, PrefixLock::Wait::yes,
+                                          [&](std::string_view message) { told = message; });
+        acquired = waited.ok();
+    });
+    while (told.empty() && !acquired) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_FALSE(acquired);
+    held = makeError("released");
+    waiter.join();
+    EXPECT_TRUE(acquired);
+    EXPECT_NE(told.find("waiting for another Tolvane process working on " + prefix.string()),
+              std::string::npos)
+        << told;
+}
+
+TEST_F(PrefixStoreFailureTest, RegistryFilesThatCannotBeReadSafelyAreRefusedBeforeReading) {
+    // A FIFO would block the open forever; a huge file would be read whole.
+    std::filesystem::remove(prefix / "userdef.reg");
+    ASSERT_EQ(::mkfifo((prefix / "userdef.reg").c_str(), 0600), 0);
+    auto fifo = WineRegistry::openPrefix(prefix);
+    ASSERT_FALSE(fifo.ok());
+    EXPECT_NE(fifo.message().find("userdef.reg: not a regular file"), std::string::npos)
+        << fifo.message();
+
+    std::filesystem::remove(prefix / "userdef.reg");
+    dir.write("prefix/userdef.reg", "");
+    std::filesystem::resize_file(prefix / "userdef.reg", RegFileReader::maxFileSize + 1);
+    auto huge = WineRegistry::openPrefix(prefix);
+    ASSERT_FALSE(huge.ok());
+    EXPECT_NE(huge.message().find("more than the 1073741824 bytes such a file may have"),
+              std::string::npos)
+        << huge.message();
+
+    // The header line needs its line end like every other line.
+    dir.write("prefix/userdef.reg", "WINE REGISTRY Version 2");
+    auto truncated = WineRegistry::openPrefix(prefix);
+    ASSERT_FALSE(truncated.ok());
+    EXPECT_NE(truncated.message().find("userdef.reg:1: truncated line"), std::string::npos)
+        << truncated.message();
+}
+
+} // namespace
+} // namespace tolvane::prefix
+
+namespace tolvane::prefix {
+namespace {
+
+// A real wineserver, started with a temporary folder that this process does not know of.
+TEST_F(PrefixStorageTest, TheProbeFindsAServerStartedWithAnotherTemporaryFolder) {
+    if (std::system("command -v wineserver >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "wineserver is not installed";
+    }
+    std::filesystem::create_directories(dir / "other");
+    const std::string environment = "WINEPREFIX='" + prefix.string() + "' TMPDIR='" +
+                                    (dir / "other").string() + "' WINEDEBUG=-all ";
+    ASSERT_EQ(std::system((environment + "wineserver -p10").c_str()), 0);
+    const WineServerProbe lockFilesOnly(prefix, {dir / "tmp"}, dir / "upstream");
+    const WineServerProbe withProcesses(prefix, {dir / "tmp"}, dir / "upstream", "/proc");
+    const auto lockFound = lockFilesOnly.runningServer();
+    const auto processFound = withProcesses.runningServer();
+    std::system((environment + "wineserver -k").c_str());
+    std::system((environment + "wineserver -w").c_str());
+    EXPECT_FALSE(lockFound) << "the lock lies in a folder this process cannot guess";
+    ASSERT_TRUE(processFound);
+    EXPECT_GT(*processFound, 0);
+    EXPECT_FALSE(withProcesses.runningServer()) << "gone once the server ended";
 }
 
 } // namespace

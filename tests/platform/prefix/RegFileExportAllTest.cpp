@@ -69,3 +69,40 @@ TEST(RegFileExportAllTest, WholeRegistryGoesIntoAnEmptyOneUnchanged) {
 
 } // namespace
 } // namespace tolvane
+
+namespace tolvane {
+namespace {
+
+std::string deepKeyFile(std::string_view root, int levels) {
+    std::string path(root);
+    for (int level = 0; level < levels; ++level) {
+        path += "\\k";
+    }
+    return "REGEDIT4\r\n\r\n[" + path + "]\r\n\"v\"=\"x\"\r\n";
+}
+
+// An import may not make keys that a whole-registry export (a backup) cannot write again.
+TEST(RegFileExportAllTest, ImportRefusesKeysDeeperThanAnExportCanWrite) {
+    prefix::WineRegistry registry;
+    BuiltinRegistryEditor editor(registry);
+    ASSERT_TRUE(editor.importBytes(deepKeyFile("HKEY_LOCAL_MACHINE", 512)));
+    exportAll(editor);
+
+    for (const auto& [root, levels] :
+         {std::pair{"HKEY_LOCAL_MACHINE", 513}, std::pair{"HKEY_CURRENT_USER", 512},
+          std::pair{"HKEY_CLASSES_ROOT", 511}}) {
+        prefix::WineRegistry fresh;
+        BuiltinRegistryEditor freshEditor(fresh);
+        const auto refused = freshEditor.importBytes(deepKeyFile(root, levels));
+        ASSERT_FALSE(refused) << root;
+        EXPECT_NE(refused.message().find("line 3: the key is nested 513 levels deep"),
+                  std::string::npos)
+            << refused.message();
+        HKey key = HKey::null;
+        EXPECT_NE(fresh.RegOpenKeyA(hkeyLocalMachine, "k", key), winerr::success)
+            << "nothing imported";
+    }
+}
+
+} // namespace
+} // namespace tolvane
