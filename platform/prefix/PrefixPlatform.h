@@ -20,11 +20,14 @@ namespace tolvane::prefix {
 class PrefixPlatform {
 public:
     struct Options {
-        // Where ./Backup lives and relative Windows paths start.
+        // Where relative Windows paths start.
         std::filesystem::path workingDirectory;
         std::filesystem::path configHome;
         // What the autostart entry starts.
         std::filesystem::path executable;
+        // The prefix's backups live in a folder of their own below <data home>/tolvane; when
+        // empty, in <working directory>/Backup.
+        std::filesystem::path dataHome{};
     };
 
     // A one-line error naming the folder or file (and line) when the prefix cannot be used.

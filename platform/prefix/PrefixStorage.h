@@ -23,6 +23,12 @@ public:
     Result<void> ensureWritable() override;
     Result<void> save() override;
 
+    // Whole-registry backups: the prefix by its canonical path; the three registry files.
+    std::string origin() const override;
+    bool keepsFiles() const override { return true; }
+    Result<void> keepFiles(const std::filesystem::path& folder) override;
+    Result<void> restoreFiles(const std::filesystem::path& folder) override;
+
 private:
     // What identifies one version of a file on disk.
     struct FileStamp {

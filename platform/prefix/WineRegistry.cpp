@@ -134,6 +134,23 @@ void WineRegistry::setFileWriter(AtomicFileWriter writer) {
     fileWriter_ = std::move(writer);
 }
 
+Result<void> WineRegistry::adopt(WineRegistry& other) {
+    if (&other == this) {
+        return {};
+    }
+    std::scoped_lock lock(mutex_, other.mutex_);
+    if (openHandles_ != 0 || other.openHandles_ != 0) {
+        return makeError("the registry cannot be reloaded while keys are open");
+    }
+    std::swap(tree_, other.tree_);
+    std::swap(files_, other.files_);
+    forgetPaths();
+    other.forgetPaths();
+    pathsChangeCount_ = 0;
+    other.pathsChangeCount_ = 0;
+    return {};
+}
+
 WineRegistry::ParsedPath WineRegistry::splitUnitText(HKey key, std::string_view unitText) {
     ParsedPath parsed;
     elementBuffer_.clear();

@@ -45,6 +45,9 @@ public:
     std::filesystem::path fileOf(RegistryTree::Branch branch) const;
     // How files are replaced; tests hand in a writer that fails.
     void setFileWriter(AtomicFileWriter writer);
+    // Takes the tree and the files of `other` (a fresh load) in place of its own; `other` gets
+    // the old ones. Refused while a handle is open, which would point into the tree that goes.
+    Result<void> adopt(WineRegistry& other);
 
     std::int32_t RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) override;
