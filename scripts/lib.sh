@@ -22,6 +22,8 @@ ensure_packages() {
 # Packages every build needs.
 core_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3 tzdata)
 gui_packages=(qt6-base-dev libgl-dev)
+# The fuzz targets (scripts/fuzz): clang with its libFuzzer runtime.
+fuzz_packages=(clang libclang-rt-14-dev)
 
 # Configures and builds one build folder: configure_and_build DIR [cmake options...]
 configure_and_build() {
