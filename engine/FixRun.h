@@ -65,12 +65,12 @@ public:
 private:
     void work(std::span<ProblemRecord> records, ProgressTargets* bar, bool backupWanted,
               std::string folder, Completion onCompleted);
+    // Leaves the run's backup folder only when it holds a backup of a change that was stored.
+    void settleBackupFolder(FixOutcome& outcome, bool stored) const;
 
     ModuleSet& modules_;
     const Platform& platform_;
     std::atomic<int>& busy_;
-    // Leaves the run's backup folder only when it holds a backup of a change that was stored.
-    void settleBackupFolder(FixOutcome& outcome, bool stored) const;
 
     std::string failure_;
     FolderQuestion withoutBackup_;

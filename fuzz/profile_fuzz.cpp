@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::filesystem::path config = std::filesystem::temp_directory_path() /
-                                                ("tolvane-profile-fuzz-" +
-                                                 std::to_string(::getpid()));
+    static const std::filesystem::path config =
+        std::filesystem::temp_directory_path() /
+        ("tolvane-profile-fuzz-" + std::to_string(::getpid()));
     std::error_code error;
     std::filesystem::remove_all(config, error);
     std::filesystem::create_directories(config / "tolvane");
