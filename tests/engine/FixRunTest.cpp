@@ -137,7 +137,7 @@ TEST_F(FixRunTest, WithoutABackupFolderTheFixGoesOnOnlyWhenTheUserSaysSo) {
     test::writeFile(test.workingDirectory() / "Backup", "a file");
     EXPECT_EQ(run.start(records, &progress, {}, [] { return true; }, {}), FixRun::Start::failed);
     EXPECT_NE(run.failure().find("cannot create the backup folder"), std::string::npos);
-    EXPECT_TRUE(keyExists("Test\Run\three"));
+    EXPECT_TRUE(keyExists("Test\\Run\\three"));
 
     std::string reason;
     run.setWithoutBackupQuestion([&](const std::string& why) {
