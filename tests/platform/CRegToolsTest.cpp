@@ -5,6 +5,7 @@
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TestPlatform.h"
 
+#include <barrier>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <thread>
@@ -163,15 +164,40 @@ private:
     std::string folder_;
 };
 
+// The editor as a separate program: it takes a moment to start before it writes its export.
+class SlowStartingEditor final : public RegistryEditor {
+public:
+    explicit SlowStartingEditor(RegistryEditor& editor) : editor_(editor) {}
+    Result<void> exportKey(const std::filesystem::path& file, std::string_view key) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return editor_.exportKey(file, key);
+    }
+    Result<void> exportRegistry(const std::filesystem::path& file) override {
+        return editor_.exportRegistry(file);
+    }
+    Result<void> importRegFile(const std::filesystem::path& file) override {
+        return editor_.importRegFile(file);
+    }
+
+private:
+    RegistryEditor& editor_;
+};
+
 TEST_F(CRegToolsTest, TwoRegistriesBackingUpAtOnceNeverReadEachOthersExports) {
     const test::TempDir sharedTemp;
-    constexpr int rounds = 150;
+    constexpr int rounds = 60;
+    // Both start each backup at the same moment, as two fix runs started together do.
+    std::barrier together(2);
     const auto backUp = [&](const std::string& own, std::vector<BackupOutcome>& outcomes) {
         test::TestPlatform other;
         SharedTempFileSystem files(other.files(), sharedTemp.path().string() + "/");
-        const Platform platform{other.registry(),           files,
-                                other.platform().editor,    other.platform().clock,
-                                other.platform().autostart, other.platform().storage,
+        SlowStartingEditor editor(other.platform().editor);
+        const Platform platform{other.registry(),
+                                files,
+                                editor,
+                                other.platform().clock,
+                                other.platform().autostart,
+                                other.platform().storage,
                                 other.workingDirectory()};
         std::string reg = "REGEDIT4\n";
         for (int i = 0; i < rounds; ++i) {
@@ -182,6 +208,7 @@ TEST_F(CRegToolsTest, TwoRegistriesBackingUpAtOnceNeverReadEachOthersExports) {
         CRegTools ownTools(platform);
         const auto file = other.workingDirectory() / "Backup" / (own + ".reg");
         for (int i = 0; i < rounds; ++i) {
+            together.arrive_and_wait();
             outcomes.push_back(
                 ownTools.backupKeyOutcome(file, hkeyCurrentUser, own + "\\K" + std::to_string(i)));
         }
