@@ -1,8 +1,11 @@
 #include "app/CHollinApp.h"
 
+#include "maintenance/FullBackups.h"
+#include "platform/BackupLocation.h"
 #include "platform/prefix/UserProfile.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CTabPanel.h"
+#include "ui/Dialogs.h"
 #include "ui/ProductInfo.h"
 #include "ui/SkinPanel.h"
 
@@ -27,6 +30,7 @@ CHollinApp::Options CHollinApp::Options::fromEnvironment() {
     std::error_code error;
     options.workingDirectory = std::filesystem::current_path(error);
     options.configHome = XdgAutostart::defaultConfigHome();
+    options.dataHome = BackupLocation::defaultDataHome();
     options.executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) {
         options.executable = "tolvane";
@@ -64,26 +68,59 @@ ProfileStore& CHollinApp::profile() {
 }
 
 std::filesystem::path CHollinApp::backupFolder() const {
-    return std::filesystem::absolute(options_.workingDirectory / "Backup");
+    if (session_ && session_->platform()) {
+        return std::filesystem::absolute(FullBackups(*session_->platform()).root());
+    }
+    return {};
+}
+
+void CHollinApp::offerLegacyBackups() {
+    // Older versions kept backups in ./Backup of whatever folder they were started from.
+    const auto legacy = std::filesystem::absolute(options_.workingDirectory / "Backup");
+    Platform* platform = session_->platform();
+    std::error_code error;
+    if (platform == nullptr ||
+        profile_->store().getProfileInt("Settings", legacyOfferedEntry, 0) != 0 ||
+        !std::filesystem::is_directory(legacy, error) || legacy == backupFolder() ||
+        std::filesystem::is_empty(legacy, error)) {
+        return;
+    }
+    profile_->store().writeProfileInt("Settings", legacyOfferedEntry, 1);
+    const QString caption = QString::fromLatin1(product::name);
+    if (!dialogs_.question(nullptr, caption,
+                           QStringLiteral("Backups of an older version of Tolvane were found in "
+                                          "%1.\nCopy them to %2, where the backups of this Wine "
+                                          "prefix are kept?")
+                               .arg(QString::fromStdString(legacy.string()),
+                                    QString::fromStdString(backupFolder().string())))) {
+        return;
+    }
+    auto imported = FullBackups(*platform).importLegacy(legacy);
+    if (!imported) {
+        dialogs_.error(nullptr, caption,
+                       QStringLiteral("The old backups were not copied: %1.")
+                           .arg(QString::fromStdString(imported.message())));
+    }
 }
 
 Result<void> CHollinApp::start() {
-    // A failure shows later, when a backup cannot be written.
-    std::error_code error;
-    std::filesystem::create_directories(backupFolder(), error);
-
     auto profile = prefix::UserProfile::open(options_.configHome, applicationName);
     if (!profile) {
         return profile.error();
     }
     profile_ = std::move(profile.value());
+    if (const auto notice = profile_->takeNotice(); !notice.empty()) {
+        dialogs_.information(nullptr, QString::fromLatin1(product::name),
+                             QString::fromStdString(notice));
+    }
 
     session_ = std::make_unique<PrefixSession>(
         PrefixSession::Options{std::filesystem::absolute(options_.workingDirectory),
                                options_.configHome, options_.executable, options_.environmentPrefix,
-                               options_.home},
+                               options_.home, options_.dataHome},
         profile_->store(), dialogs_);
     session_->openAtStart(nullptr);
+    offerLegacyBackups();
 
     context_ = std::unique_ptr<UiContext>(new UiContext{
         busy_, profile_->store(), *session_, autostart_, dialogs_, links_, theme_, moduleFactory_,

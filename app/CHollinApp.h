@@ -29,7 +29,7 @@ public:
     // The name the settings are kept under (shared with tolvane-cli).
     static constexpr const char* applicationName = "tolvane";
 
-    // Where ./Backup is made (the working directory), the config home, the executable,
+    // The working directory, the config home, the data home (backups), the executable,
     // $WINEPREFIX and $HOME as the prefix session takes them, and the help file.
     struct Options : PrefixSession::Options {
         std::filesystem::path helpFile;
@@ -45,22 +45,29 @@ public:
     CHollinApp& operator=(const CHollinApp&) = delete;
     ~CHollinApp();
 
-    // Makes <working directory>/Backup, opens the settings store and the prefix, shows the main
-    // window (which may hide itself to the tray) and queues the scan at startup. Fails only
-    // when the settings store cannot be read.
+    // Opens the settings store (telling the user when its file was unusable) and the prefix,
+    // offers the old ./Backup folder for import once, shows the main window (which may hide
+    // itself to the tray) and queues the scan at startup. Fails only when the settings folder
+    // cannot be made.
     Result<void> start();
 
     CHollinDlg* mainWindow() const { return window_.get(); }
     std::atomic<int>& busy() { return busy_; }
     ProfileStore& profile();
     PrefixSession& session() { return *session_; }
+    // Where the open prefix's backups live; empty while none is open.
     std::filesystem::path backupFolder() const;
 
     // <executable folder>/Tolvane.html, else <executable folder>/../share/tolvane/Tolvane.html.
     static std::filesystem::path locateHelpFile(const std::filesystem::path& executable);
 
+    // Whether the old ./Backup folder was offered for import (asked once).
+    static constexpr const char* legacyOfferedEntry = "LegacyBackupsOffered";
+
 private:
     void runScanAtStartup();
+    // Offers once to copy the backups of an older version's ./Backup folder.
+    void offerLegacyBackups();
 
     Options options_;
     Dialogs& dialogs_;

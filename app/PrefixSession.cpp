@@ -1,5 +1,6 @@
 #include "app/PrefixSession.h"
 
+#include "maintenance/FullBackups.h"
 #include "platform/ProfileStore.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "ui/Dialogs.h"
@@ -82,14 +83,17 @@ bool PrefixSession::choose(QWidget* parent) {
 }
 
 Result<void> PrefixSession::open(const std::filesystem::path& folder) {
-    auto opened = prefix::PrefixPlatform::open(
-        folder, {options_.workingDirectory, options_.configHome, options_.executable});
+    auto opened =
+        prefix::PrefixPlatform::open(folder, {options_.workingDirectory, options_.configHome,
+                                              options_.executable, options_.dataHome});
     if (!opened) {
         return opened.error();
     }
     // The old prefix stays alive until every page has rebuilt what it made on it.
     auto previous = std::move(prefix_);
     prefix_ = std::move(opened.value());
+    // What an interrupted backup left is never listed; here it goes.
+    FullBackups(prefix_->platform()).removeStale();
     Q_EMIT platformChanged();
     previous.reset();
     return {};

@@ -21,13 +21,15 @@ class PrefixSession final : public RegistrySession {
     Q_OBJECT
 public:
     struct Options {
-        // Where ./Backup lives and relative Windows paths start.
+        // Where relative Windows paths start.
         std::filesystem::path workingDirectory;
         std::filesystem::path configHome;
         std::filesystem::path executable;
         // $WINEPREFIX; empty when it is not set.
         std::filesystem::path environmentPrefix;
         std::filesystem::path home;
+        // Backups live below <data home>/tolvane, a folder per prefix.
+        std::filesystem::path dataHome{};
     };
 
     static constexpr const char* choiceSection = "Settings";

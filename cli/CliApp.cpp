@@ -39,8 +39,9 @@ std::string usageText() {
            "  scan [--modules 0,5,12] [--json]   list the problems the chosen modules find\n"
            "  fix [--modules ...] [--backup | --no-backup]\n"
            "                                     scan, then fix every problem found (backup: yes)\n"
-           "  backup list | create | restore NAME | delete NAME\n"
-           "                                     whole-registry backups in ./Backup\n"
+           "  backup list | create | restore NAME [--force-other-prefix] | delete NAME\n"
+           "                                     whole-registry backups of this registry\n"
+           "  backup import-legacy DIR           copy the backups of an old Backup folder here\n"
            "  defrag                             flush the registry hives to disk\n" +
            std::string(prefixCommands) +
            "  export FILE KEY                    write KEY and its sub-keys to FILE (REGEDIT4)\n"

@@ -1,6 +1,8 @@
 // tolvane-cli on Linux works on a Wine prefix.
 #include "cli/CliContext.h"
 #include "cli/CliSession.h"
+#include "maintenance/FullBackups.h"
+#include "platform/BackupLocation.h"
 #include "platform/XdgAutostart.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "platform/prefix/UserProfile.h"
@@ -39,13 +41,13 @@ Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context, 
     if (!profile) {
         return profile.error();
     }
+    if (const auto notice = profile.value()->takeNotice(); !notice.empty()) {
+        context.err << "tolvane-cli: " << notice << "\n";
+    }
     std::error_code error;
     auto workingDirectory = std::filesystem::current_path(error);
-    // Start-up makes the backup folder below the working directory; failing that, the
-    // actions that need it say so themselves.
-    std::filesystem::create_directory(workingDirectory / "Backup", error);
-    prefix::PrefixPlatform::Options options{
-        workingDirectory, configHome, runningExecutable(), {}, {}};
+    prefix::PrefixPlatform::Options options{workingDirectory, configHome, runningExecutable(),
+                                            BackupLocation::defaultDataHome()};
     if (use == Use::change) {
         options.lock =
             context.line.noWait ? prefix::PrefixLock::Wait::no : prefix::PrefixLock::Wait::yes;
@@ -57,6 +59,8 @@ Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context, 
     if (!prefix) {
         return prefix.error();
     }
+    // What an interrupted backup left is never listed; here it goes.
+    FullBackups(prefix.value()->platform()).removeStale();
     return std::unique_ptr<CliSession>(
         new PrefixSession(std::move(profile.value()), std::move(prefix.value())));
 }

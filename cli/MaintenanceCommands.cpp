@@ -16,13 +16,15 @@
 namespace tolvane {
 
 int MaintenanceCommands::backup(CliContext& context) {
+    const bool forceOtherPrefix = context.line.takeFlag("--force-other-prefix");
     auto& arguments = context.line.arguments;
     const std::string action = arguments.empty() ? "" : arguments.front();
-    const bool named = action == "restore" || action == "delete";
+    const bool named = action == "restore" || action == "delete" || action == "import-legacy";
     const std::size_t expected = named ? 2 : 1;
-    if ((!named && action != "list" && action != "create") || arguments.size() != expected) {
-        context.fail("usage: tolvane-cli [--prefix DIR] backup list | create | restore NAME | "
-                     "delete NAME");
+    if ((!named && action != "list" && action != "create") || arguments.size() != expected ||
+        (forceOtherPrefix && action != "restore")) {
+        context.fail("usage: tolvane-cli [--prefix DIR] backup list | create | restore NAME "
+                     "[--force-other-prefix] | delete NAME | import-legacy DIR");
         return exitcode::usage;
     }
     // Restore changes the registry; listing, creating and deleting backups only read it.
@@ -51,8 +53,24 @@ int MaintenanceCommands::backup(CliContext& context) {
         return exitcode::ok;
     }
     const std::string& name = arguments[1];
+    if (action == "import-legacy") {
+        auto imported = backups.importLegacy(name);
+        if (!imported) {
+            context.fail(imported.message());
+            return exitcode::failure;
+        }
+        context.out << imported.value() << " backups of " << name << " imported into "
+                    << backups.root().string() << "\n";
+        return exitcode::ok;
+    }
     if (action == "restore") {
-        return context.report(backups.restore(name), "Backup " + name + " restored");
+        if (!forceOtherPrefix && backups.otherOrigin(name)) {
+            context.fail("the backup " + name + " was made from " + *backups.otherOrigin(name) +
+                         "; add --force-other-prefix to restore it here all the same");
+            return exitcode::failure;
+        }
+        return context.report(backups.restore(name, forceOtherPrefix),
+                              "Backup " + name + " restored");
     }
     return context.report(backups.remove(name), "Backup " + name + " deleted");
 }

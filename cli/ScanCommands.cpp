@@ -128,12 +128,20 @@ int ScanCommands::fix(CliContext& context) {
     }
     std::atomic<int> busy{0};
     FixRun run(scanner.modules(), session.platform(), busy);
+    // Without --no-backup a fix never runs unprotected because its backup folder is missing.
+    bool noFolder = false;
+    run.setWithoutBackupQuestion([noBackup, &noFolder](const std::string&) {
+        noFolder = true;
+        return noBackup;
+    });
     std::promise<FixOutcome> finished;
     const auto started = run.start(
         problems.records(), nullptr, {}, [backup = !noBackup] { return backup; },
         [&finished](const FixOutcome& outcome) { finished.set_value(outcome); });
     if (started != FixRun::Start::started) {
-        context.fail(run.failure().empty() ? "the fix could not start" : run.failure());
+        const std::string hint =
+            noFolder ? "; run \"fix --no-backup\" to fix without a backup" : std::string();
+        context.fail(run.failure().empty() ? "the fix could not start" : run.failure() + hint);
         return exitcode::failure;
     }
     const FixOutcome outcome = finished.get_future().get();
@@ -157,7 +165,7 @@ int ScanCommands::fix(CliContext& context) {
         }
     }
     context.out << outcome.fixed << " of " << problems.count() << " problems fixed.\n";
-    if (outcome.backupWanted) {
+    if (outcome.backupKept) {
         context.out << "Backup: " << outcome.backupFolder << "\n";
     } else {
         context.out << "No backup was made.\n";

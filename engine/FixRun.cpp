@@ -2,6 +2,7 @@
 
 #include "engine/ActivityAnimation.h"
 #include "engine/ModuleSet.h"
+#include "platform/BackupManifest.h"
 #include "platform/CRegTools.h"
 #include "platform/PathText.h"
 #include "platform/Platform.h"
@@ -35,12 +36,28 @@ FixRun::Start FixRun::start(std::span<ProblemRecord> records, ProgressTargets* b
         failure_ = writable.message();
         return Start::failed;
     }
-    const std::string folder = textFromPath(CRegTools(platform_).MakeFixBackupFolder());
-    std::error_code error;
-    if (!std::filesystem::create_directory(pathFromText(folder), error)) {
-        failure_ = "cannot create the backup folder " + folder +
-                   (error ? ": " + error.message() : std::string());
-        return Start::failed;
+    std::string folder;
+    std::string folderFailure;
+    for (int attempt = 0; attempt < 100 && folder.empty() && folderFailure.empty(); ++attempt) {
+        const auto path = CRegTools(platform_).MakeFixBackupFolder();
+        std::error_code error;
+        std::filesystem::create_directories(path.parent_path().parent_path(), error);
+        // Another run may take the same name between the check and here: then the next one.
+        if (std::filesystem::create_directory(path, error)) {
+            folder = textFromPath(path);
+        } else if (error || !std::filesystem::exists(path)) {
+            folderFailure = "cannot create the backup folder " + textFromPath(path) +
+                            (error ? ": " + error.message() : std::string());
+        }
+    }
+    if (folder.empty()) {
+        if (folderFailure.empty()) {
+            folderFailure = "cannot find a free name for the backup folder";
+        }
+        if (!withoutBackup_ || !withoutBackup_(folderFailure)) {
+            failure_ = folderFailure;
+            return Start::failed;
+        }
     }
     modules_.setBackupFolder(folder);
     int idle = 0;
@@ -51,7 +68,7 @@ FixRun::Start FixRun::start(std::span<ProblemRecord> records, ProgressTargets* b
     if (onWorking) {
         onWorking();
     }
-    const bool backupWanted = askBackup ? askBackup() : false;
+    const bool backupWanted = !folder.empty() && askBackup && askBackup();
     worker_ = std::jthread(
         [this, records, bar, backupWanted, folder, onCompleted = std::move(onCompleted)]() mutable {
             work(records, bar, backupWanted, std::move(folder), std::move(onCompleted));
@@ -69,7 +86,9 @@ void FixRun::work(std::span<ProblemRecord> records, ProgressTargets* bar, bool b
     outcome.backupFolder = std::move(folder);
     outcome.keptForBackup = modules_.keptForBackup();
     // The fix is complete only once the registry is stored (a Wine prefix keeps it in files).
-    if (auto stored = platform_.storage.save(); !stored) {
+    const auto stored = platform_.storage.save();
+    settleBackupFolder(outcome, stored.ok());
+    if (!stored) {
         outcome.error = stored.message();
     } else {
         for (auto& record : records) {
@@ -84,6 +103,27 @@ void FixRun::work(std::span<ProblemRecord> records, ProgressTargets* bar, bool b
         onCompleted(outcome);
     }
     busy_ = 0;
+}
+
+void FixRun::settleBackupFolder(FixOutcome& outcome, bool stored) const {
+    if (outcome.backupFolder.empty()) {
+        return;
+    }
+    const auto folder = pathFromText(outcome.backupFolder);
+    std::error_code error;
+    bool holdsBackup = false;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        holdsBackup = holdsBackup || it->path().extension() == ".reg";
+    }
+    if (stored && holdsBackup) {
+        // Without its record the backup is still listed and restored, as older ones are.
+        (void)BackupManifest::current(platform_).writeTo(folder);
+        outcome.backupKept = true;
+        return;
+    }
+    // Backups of changes that never reached the disk would only mislead a later restore.
+    std::filesystem::remove_all(folder, error);
 }
 
 void FixRun::wait() {

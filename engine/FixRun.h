@@ -24,8 +24,11 @@ struct FixOutcome {
     // Selected records left alone because their wanted backup could not be written.
     std::size_t keptForBackup = 0;
     bool backupWanted = false;
-    // The run's backup folder, ending in a separator.
+    // The run's backup folder, ending in a separator (empty when none could be made).
     std::string backupFolder;
+    // Whether the folder stays: the folder of a run that stored nothing, or saved no key, is
+    // removed again.
+    bool backupKept = false;
     // Set when the registry could not be stored afterwards; nothing was marked fixed then.
     std::string error;
 };
@@ -39,6 +42,9 @@ public:
     using Question = std::function<bool()>;
     using Step = std::function<void()>;
     using Completion = std::function<void(const FixOutcome&)>;
+    // Asked when the backup folder cannot be made, with the reason: true goes on without any
+    // backup.
+    using FolderQuestion = std::function<bool(const std::string& reason)>;
 
     FixRun(ModuleSet& modules, const Platform& platform, std::atomic<int>& busy);
     FixRun(const FixRun&) = delete;
@@ -52,16 +58,22 @@ public:
                 Question askBackup, Completion onCompleted);
     // Why the last start failed.
     const std::string& failure() const { return failure_; }
+    // Without it, a run whose backup folder cannot be made does not start.
+    void setWithoutBackupQuestion(FolderQuestion ask) { withoutBackup_ = std::move(ask); }
     void wait();
 
 private:
     void work(std::span<ProblemRecord> records, ProgressTargets* bar, bool backupWanted,
               std::string folder, Completion onCompleted);
+    // Leaves the run's backup folder only when it holds a backup of a change that was stored.
+    void settleBackupFolder(FixOutcome& outcome, bool stored) const;
 
     ModuleSet& modules_;
     const Platform& platform_;
     std::atomic<int>& busy_;
+
     std::string failure_;
+    FolderQuestion withoutBackup_;
     std::jthread worker_;
 };
 

@@ -1,5 +1,7 @@
 #include "maintenance/FullBackups.h"
 
+#include "platform/BackupLocation.h"
+#include "platform/BackupManifest.h"
 #include "platform/CRegTools.h"
 #include "platform/Platform.h"
 #include "platform/RegistryEditor.h"
@@ -7,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <random>
 #include <system_error>
 
 namespace tolvane {
@@ -31,12 +34,52 @@ std::string nameOf(const std::filesystem::path& path) {
 #endif
 }
 
+std::vector<std::string> regFilesOf(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (lowerAscii(it->path().extension().string()) == ".reg" && it->is_regular_file(error)) {
+            files.push_back(nameOf(it->path()));
+        }
+    }
+    std::sort(files.begin(), files.end(), byNameIgnoringCase);
+    return files;
+}
+
+// The latest change to the folder or anything directly in it.
+std::filesystem::file_time_type lastWrite(const std::filesystem::path& folder) {
+    std::error_code error;
+    auto latest = std::filesystem::last_write_time(folder, error);
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code ignored;
+        const auto time = it->is_directory(ignored)
+                              ? lastWrite(it->path())
+                              : std::filesystem::last_write_time(it->path(), ignored);
+        if (!ignored) {
+            latest = std::max(latest, time);
+        }
+    }
+    return latest;
+}
+
+std::string randomHex() {
+    static constexpr char digits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string text;
+    for (int i = 0; i < 12; ++i) {
+        text += digits[random() & 0xF];
+    }
+    return text;
+}
+
 } // namespace
 
 FullBackups::FullBackups(const Platform& platform) : platform_(platform) {}
 
 std::filesystem::path FullBackups::root() const {
-    return platform_.workingDirectory / "Backup";
+    return BackupLocation::rootOf(platform_);
 }
 
 std::string FullBackups::displayNameOf(const std::string& folderName) {
@@ -46,11 +89,24 @@ std::string FullBackups::displayNameOf(const std::string& folderName) {
 }
 
 std::vector<BackupEntry> FullBackups::list() const {
+    const auto here = BackupManifest::current(platform_);
     std::vector<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(root(), error), end; !error && it != end;
          it.increment(error)) {
-        names.push_back(nameOf(it->path()));
+        std::string name = nameOf(it->path());
+        std::error_code ignored;
+        // Hidden entries are backups still being written; a folder without a .reg file (an
+        // export that never finished) is no backup at all.
+        if (name.empty() || name.front() == '.' || !it->is_directory(ignored) ||
+            regFilesOf(it->path()).empty()) {
+            continue;
+        }
+        if (const auto made = BackupManifest::readFrom(it->path());
+            made && !made->sameOrigin(here)) {
+            continue;
+        }
+        names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(), byNameIgnoringCase);
     std::vector<BackupEntry> entries;
@@ -63,31 +119,89 @@ std::vector<BackupEntry> FullBackups::list() const {
 
 Result<std::filesystem::path> FullBackups::entryPath(const std::string& folderName) const {
     const std::filesystem::path name(folderName);
-    if (folderName.empty() || folderName == "." || folderName == ".." || name.has_parent_path() ||
+    if (folderName.empty() || folderName.front() == '.' || name.has_parent_path() ||
         name.has_root_path() || folderName.find_first_of("/\\") != std::string::npos) {
         return makeError("\"" + folderName + "\" is not a backup in " + root().string());
     }
     return root() / name;
 }
 
-Result<std::string> FullBackups::create() {
+Result<std::filesystem::path> FullBackups::makePartialFolder() const {
     std::error_code error;
     std::filesystem::create_directories(root(), error);
-    const auto folder = CRegTools(platform_).MakeFixBackupFolder().parent_path();
-    const std::string folderName = nameOf(folder);
-    if (!std::filesystem::create_directory(folder, error)) {
-        return makeError("cannot create the backup folder " + folder.string() + ": " +
-                         error.message());
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const auto folder = root() / (std::string(partialPrefix) + randomHex());
+        if (std::filesystem::create_directory(folder, error)) {
+            return folder;
+        }
+        if (error) {
+            break;
+        }
     }
-    const auto exported = platform_.editor.exportRegistry(folder / "main.reg");
-    if (!exported) {
-        std::filesystem::remove_all(folder, error);
-        return makeError("the registry could not be exported: " + exported.message());
-    }
-    return folderName;
+    return makeError("cannot create a backup folder in " + root().string() +
+                     (error ? ": " + error.message() : std::string()));
 }
 
-Result<void> FullBackups::restore(const std::string& folderName) {
+Result<std::string> FullBackups::publish(const std::filesystem::path& partial) const {
+    std::error_code error;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto folder = CRegTools(platform_).MakeFixBackupFolder().parent_path();
+        // Renaming onto a folder another process just made fails: take the next name.
+        std::filesystem::rename(partial, folder, error);
+        if (!error) {
+            return nameOf(folder);
+        }
+        if (std::filesystem::exists(folder)) {
+            continue;
+        }
+        break;
+    }
+    return makeError("cannot name the backup folder in " + root().string() + ": " +
+                     error.message());
+}
+
+Result<std::string> FullBackups::create() {
+    removeStale();
+    auto partial = makePartialFolder();
+    if (!partial) {
+        return partial.error();
+    }
+    std::error_code error;
+    const auto fail = [&](const std::string& message) -> Result<std::string> {
+        std::filesystem::remove_all(*partial, error);
+        return makeError(message);
+    };
+    if (platform_.storage.keepsFiles()) {
+        if (auto kept = platform_.storage.keepFiles(*partial / filesFolder); !kept) {
+            return fail(kept.message());
+        }
+    }
+    if (auto exported = platform_.editor.exportRegistry(*partial / "main.reg"); !exported) {
+        return fail("the registry could not be exported: " + exported.message());
+    }
+    if (auto recorded = BackupManifest::current(platform_).writeTo(*partial); !recorded) {
+        return fail(recorded.message());
+    }
+    auto published = publish(*partial);
+    if (!published) {
+        return fail(published.message());
+    }
+    return published;
+}
+
+std::optional<std::string> FullBackups::otherOrigin(const std::string& folderName) const {
+    const auto folder = entryPath(folderName);
+    if (!folder) {
+        return std::nullopt;
+    }
+    const auto made = BackupManifest::readFrom(*folder);
+    if (!made || made->sameOrigin(BackupManifest::current(platform_))) {
+        return std::nullopt;
+    }
+    return made->describe();
+}
+
+Result<void> FullBackups::restore(const std::string& folderName, bool allowOtherOrigin) {
     const auto folder = entryPath(folderName);
     if (!folder) {
         return folder.error();
@@ -96,18 +210,18 @@ Result<void> FullBackups::restore(const std::string& folderName) {
     if (!std::filesystem::is_directory(*folder, error)) {
         return makeError("the backup " + folderName + " does not exist in " + root().string());
     }
+    if (const auto other = otherOrigin(folderName); other && !allowOtherOrigin) {
+        return makeError("the backup " + folderName + " was made from " + *other + ", not from " +
+                         BackupManifest::current(platform_).describe());
+    }
     if (auto writable = platform_.storage.ensureWritable(); !writable) {
         return writable.error();
     }
-    std::vector<std::string> files;
-    for (std::filesystem::directory_iterator it(*folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = nameOf(it->path());
-        if (lowerAscii(it->path().extension().string()) == ".reg" && it->is_regular_file(error)) {
-            files.push_back(name);
-        }
+    const auto kept = *folder / filesFolder;
+    if (platform_.storage.keepsFiles() && std::filesystem::is_directory(kept, error)) {
+        return platform_.storage.restoreFiles(kept);
     }
-    std::sort(files.begin(), files.end(), byNameIgnoringCase);
+    const auto files = regFilesOf(*folder);
     if (files.empty()) {
         return makeError("the backup " + folderName + " holds no .reg file");
     }
@@ -140,6 +254,66 @@ Result<void> FullBackups::remove(const std::string& folderName) {
         return makeError("cannot delete " + folder->string() + ": " + error.message());
     }
     return {};
+}
+
+std::size_t FullBackups::removeStale(std::chrono::seconds idle) {
+    std::vector<std::filesystem::path> stale;
+    std::error_code error;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (std::filesystem::directory_iterator it(root(), error), end; !error && it != end;
+         it.increment(error)) {
+        if (nameOf(it->path()).rfind(partialPrefix, 0) == 0 && now - lastWrite(it->path()) > idle) {
+            stale.push_back(it->path());
+        }
+    }
+    std::size_t removed = 0;
+    for (const auto& folder : stale) {
+        std::error_code ignored;
+        removed += std::filesystem::remove_all(folder, ignored) > 0 ? 1 : 0;
+    }
+    return removed;
+}
+
+Result<std::size_t> FullBackups::importLegacy(const std::filesystem::path& legacy) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(legacy, error)) {
+        return makeError(legacy.string() + " is not a folder");
+    }
+    const auto here = BackupManifest::current(platform_);
+    std::size_t imported = 0;
+    for (std::filesystem::directory_iterator it(legacy, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = nameOf(it->path());
+        std::error_code ignored;
+        if (name.empty() || name.front() == '.' || !it->is_directory(ignored) ||
+            regFilesOf(it->path()).empty() || std::filesystem::exists(root() / name, ignored)) {
+            continue;
+        }
+        if (const auto made = BackupManifest::readFrom(it->path());
+            made && !made->sameOrigin(here)) {
+            continue;
+        }
+        auto partial = makePartialFolder();
+        if (!partial) {
+            return partial.error();
+        }
+        std::filesystem::copy(it->path(), *partial, std::filesystem::copy_options::recursive,
+                              ignored);
+        if (!ignored) {
+            if (auto recorded = here.writeTo(*partial); !recorded) {
+                std::filesystem::remove_all(*partial, ignored);
+                return recorded.error();
+            }
+            std::filesystem::rename(*partial, root() / name, ignored);
+        }
+        if (ignored) {
+            std::filesystem::remove_all(*partial, error);
+            return makeError("cannot copy " + it->path().string() + " to " + root().string() +
+                             ": " + ignored.message());
+        }
+        ++imported;
+    }
+    return imported;
 }
 
 } // namespace tolvane

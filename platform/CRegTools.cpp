@@ -1,7 +1,9 @@
 #include "platform/CRegTools.h"
 
 #include "platform/Autostart.h"
+#include "platform/BackupLocation.h"
 #include "platform/Clock.h"
+#include "platform/ExclusiveFile.h"
 #include "platform/FileSystem.h"
 #include "platform/PathChecks.h"
 #include "platform/PathText.h"
@@ -23,11 +25,6 @@ namespace {
 bool pathExists(const std::filesystem::path& path) {
     std::error_code error;
     return std::filesystem::exists(path, error);
-}
-
-void removeQuietly(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::remove(path, error);
 }
 
 } // namespace
@@ -72,20 +69,22 @@ BackupOutcome CRegTools::backupKeyOutcome(const std::filesystem::path& backupFil
         return exported && pathExists(backupFile) ? BackupOutcome::saved : BackupOutcome::failed;
     }
 
-    auto temporary = makeTemporaryFile();
+    // The export goes to a file of our own beside the backup: a shared temporary folder and a
+    // guessable name would let another process read its keys into our backup (or ours into
+    // its own).
+    const auto folder =
+        backupFile.has_parent_path() ? backupFile.parent_path() : std::filesystem::path(".");
+    auto temporary = ExclusiveFile::create(folder, "export", ".tmp");
     if (!temporary) {
         return BackupOutcome::failed;
     }
-    // The editor makes the file anew.
-    removeQuietly(*temporary);
-    auto exported = ExportKey(*temporary, root, keyPath);
+    auto exported = ExportKey(temporary->path(), root, keyPath);
     key.close();
     bool appended = false;
     if (exported) {
-        std::ifstream source(*temporary, std::ios::binary);
+        std::ifstream source(temporary->path(), std::ios::binary);
         appended = source && SeekToChar(source, '[') && AppendRegBody(source, backupFile);
     }
-    removeQuietly(*temporary);
     return appended ? BackupOutcome::saved : BackupOutcome::failed;
 }
 
@@ -134,7 +133,7 @@ std::string CRegTools::MakeTimeStampName() {
 }
 
 std::filesystem::path CRegTools::MakeFixBackupFolder() {
-    const auto backupRoot = platform_.workingDirectory / "Backup";
+    const auto backupRoot = BackupLocation::rootOf(platform_);
     auto time = platform_.clock.now();
     // Two runs within one millisecond would share a name: take the next free millisecond.
     while (pathExists(backupRoot / backupTimeStamp(time))) {
@@ -153,24 +152,6 @@ bool CRegTools::IsAutostartSet() {
 
 void CRegTools::SetAutostart(bool enable) {
     platform_.autostart.SetAutostart(enable);
-}
-
-Result<std::filesystem::path> CRegTools::makeTemporaryFile() {
-    std::string folder;
-    std::uint32_t size = maxPath - 1;
-    auto length = platform_.files.GetTempPathA(folder, size);
-    if (length >= size) {
-        size = length + 1;
-        length = platform_.files.GetTempPathA(folder, size);
-    }
-    if (length == 0 || length >= size) {
-        return makeError("no folder for temporary files");
-    }
-    std::string file;
-    if (platform_.files.GetTempFileNameA(folder, "rbc", 0, file) == 0) {
-        return makeError("cannot make a temporary file in " + folder);
-    }
-    return pathFromText(file);
 }
 
 } // namespace tolvane

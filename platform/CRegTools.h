@@ -51,7 +51,7 @@ public:
 
     // The current UTC time as "dd.mm.yyyy hh_mm_ss_mmm".
     std::string MakeTimeStampName();
-    // workingDirectory/Backup/<time stamp>/ (with the separator at the end), a name no file or
+    // <backup folder>/<time stamp>/ (with the separator at the end), a name no file or
     // folder has yet. It only names the folder; the fix run creates it.
     std::filesystem::path MakeFixBackupFolder();
 
@@ -63,8 +63,6 @@ public:
     void SetAutostart(bool enable);
 
 private:
-    Result<std::filesystem::path> makeTemporaryFile();
-
     const Platform& platform_;
 };
 

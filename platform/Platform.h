@@ -19,9 +19,12 @@ struct Platform {
     Clock& clock;
     Autostart& autostart;
     RegistryStorage& storage;
-    // The folder the program was started in; ".\Backup" lives below it. Workers use this
-    // absolute path and never change the process's working directory.
+    // The folder the program was started in. Workers use this absolute path and never change
+    // the process's working directory.
     std::filesystem::path workingDirectory;
+    // Where this registry's backups live (one folder per Wine prefix); when empty,
+    // <working directory>/Backup as on Windows.
+    std::filesystem::path backupRoot{};
 };
 
 } // namespace tolvane

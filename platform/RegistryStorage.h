@@ -2,6 +2,7 @@
 
 #include "platform/Result.h"
 
+#include <filesystem>
 #include <string>
 
 namespace tolvane {
@@ -19,6 +20,23 @@ public:
     virtual Result<void> ensureWritable() = 0;
     // Writes every change made so far to permanent storage.
     virtual Result<void> save() = 0;
+
+    // What backups record as their origin: the same text for the same registry, however it was
+    // opened (a prefix by its canonical path).
+    virtual std::string origin() const { return describe(); }
+    // Whether the registry lives in files that keepFiles can copy.
+    virtual bool keepsFiles() const { return false; }
+    // Copies the registry files, as they were loaded, into `folder`; refuses when one has
+    // changed on disk since it was read. The default registry has no files of its own.
+    virtual Result<void> keepFiles(const std::filesystem::path& folder) {
+        (void)folder;
+        return makeError("the registry of " + describe() + " is not kept in files");
+    }
+    // Puts back the files keepFiles copied into `folder` and reloads the registry from them.
+    virtual Result<void> restoreFiles(const std::filesystem::path& folder) {
+        (void)folder;
+        return makeError("the registry of " + describe() + " is not kept in files");
+    }
 };
 
 } // namespace tolvane

@@ -25,6 +25,8 @@ gui_packages=(qt6-base-dev libgl-dev)
 # Packages the installer corpus (tests/corpus) is built from: installer tools, a 32-bit
 # compiler for its 32-bit COM server, fonts to install.
 corpus_packages=(wixl nsis gcc-mingw-w64-i686 fonts-dejavu-core)
+# The fuzz targets (scripts/fuzz): clang with its libFuzzer runtime.
+fuzz_packages=(clang libclang-rt-14-dev)
 
 # Configures and builds one build folder: configure_and_build DIR [cmake options...]
 configure_and_build() {

@@ -135,14 +135,23 @@ void CBackupDlg::restoreBackup() {
         return;
     }
     Platform* platform = context().session.platform();
+    // A backup of another registry is restored here only when the user says so.
+    const auto other = FullBackups(*platform).otherOrigin(*folder);
+    if (other && !context().dialogs.question(
+                     this, product::name,
+                     QStringLiteral("This backup was made from %1, not from the registry you are "
+                                    "cleaning now. Restore it here all the same?")
+                         .arg(QString::fromStdString(*other)))) {
+        return;
+    }
     if (!context().dialogs.question(this, product::name,
                                     QStringLiteral("Restoring of backup may take several minutes. "
                                                    "Are you sure you want to continue?"))) {
         return;
     }
     beginWork(platform->clock);
-    task_.start([platform,
-                 name = *folder](std::stop_token) { return FullBackups(*platform).restore(name); },
+    task_.start([platform, name = *folder, force = other.has_value()](
+                    std::stop_token) { return FullBackups(*platform).restore(name, force); },
                 [this](Result<void> restored) {
                     endWork();
                     showOutcome(restored.ok(), QStringLiteral("Registry was succesfully restored"),

@@ -129,6 +129,13 @@ void CScannerFinishDlg::fix() {
     if (!ensureWritable()) {
         return;
     }
+    fixRun_->setWithoutBackupQuestion([this](const std::string& reason) {
+        return context().dialogs.question(
+            this, QStringLiteral("Backup"),
+            QStringLiteral("No backup can be written: %1.\nDo you want to fix the ticked "
+                           "problems without a backup?")
+                .arg(QString::fromStdString(reason)));
+    });
     const auto started = fixRun_->start(
         modules_->results().records(), bar_->targets(), [this] { setWorkingLayout(true); },
         [this] {

@@ -1,5 +1,6 @@
 #include "platform/prefix/PrefixPlatform.h"
 
+#include "platform/BackupLocation.h"
 #include "platform/prefix/StoreJournal.h"
 
 #include <cstdlib>
@@ -56,7 +57,14 @@ PrefixPlatform::PrefixPlatform(std::unique_ptr<WineRegistry> registry, std::file
       files_(prefix_, *registry_, PrefixFileSystemOptions{options.workingDirectory, {}, {}}),
       editor_(*registry_), autostart_(options.configHome, options.executable),
       storage_(*registry_, prefix_, WineServerProbe::forPrefix(prefix_), std::move(lock)),
-      platform_{
-          *registry_, files_, editor_, clock_, autostart_, storage_, options.workingDirectory} {}
+      platform_{*registry_,
+                files_,
+                editor_,
+                clock_,
+                autostart_,
+                storage_,
+                options.workingDirectory,
+                options.dataHome.empty() ? std::filesystem::path()
+                                         : BackupLocation::forPrefix(options.dataHome, prefix_)} {}
 
 } // namespace tolvane::prefix

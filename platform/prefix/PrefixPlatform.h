@@ -22,16 +22,19 @@ namespace tolvane::prefix {
 class PrefixPlatform {
 public:
     struct Options {
-        // Where ./Backup lives and relative Windows paths start.
+        // Where relative Windows paths start.
         std::filesystem::path workingDirectory;
         std::filesystem::path configHome;
         // What the autostart entry starts.
         std::filesystem::path executable;
+        // The prefix's backups live in a folder of their own below <data home>/tolvane; when
+        // empty, in <working directory>/Backup.
+        std::filesystem::path dataHome{};
         // For commands that change the registry: the prefix lock is taken before the files
         // are read and held as long as the platform lives. Without it the lock is taken for
         // each save only.
-        std::optional<PrefixLock::Wait> lock;
-        PrefixLock::Waiting onWaiting;
+        std::optional<PrefixLock::Wait> lock{};
+        PrefixLock::Waiting onWaiting{};
     };
 
     // A one-line error naming the folder or file (and line) when the prefix cannot be used.

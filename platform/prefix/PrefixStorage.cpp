@@ -2,7 +2,10 @@
 
 #include "platform/prefix/StoreJournal.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 namespace tolvane::prefix {
@@ -180,6 +183,88 @@ Result<void> PrefixStorage::replaceFiles(std::vector<AtomicFileWriter::Prepared>
                          reloaded.message());
     }
     return {};
+}
+
+std::string PrefixStorage::origin() const {
+    std::error_code error;
+    auto canonical = std::filesystem::weakly_canonical(prefix_, error);
+    if (error) {
+        canonical = std::filesystem::absolute(prefix_, error).lexically_normal();
+    }
+    if (!canonical.has_filename() && canonical.has_parent_path() &&
+        canonical != canonical.root_path()) {
+        canonical = canonical.parent_path();
+    }
+    return "the Wine prefix " + canonical.string();
+}
+
+Result<void> PrefixStorage::keepFiles(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const auto branch : branches) {
+        const auto file = registry_.fileOf(branch);
+        if (file.empty()) {
+            continue;
+        }
+        // A copy of what Wine wrote since would not be the registry this backup stands for.
+        const FileStamp loaded = registry_.stampOf(branch);
+        const std::string stale = file.string() +
+                                  " has changed on disk since Tolvane read it (Wine ran in the "
+                                  "prefix meanwhile); open the prefix again and make the backup "
+                                  "then";
+        if (FileStamp::ofPath(file) != loaded) {
+            return makeError(stale);
+        }
+        const auto target = folder / file.filename();
+        std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing,
+                                   error);
+        if (error) {
+            return makeError("cannot copy " + file.string() + " to " + target.string() + ": " +
+                             error.message());
+        }
+        if (FileStamp::ofPath(file) != loaded) {
+            return makeError(stale);
+        }
+    }
+    return {};
+}
+
+Result<void> PrefixStorage::restoreFiles(const std::filesystem::path& folder) {
+    if (auto writable = ensureWritable(); !writable) {
+        return writable;
+    }
+    // Every kept file is read and checked before the first one is replaced.
+    if (auto kept = WineRegistry::openPrefix(folder); !kept) {
+        return makeError("the backup's registry files cannot be used: " + kept.message());
+    }
+    const AtomicFileWriter writer = registry_.fileWriter();
+    std::vector<AtomicFileWriter::Prepared> prepared;
+    for (const auto branch : branches) {
+        const auto file = registry_.fileOf(branch);
+        if (file.empty()) {
+            continue;
+        }
+        const auto source = folder / file.filename();
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(source, error)) {
+            // Restoring part of a registry would leave it as it never was.
+            return makeError("the backup in " + folder.string() + " has no " +
+                             file.filename().string() + "; nothing was restored");
+        }
+        std::ifstream in(source, std::ios::binary);
+        const std::string content{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+        if (in.bad()) {
+            return makeError("cannot read " + source.string() + "; nothing was restored");
+        }
+        auto ready = writer.prepare(file, [&content](const auto& emit) { emit(content); });
+        if (!ready) {
+            return ready.error();
+        }
+        prepared.push_back(std::move(ready.value()));
+    }
+    // All or nothing, under the journal and the lock; the tree is read again afterwards.
+    return replaceFiles(std::move(prepared));
 }
 
 } // namespace tolvane::prefix

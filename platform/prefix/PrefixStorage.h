@@ -34,6 +34,11 @@ public:
     // Puts prepared files (new versions of the registry files, e.g. a restored backup) in place
     // all-or-nothing under the journal and the lock, then reads the registry again.
     Result<void> replaceFiles(std::vector<AtomicFileWriter::Prepared> files);
+    // Whole-registry backups: the prefix by its canonical path; the three registry files.
+    std::string origin() const override;
+    bool keepsFiles() const override { return true; }
+    Result<void> keepFiles(const std::filesystem::path& folder) override;
+    Result<void> restoreFiles(const std::filesystem::path& folder) override;
 
 private:
     // A file that the store replaces, and the version of it that must still be on disk.

@@ -17,8 +17,8 @@ struct CliRun {
     std::string err;
 };
 
-// Runs tolvane-cli commands on the demo prefix from inside a scratch folder (./Backup goes
-// there) with a scratch settings folder.
+// Runs tolvane-cli commands on the demo prefix from inside a scratch folder, with scratch
+// settings and data folders (backups go to the latter).
 class ScanCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -29,10 +29,12 @@ protected:
         previous = std::filesystem::current_path();
         std::filesystem::current_path(work.path());
         setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (work / "data").c_str(), 1);
     }
     void TearDown() override {
         std::filesystem::current_path(previous);
         unsetenv("XDG_CONFIG_HOME");
+        unsetenv("XDG_DATA_HOME");
         unsetenv("TMPDIR");
     }
 
@@ -93,24 +95,139 @@ TEST_F(ScanCommandsTest, FixBacksUpRemovesAndStoresThePrefix) {
         fix.out.substr(backupLine + 8, fix.out.find('\n', backupLine) - backupLine - 8);
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "apppath.reg"));
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "uninstall.reg"));
-    EXPECT_EQ(std::filesystem::path(folder).parent_path().parent_path(), work / "Backup");
+    // The prefix's own folder below the data home, named after the prefix folder.
+    const auto root = std::filesystem::path(folder).parent_path().parent_path();
+    EXPECT_EQ(root.parent_path(), work / "data" / "tolvane");
+    EXPECT_EQ(root.filename().string().rfind(prefix.path().filename().string() + "-", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(work / "Backup"));
     // The prefix's files were written: a new process sees nothing left to fix.
     EXPECT_EQ(run({"scan", "--modules", "6,11", "--json"}).out,
               "{\"count\": 0, \"problems\": []}\n");
 }
 
-TEST_F(ScanCommandsTest, EntriesWhoseBackupFailedAreKeptAndTheExitCodeSaysSo) {
-    // The second key of a file association goes through a temporary file, which cannot be
-    // made in a folder that does not exist.
-    setenv("TMPDIR", (work / "no such folder").c_str(), 1);
-    const auto fix = run({"fix", "--modules", "8"});
+TEST_F(ScanCommandsTest, AFixWhoseBackupFolderCannotBeMadeNeedsNoBackupAndLeavesNothingBehind) {
+    // The data home is a file: no backup folder can be made below it.
+    test::writeFile(work / "data", "not a folder");
+    const auto refused = run({"fix", "--modules", "6"});
+    EXPECT_EQ(refused.code, exitcode::failure) << refused.out;
+    EXPECT_NE(refused.err.find("fix --no-backup"), std::string::npos) << refused.err;
+    EXPECT_NE(run({"scan", "--modules", "6"}).out.find("1 problem found."), std::string::npos);
 
-    EXPECT_EQ(fix.code, ScanCommands::keptForBackupExit) << fix.out << fix.err;
-    EXPECT_NE(fix.err.find("kept because their backup could not be written"), std::string::npos);
-    EXPECT_NE(fix.out.find("Not fixed, because their backup could not be written:"),
-              std::string::npos);
-    unsetenv("TMPDIR");
-    EXPECT_NE(run({"scan", "--modules", "8"}).out.find("The Filetype .gone"), std::string::npos);
+    const auto fixed = run({"fix", "--modules", "6", "--no-backup"});
+    EXPECT_EQ(fixed.code, exitcode::ok) << fixed.err;
+    EXPECT_NE(fixed.out.find("No backup was made."), std::string::npos) << fixed.out;
+
+    // A fix that saved nothing keeps no (empty) backup folder.
+    std::filesystem::remove(work / "data");
+    EXPECT_EQ(run({"fix", "--modules", "11", "--no-backup"}).code, exitcode::ok);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(work / "data")) {
+        EXPECT_TRUE(entry.is_directory()) << entry.path();
+        EXPECT_NE(entry.path().parent_path().parent_path(), work / "data" / "tolvane")
+            << entry.path() << " was left behind";
+    }
+}
+
+TEST_F(ScanCommandsTest, AFixThatCannotStoreThePrefixKeepsNoBackupFolder) {
+    // A read-only prefix: the fix saves its backups, then cannot store the files.
+    std::filesystem::permissions(prefix.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    const auto fix = run({"fix", "--modules", "6,11"});
+    std::filesystem::permissions(prefix.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    if (fix.code == exitcode::ok) {
+        GTEST_SKIP() << "the prefix folder stays writable (running as root)";
+    }
+    EXPECT_EQ(fix.code, exitcode::failure) << fix.out;
+    std::size_t folders = 0;
+    if (std::filesystem::exists(work / "data" / "tolvane")) {
+        for (const auto& root : std::filesystem::directory_iterator(work / "data" / "tolvane")) {
+            folders += static_cast<std::size_t>(
+                std::distance(std::filesystem::directory_iterator(root.path()), {}));
+        }
+    }
+    EXPECT_EQ(folders, 0u);
+}
+
+TEST_F(ScanCommandsTest, ARestoreGivesBackExactlyTheBackedUpRegistryOfItsOwnPrefix) {
+    const auto created = run({"backup", "create"});
+    ASSERT_EQ(created.code, exitcode::ok) << created.err;
+    const auto listed = run({"backup", "list"});
+    ASSERT_EQ(listed.code, exitcode::ok);
+    const std::string name = listed.out.substr(0, listed.out.find('\n'));
+    ASSERT_EQ(created.out.rfind("Backup " + name + " created in ", 0), 0u) << created.out;
+    const std::string before = test::readFile(prefix / "user.reg");
+
+    const auto added = work.write("added.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
+                                               "Added Later]\r\n\"v\"=\"1\"\r\n");
+    ASSERT_EQ(run({"import", added.string()}).code, exitcode::ok);
+    ASSERT_EQ(
+        run({"export", (work / "x.reg").string(), "HKEY_CURRENT_USER\\Software\\Added Later"}).code,
+        exitcode::ok);
+
+    const auto restored = run({"backup", "restore", name});
+    ASSERT_EQ(restored.code, exitcode::ok) << restored.err;
+    EXPECT_NE(
+        run({"export", (work / "y.reg").string(), "HKEY_CURRENT_USER\\Software\\Added Later"}).code,
+        exitcode::ok);
+    EXPECT_EQ(test::readFile(prefix / "user.reg"), before);
+
+    // Another prefix does not list it, and takes it only when told to.
+    test::TempDir other;
+    const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
+                                "/scripts/make-demo-prefix' '" + other.path().string() +
+                                "' >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto otherRun = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"--prefix", other.path().string()});
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code = runCli(words, out, err);
+        return CliRun{code, out.str(), err.str()};
+    };
+    ASSERT_EQ(otherRun({"backup", "create"}).code, exitcode::ok);
+    std::filesystem::path ownRoot;
+    std::filesystem::path otherRoot;
+    for (const auto& root : std::filesystem::directory_iterator(work / "data" / "tolvane")) {
+        (std::filesystem::exists(root.path() / name) ? ownRoot : otherRoot) = root.path();
+    }
+    ASSERT_FALSE(otherRoot.empty());
+    std::filesystem::copy(ownRoot / name, otherRoot / "moved here",
+                          std::filesystem::copy_options::recursive);
+    EXPECT_EQ(otherRun({"backup", "list"}).out.find("moved here"), std::string::npos);
+    const auto refused = otherRun({"backup", "restore", "moved here"});
+    EXPECT_EQ(refused.code, exitcode::failure);
+    EXPECT_NE(refused.err.find("--force-other-prefix"), std::string::npos) << refused.err;
+    EXPECT_EQ(otherRun({"backup", "restore", "moved here", "--force-other-prefix"}).code,
+              exitcode::ok);
+    EXPECT_EQ(test::readFile(other / "user.reg"), before);
+}
+
+TEST_F(ScanCommandsTest, AnInterruptedBackupIsNeverListedAndGoesAtTheNextStart) {
+    ASSERT_EQ(run({"backup", "create"}).code, exitcode::ok);
+    const auto root = std::filesystem::directory_iterator(work / "data" / "tolvane")->path();
+    const auto partial = root / ".partial-0123456789ab";
+    test::writeFile(partial / "main.reg", "half");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(partial / "main.reg", old);
+    std::filesystem::last_write_time(partial, old);
+    // An older version's leftover: a folder holding only the editor's temporary file.
+    test::writeFile(root / "01.01.2026 10_00_00_000" / "main.reg.tmp1a2b3c4d", "half");
+
+    const auto listed = run({"backup", "list"});
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1) << listed.out;
+    EXPECT_FALSE(std::filesystem::exists(partial));
+}
+
+TEST_F(ScanCommandsTest, OldBackupFoldersAreImportedOnRequest) {
+    test::writeFile(work / "Backup" / "01.01.2026 10_00_00_000" / "main.reg", "REGEDIT4\r\n");
+    test::writeFile(work / "Backup" / "not a backup.txt", "x");
+    const auto imported = run({"backup", "import-legacy", (work / "Backup").string()});
+    ASSERT_EQ(imported.code, exitcode::ok) << imported.err;
+    EXPECT_EQ(imported.out.rfind("1 backups of ", 0), 0u) << imported.out;
+    EXPECT_EQ(run({"backup", "list"}).out, "01.01.2026 10_00_00_000\n");
+    EXPECT_TRUE(std::filesystem::exists(work / "Backup" / "01.01.2026 10_00_00_000" / "main.reg"));
+    EXPECT_EQ(run({"backup", "import-legacy", (work / "missing").string()}).code,
+              exitcode::failure);
 }
 
 } // namespace

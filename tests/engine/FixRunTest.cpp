@@ -105,7 +105,7 @@ protected:
     std::vector<ProblemRecord> records;
 };
 
-TEST_F(FixRunTest, AnsweringNoFixesTheTickedAndLeavesAnEmptyBackupFolder) {
+TEST_F(FixRunTest, AnsweringNoFixesTheTickedAndLeavesNoBackupFolder) {
     records[1].selected = 0;
     records[3].selected = 0;
 
@@ -118,10 +118,47 @@ TEST_F(FixRunTest, AnsweringNoFixesTheTickedAndLeavesAnEmptyBackupFolder) {
     EXPECT_EQ(records[1].entryKind, entrykind::ordinary);
     EXPECT_FALSE(keyExists("Test\\AppPaths\\one"));
     EXPECT_TRUE(keyExists("Test\\AppPaths\\two"));
-    const auto folders = backupFolders();
-    ASSERT_EQ(folders.size(), 1u);
-    EXPECT_TRUE(std::filesystem::is_empty(folders[0]));
+    EXPECT_FALSE(outcome.backupKept);
+    EXPECT_TRUE(backupFolders().empty());
     EXPECT_EQ(test.storage().saves, 1);
+}
+
+TEST_F(FixRunTest, BackupsOfAFixThatCouldNotBeStoredAreNotKept) {
+    test.storage().failSaves = true;
+    const FixOutcome outcome = fix(true);
+    EXPECT_FALSE(outcome.error.empty());
+    EXPECT_FALSE(outcome.backupKept);
+    EXPECT_TRUE(backupFolders().empty());
+}
+
+TEST_F(FixRunTest, WithoutABackupFolderTheFixGoesOnOnlyWhenTheUserSaysSo) {
+    // A file where the backup folder should be.
+    std::filesystem::remove_all(test.workingDirectory() / "Backup");
+    test::writeFile(test.workingDirectory() / "Backup", "a file");
+    EXPECT_EQ(run.start(records, &progress, {}, [] { return true; }, {}), FixRun::Start::failed);
+    EXPECT_NE(run.failure().find("cannot create the backup folder"), std::string::npos);
+    EXPECT_TRUE(keyExists("Test\\Run\\three"));
+
+    std::string reason;
+    run.setWithoutBackupQuestion([&](const std::string& why) {
+        reason = why;
+        return false;
+    });
+    EXPECT_EQ(run.start(records, &progress, {}, [] { return true; }, {}), FixRun::Start::failed);
+    EXPECT_NE(reason.find("cannot create the backup folder"), std::string::npos);
+
+    run.setWithoutBackupQuestion([](const std::string&) { return true; });
+    bool askedForBackup = false;
+    std::promise<FixOutcome> done;
+    ASSERT_EQ(run.start(
+                  records, &progress, {}, [&] { return askedForBackup = true; },
+                  [&done](const FixOutcome& outcome) { done.set_value(outcome); }),
+              FixRun::Start::started);
+    const FixOutcome outcome = done.get_future().get();
+    run.wait();
+    EXPECT_FALSE(askedForBackup);
+    EXPECT_FALSE(outcome.backupWanted);
+    EXPECT_EQ(outcome.fixed, 5u);
 }
 
 TEST_F(FixRunTest, AnsweringYesSavesEachModulesKeysIntoItsOwnFile) {
@@ -136,6 +173,8 @@ TEST_F(FixRunTest, AnsweringYesSavesEachModulesKeysIntoItsOwnFile) {
     EXPECT_TRUE(std::filesystem::exists(folder / "startup.reg"));
     EXPECT_TRUE(std::filesystem::exists(folder / "help.reg"));
     EXPECT_FALSE(std::filesystem::exists(folder / "com.reg"));
+    EXPECT_TRUE(outcome.backupKept);
+    EXPECT_TRUE(std::filesystem::exists(folder / "backup-origin.txt"));
     EXPECT_FALSE(keyExists("Test\\Help\\five"));
 }
 

@@ -2,10 +2,13 @@
 
 #include "platform/BuiltinRegistryEditor.h"
 #include "platform/RegistryRoutines.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TestPlatform.h"
 
+#include <barrier>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <thread>
 
 namespace tolvane {
 namespace {
@@ -62,13 +65,17 @@ protected:
         return found;
     }
 
-    // Temporary files the tools left behind.
+    // Temporary files the tools left behind, in the temporary folder or beside the backups.
     std::vector<std::string> leftovers() {
         std::string folder;
         test.files().GetTempPathA(folder, maxPath);
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
+        for (const auto& place : {std::filesystem::path(folder), work.path()}) {
+            for (const auto& entry : std::filesystem::directory_iterator(place)) {
+                if (entry.path().extension() != ".reg") {
+                    names.push_back(entry.path().filename().string());
+                }
+            }
         }
         return names;
     }
@@ -138,6 +145,93 @@ TEST_F(CRegToolsTest, AnExportWithoutKeySectionOrAFailedEditorLeavesTheFileUncha
                   writesHeader);
         std::filesystem::remove(work / "new.reg");
     }
+}
+
+// Every platform's temporary folder is the same one, as for two processes of one user.
+class SharedTempFileSystem final : public test::ForwardingFileSystem {
+public:
+    SharedTempFileSystem(FileSystem& files, std::string folder)
+        : ForwardingFileSystem(files), folder_(std::move(folder)) {}
+    std::uint32_t GetTempPathA(std::string& buffer, std::uint32_t size) override {
+        if (folder_.size() + 1 > size) {
+            return static_cast<std::uint32_t>(folder_.size() + 1);
+        }
+        buffer = folder_;
+        return static_cast<std::uint32_t>(folder_.size());
+    }
+
+private:
+    std::string folder_;
+};
+
+// The editor as a separate program: it takes a moment to start before it writes its export.
+class SlowStartingEditor final : public RegistryEditor {
+public:
+    explicit SlowStartingEditor(RegistryEditor& editor) : editor_(editor) {}
+    Result<void> exportKey(const std::filesystem::path& file, std::string_view key) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return editor_.exportKey(file, key);
+    }
+    Result<void> exportRegistry(const std::filesystem::path& file) override {
+        return editor_.exportRegistry(file);
+    }
+    Result<void> importRegFile(const std::filesystem::path& file) override {
+        return editor_.importRegFile(file);
+    }
+
+private:
+    RegistryEditor& editor_;
+};
+
+TEST_F(CRegToolsTest, TwoRegistriesBackingUpAtOnceNeverReadEachOthersExports) {
+    const test::TempDir sharedTemp;
+    constexpr int rounds = 60;
+    // Both start each backup at the same moment, as two fix runs started together do.
+    std::barrier together(2);
+    const auto backUp = [&](const std::string& own, std::vector<BackupOutcome>& outcomes) {
+        test::TestPlatform other;
+        SharedTempFileSystem files(other.files(), sharedTemp.path().string() + "/");
+        SlowStartingEditor editor(other.platform().editor);
+        const Platform platform{other.registry(),
+                                files,
+                                editor,
+                                other.platform().clock,
+                                other.platform().autostart,
+                                other.platform().storage,
+                                other.workingDirectory()};
+        std::string reg = "REGEDIT4\n";
+        for (int i = 0; i < rounds; ++i) {
+            reg += "\n[HKEY_CURRENT_USER\\" + own + "\\K" + std::to_string(i) + "]\n\"v\"=\"" +
+                   own + "\"\n";
+        }
+        other.importReg(reg);
+        CRegTools ownTools(platform);
+        const auto file = other.workingDirectory() / "Backup" / (own + ".reg");
+        for (int i = 0; i < rounds; ++i) {
+            together.arrive_and_wait();
+            outcomes.push_back(
+                ownTools.backupKeyOutcome(file, hkeyCurrentUser, own + "\\K" + std::to_string(i)));
+        }
+        const std::string text = test::readFile(file);
+        const std::string stranger = own == "Alpha" ? "Beta" : "Alpha";
+        EXPECT_EQ(text.find(stranger), std::string::npos) << own << "'s backup holds other keys";
+        for (int i = 0; i < rounds; ++i) {
+            EXPECT_NE(text.find("\\" + own + "\\K" + std::to_string(i) + "]"), std::string::npos);
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+            EXPECT_EQ(entry.path(), file) << "left behind beside the backup";
+        }
+    };
+    std::vector<BackupOutcome> alpha;
+    std::vector<BackupOutcome> beta;
+    {
+        std::jthread first([&] { backUp("Alpha", alpha); });
+        std::jthread second([&] { backUp("Beta", beta); });
+    }
+    for (const auto* outcomes : {&alpha, &beta}) {
+        EXPECT_EQ(std::count(outcomes->begin(), outcomes->end(), BackupOutcome::saved), rounds);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(sharedTemp.path()));
 }
 
 TEST_F(CRegToolsTest, SeekToCharStopsBeforeTheFirstMatchAndAppendNeedsAnExistingTarget) {

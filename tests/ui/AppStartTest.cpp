@@ -46,6 +46,7 @@ public:
         CHollinApp::Options options;
         options.workingDirectory = scratch / "work";
         options.configHome = scratch / "config";
+        options.dataHome = scratch / "data";
         options.executable = scratch / "bin" / "tolvane";
         options.environmentPrefix = std::move(prefix);
         options.home = scratch / "home";
@@ -80,7 +81,7 @@ class AppStartTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void winePrefixIsOpenedWithoutQuestionsAndBackupIsMadeInTheWorkingDirectory() {
+    void winePrefixIsOpenedWithoutQuestionsAndBackupsGoToThePrefixsDataFolder() {
         TempDir scratch;
         std::filesystem::create_directories(scratch / "work");
         writePrefix(scratch / "wp");
@@ -89,8 +90,9 @@ private Q_SLOTS:
         QVERIFY(start.dialogs.shown().empty());
         QCOMPARE(start.location(), QString::fromStdString((scratch / "wp").string()));
         QVERIFY(start.app().session().platform() != nullptr);
-        QVERIFY(std::filesystem::is_directory(scratch / "work" / "Backup"));
-        QVERIFY(start.app().backupFolder().is_absolute());
+        // Nothing is made in the folder the program was started from.
+        QVERIFY(!std::filesystem::exists(scratch / "work" / "Backup"));
+        QCOMPARE(start.app().backupFolder().parent_path(), scratch / "data" / "tolvane");
         QCOMPARE(start.app().session().platform()->workingDirectory, scratch / "work");
         QVERIFY(start.app().mainWindow()->isVisible());
         QCOMPARE(start.app().busy().load(), 0);

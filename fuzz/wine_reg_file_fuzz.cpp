@@ -1,0 +1,15 @@
+// Wine's registry files (system.reg, user.reg, userdef.reg) as the engine loads them.
+#include "platform/prefix/RegFileReader.h"
+#include "platform/prefix/RegistryTree.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    tolvane::prefix::RegistryTree tree;
+    (void)tolvane::prefix::RegFileReader::parse(tree, tolvane::prefix::RegistryTree::machineBranch,
+                                                text, "system.reg");
+    return 0;
+}

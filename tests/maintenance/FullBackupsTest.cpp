@@ -1,0 +1,133 @@
+// Whole-registry backups of a Wine prefix: what they keep, where they are listed, what a
+// restore puts back.
+#include "maintenance/FullBackups.h"
+
+#include "platform/BackupLocation.h"
+#include "platform/BackupManifest.h"
+#include "platform/RegistryEditor.h"
+#include "platform/RegistryStorage.h"
+#include "platform/prefix/PrefixPlatform.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane {
+namespace {
+
+using test::TempDir;
+
+std::string fileHeader(std::string_view root) {
+    return "WINE REGISTRY Version 2\n;; All keys relative to " + std::string(root) +
+           "\n\n#arch=win64\n";
+}
+
+class FullBackupsTest : public ::testing::Test {
+protected:
+    FullBackupsTest() {
+        scratch.write("prefix/system.reg",
+                      fileHeader("\\\\Machine") + "\n[Software\\\\Kept] 1700000000\n\"a\"=\"1\"\n");
+        scratch.write("prefix/user.reg", fileHeader("\\\\User\\\\S-1-5-21-0-0-0-1000") +
+                                             "\n[Software\\\\Mine] 1700000000\n\"b\"=\"2\"\n");
+        scratch.write("prefix/userdef.reg", fileHeader("\\\\User\\\\.Default"));
+        reopen();
+    }
+
+    void reopen() {
+        auto opened = prefix::PrefixPlatform::open(
+            scratch / "prefix",
+            {scratch / "work", scratch / "config", "/usr/bin/tolvane", scratch / "data"});
+        ASSERT_TRUE(opened) << opened.message();
+        platform = std::move(opened.value());
+    }
+
+    Platform& p() { return platform->platform(); }
+
+    TempDir scratch;
+    std::unique_ptr<prefix::PrefixPlatform> platform;
+};
+
+TEST_F(FullBackupsTest, BackupsLiveInAFolderOfThePrefixByItsCanonicalPath) {
+    const auto root = FullBackups(p()).root();
+    EXPECT_EQ(root.parent_path(), scratch / "data" / "tolvane");
+    // The same prefix however it is named; another prefix of the same folder name elsewhere
+    // gets another folder.
+    EXPECT_EQ(BackupLocation::forPrefix(scratch / "data", scratch / "work" / ".." / "prefix" / ""),
+              root);
+    EXPECT_NE(BackupLocation::forPrefix(scratch / "data", scratch / "work" / "prefix"), root);
+    EXPECT_EQ(root.filename().string().substr(0, 7), "prefix-");
+}
+
+TEST_F(FullBackupsTest, ABackupKeepsTheFilesAndARestorePutsExactlyThoseBack) {
+    FullBackups backups(p());
+    const auto created = backups.create();
+    ASSERT_TRUE(created) << created.message();
+    const auto folder = backups.root() / *created;
+    for (const char* name : {"main.reg", "backup-origin.txt", "registry/system.reg",
+                             "registry/user.reg", "registry/userdef.reg"}) {
+        EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    }
+    const std::string userBefore = test::readFile(scratch / "prefix" / "user.reg");
+
+    HKey key = HKey::null;
+    ASSERT_EQ(p().registry.RegCreateKeyA(hkeyCurrentUser, "Software\\Added Later", key),
+              winerr::success);
+    p().registry.RegCloseKey(key);
+    ASSERT_TRUE(p().storage.save());
+
+    ASSERT_TRUE(backups.restore(*created));
+    EXPECT_EQ(test::readFile(scratch / "prefix" / "user.reg"), userBefore);
+    // The tree in memory is the restored one too, and the storage accepts the next save.
+    EXPECT_EQ(p().registry.RegOpenKeyA(hkeyCurrentUser, "Software\\Added Later", key),
+              winerr::fileNotFound);
+    ASSERT_EQ(p().registry.RegOpenKeyA(hkeyCurrentUser, "Software\\Mine", key), winerr::success);
+    p().registry.RegCloseKey(key);
+    EXPECT_TRUE(p().storage.ensureWritable());
+}
+
+TEST_F(FullBackupsTest, ABackupIsRefusedWhenWineChangedTheFilesSinceTheyWereRead) {
+    scratch.write("prefix/user.reg", fileHeader("\\\\User\\\\S-1-5-21-0-0-0-1000") +
+                                         "\n[Software\\\\Wine Wrote This] 1700000000\n");
+    FullBackups backups(p());
+    const auto created = backups.create();
+    ASSERT_FALSE(created);
+    EXPECT_NE(created.message().find("user.reg has changed on disk"), std::string::npos)
+        << created.message();
+    EXPECT_TRUE(std::filesystem::is_empty(backups.root()));
+}
+
+TEST_F(FullBackupsTest, BackupsOfAnotherRegistryAreNotListedNorRestoredUnlessAsked) {
+    FullBackups backups(p());
+    const auto created = backups.create();
+    ASSERT_TRUE(created);
+    const auto foreign = backups.root() / "01.01.2026 10_00_00_000";
+    std::filesystem::copy(backups.root() / *created, foreign,
+                          std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(BackupManifest("the Wine prefix /elsewhere", {}, {}).writeTo(foreign));
+
+    const auto listed = backups.list();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed.front().folderName, *created);
+    EXPECT_EQ(backups.otherOrigin("01.01.2026 10_00_00_000"), "the Wine prefix /elsewhere");
+    EXPECT_EQ(backups.otherOrigin(*created), std::nullopt);
+    const auto refused = backups.restore("01.01.2026 10_00_00_000");
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.message().find("/elsewhere"), std::string::npos);
+    EXPECT_TRUE(backups.restore("01.01.2026 10_00_00_000", true));
+    // Hidden names are never backups.
+    EXPECT_FALSE(backups.restore(".partial-0123"));
+}
+
+TEST_F(FullBackupsTest, ARestoreOfMalformedFilesChangesNothing) {
+    FullBackups backups(p());
+    const auto created = backups.create();
+    ASSERT_TRUE(created);
+    test::writeFile(backups.root() / *created / "registry" / "user.reg", "garbage\n");
+    const std::string systemBefore = test::readFile(scratch / "prefix" / "system.reg");
+    const std::string userBefore = test::readFile(scratch / "prefix" / "user.reg");
+    EXPECT_FALSE(backups.restore(*created));
+    EXPECT_EQ(test::readFile(scratch / "prefix" / "system.reg"), systemBefore);
+    EXPECT_EQ(test::readFile(scratch / "prefix" / "user.reg"), userBefore);
+}
+
+} // namespace
+} // namespace tolvane
