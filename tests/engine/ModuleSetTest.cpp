@@ -37,6 +37,11 @@ public:
         return true;
     }
 
+    // A problem's name is the key path below HKEY_CURRENT_USER that its fix would delete.
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override {
+        return {FixTarget{hkeyCurrentUser, record.primaryName, {}}};
+    }
+
     int scans = 0;
     bool lastBackup = false;
     std::vector<std::string> fixed;
