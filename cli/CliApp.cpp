@@ -44,7 +44,8 @@ std::string usageText() {
            "                                     whole-registry backups in ./Backup\n"
            "  defrag                             flush the registry hives to disk\n"
            "  ignore add --module N KEY [VALUE] [--all-prefixes] | list [--json] | remove ID|KEY\n"
-           "                                     problems that scans leave out and fixes never touch\n" +
+           "                                     problems that scans leave out and fixes never "
+           "touch\n" +
            std::string(prefixCommands) +
            "  export FILE KEY                    write KEY and its sub-keys to FILE (REGEDIT4)\n"
            "  export-all FILE                    write the whole registry to FILE (version 5.00)\n"

@@ -62,8 +62,8 @@ int add(CliContext& context, CliSession& session, IgnoreList& list, const std::s
     const std::string& number = *module.value();
     const int moduleId = isNumber(number) ? std::stoi(number) : -1;
     if (!isModuleId(moduleId)) {
-        return usageError(context, "--module takes a module number from 0 to 12, not \"" +
-                                       number + "\"");
+        return usageError(context,
+                          "--module takes a module number from 0 to 12, not \"" + number + "\"");
     }
     auto& names = context.line.arguments;
     if (names.empty() || names.size() > 2) {
@@ -87,8 +87,8 @@ int add(CliContext& context, CliSession& session, IgnoreList& list, const std::s
 int listEntries(CliContext& context, const IgnoreList& list, const std::string& here) {
     const bool json = context.line.takeFlag("--json");
     if (!context.line.arguments.empty()) {
-        return usageError(context, "ignore list takes no argument " +
-                                       context.line.arguments.front());
+        return usageError(context,
+                          "ignore list takes no argument " + context.line.arguments.front());
     }
     const auto& entries = list.entries();
     if (json) {
@@ -116,8 +116,7 @@ int listEntries(CliContext& context, const IgnoreList& list, const std::string& 
         }
         context.out << "\n    " << placeText(entry, here) << "\n";
     }
-    context.out << entries.size() << (entries.size() == 1 ? " entry" : " entries")
-                << " ignored.\n";
+    context.out << entries.size() << (entries.size() == 1 ? " entry" : " entries") << " ignored.\n";
     return exitcode::ok;
 }
 
