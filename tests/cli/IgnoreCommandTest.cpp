@@ -107,6 +107,10 @@ TEST_F(IgnoreCommandTest, AnIgnoredProblemLeavesTheScanAndTheFixAndComesBackWhen
 
 TEST_F(IgnoreCommandTest, AnEntryForEveryPrefixHoldsElsewhereAndOneForThisPrefixDoesNot) {
     test::TempDir other;
+    const std::string make = std::string("python3 '") + TOLVANE_SOURCE_DIR +
+                             "/scripts/make-demo-prefix' '" + other.path().string() +
+                             "' >/dev/null";
+    ASSERT_EQ(std::system(make.c_str()), 0);
     ASSERT_EQ(run({"ignore", "add", "--module", "7", "Courier"}).code, 0);
     ASSERT_EQ(run({"ignore", "add", "--module", "7", "Small Fonts", "--all-prefixes"}).code, 0);
 
