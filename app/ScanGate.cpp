@@ -42,6 +42,10 @@ public:
         return fixed;
     }
 
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override {
+        return inner_->fixTargets(record);
+    }
+
 private:
     std::unique_ptr<CModule> inner_;
     ScanGate& gate_;

@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/CommandLine.h"
+#include "cli/IgnoreCommand.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/RegFileCommands.h"
 #include "cli/ScanCommands.h"
@@ -42,7 +43,10 @@ std::string usageText() {
            "  backup list | create | restore NAME [--force-other-prefix] | delete NAME\n"
            "                                     whole-registry backups of this registry\n"
            "  backup import-legacy DIR           copy the backups of an old Backup folder here\n"
-           "  defrag                             flush the registry hives to disk\n" +
+           "  defrag                             flush the registry hives to disk\n"
+           "  ignore add --module N KEY [VALUE] [--all-prefixes] | list [--json] | remove ID|KEY\n"
+           "                                     problems that scans leave out and fixes never "
+           "touch\n" +
            std::string(prefixCommands) +
            "  export FILE KEY                    write KEY and its sub-keys to FILE (REGEDIT4)\n"
            "  export-all FILE                    write the whole registry to FILE (version 5.00)\n"
@@ -71,6 +75,7 @@ constexpr std::array commands{
     Command{"fix", &ScanCommands::fix},
     Command{"backup", &MaintenanceCommands::backup},
     Command{"defrag", &MaintenanceCommands::defrag},
+    Command{"ignore", &IgnoreCommand::run},
 #ifndef _WIN32
     Command{"stat", &StatCommand::run},
 #endif

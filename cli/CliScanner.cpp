@@ -5,6 +5,7 @@
 #include "cli/TerminalProgress.h"
 #include "engine/ScanRun.h"
 #include "modules/DefaultModules.h"
+#include "platform/Platform.h"
 
 #include <atomic>
 #include <ostream>
@@ -37,6 +38,21 @@ Result<CliScanner::Selection> CliScanner::parseModules(const std::optional<std::
         start = end + 1;
     }
     return selection;
+}
+
+std::string CliScanner::place() const {
+    const std::filesystem::path prefix = context_.prefixPath();
+    return prefix.empty() ? std::string(IgnoreList::livePlace) : IgnoreList::placeOfPrefix(prefix);
+}
+
+Result<void> CliScanner::prepareScreen() {
+    auto ignored = IgnoreList::load(session_.settings());
+    if (!ignored) {
+        return ignored.error();
+    }
+    modules_.setScreen(ProtectionList(session_.platform().registry), std::move(ignored.value()),
+                       place());
+    return {};
 }
 
 ProblemList& CliScanner::scan(const Selection& modules) {

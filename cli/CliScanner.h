@@ -24,6 +24,13 @@ public:
     // "0,5,12" picks modules by number; no list picks all of them.
     static Result<Selection> parseModules(const std::optional<std::string>& list);
 
+    // Sets what the scan leaves out and a fix keeps: the protection list and the user's ignore
+    // list for this registry. An ignore list that cannot be read is an error: a fix must never
+    // touch what the user asked to be left alone.
+    Result<void> prepareScreen();
+    // The registry being cleaned, as the ignore list names it.
+    std::string place() const;
+
     ProblemList& scan(const Selection& modules);
     ModuleSet& modules() { return modules_; }
 

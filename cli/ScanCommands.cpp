@@ -21,8 +21,9 @@ std::string_view moduleName(int moduleId) {
                                 : std::string_view("?");
 }
 
-void printJson(std::ostream& out, const ProblemList& problems) {
-    out << "{\"count\": " << problems.count() << ", \"problems\": [";
+void printJson(std::ostream& out, const ProblemList& problems, std::size_t ignored) {
+    out << "{\"count\": " << problems.count() << ", \"ignored\": " << ignored
+        << ", \"problems\": [";
     const char* separator = "\n";
     for (const auto& record : problems) {
         out << separator << "  {\"moduleId\": " << record.moduleId
@@ -41,11 +42,15 @@ void printRecord(std::ostream& out, const ProblemRecord& record) {
         << record.description << "\n";
 }
 
-void printTable(std::ostream& out, const ProblemList& problems) {
+void printTable(std::ostream& out, const ProblemList& problems, std::size_t ignored) {
     for (const auto& record : problems) {
         printRecord(out, record);
     }
-    out << problems.count() << (problems.count() == 1 ? " problem" : " problems") << " found.\n";
+    out << problems.count() << (problems.count() == 1 ? " problem" : " problems") << " found";
+    if (ignored > 0) {
+        out << ", " << ignored << " ignored";
+    }
+    out << ".\n";
 }
 
 // Opens the session and parses --modules; on failure the exit code is returned instead.
@@ -92,11 +97,16 @@ int ScanCommands::scan(CliContext& context) {
         return prepared.exitCode;
     }
     CliScanner scanner(context, *prepared.session);
+    if (auto ready = scanner.prepareScreen(); !ready) {
+        context.fail(ready.message());
+        return exitcode::failure;
+    }
     const ProblemList& problems = scanner.scan(prepared.modules);
+    const std::size_t ignored = scanner.modules().ignoredCount();
     if (json) {
-        printJson(context.out, problems);
+        printJson(context.out, problems, ignored);
     } else {
-        printTable(context.out, problems);
+        printTable(context.out, problems, ignored);
     }
     return exitcode::ok;
 }
@@ -118,6 +128,10 @@ int ScanCommands::fix(CliContext& context) {
         return exitcode::failure;
     }
     CliScanner scanner(context, session);
+    if (auto ready = scanner.prepareScreen(); !ready) {
+        context.fail(ready.message());
+        return exitcode::failure;
+    }
     ProblemList& problems = scanner.scan(prepared.modules);
     if (problems.empty()) {
         context.out << "No problems found; nothing to fix.\n";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FixTarget.h"
 #include "engine/ProblemList.h"
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane {
 
@@ -32,6 +34,10 @@ public:
     // scan), handling only the entry kinds the module knows, after saving the keys concerned
     // into its backup file when `backup` is set.
     virtual bool Fix(std::span<ProblemRecord> records, bool backup) = 0;
+
+    // What Fix would remove or rewrite for `record`, one of this module's records: the scan
+    // leaves out and the fix run keeps what would touch a protected or ignored entry.
+    virtual std::vector<FixTarget> fixTargets(const ProblemRecord& record) const = 0;
 
     int moduleId() const { return moduleId_; }
     std::size_t count() const { return list_.count(); }

@@ -64,6 +64,8 @@ CModule* ModuleSet::module(int moduleId) const {
 
 ProblemList& ModuleSet::runScan(std::stop_token stop) {
     merged_.clear();
+    ignored_ = 0;
+    protected_ = 0;
     // The lists are joined once all are in: growing the merged list module by module moved
     // every earlier record again each time it grew.
     std::vector<ProblemList> lists;
@@ -77,7 +79,7 @@ ProblemList& ModuleSet::runScan(std::stop_token stop) {
             continue;
         }
         module->setStopToken(stop);
-        lists.push_back(module->Scan());
+        lists.push_back(screened(*module, module->Scan()));
         total += lists.back().count();
         if (targets_ != nullptr) {
             targets_->setTotalText(std::to_string(total));
@@ -99,7 +101,63 @@ void ModuleSet::setBackupFolder(std::string folder) {
     }
 }
 
+void ModuleSet::setScreen(ProtectionList protection, IgnoreList ignored, std::string place) {
+    protection_.emplace(protection);
+    ignoreList_ = std::move(ignored);
+    place_ = std::move(place);
+}
+
+ModuleSet::Verdict ModuleSet::judge(const CModule& module, const ProblemRecord& record) const {
+    if (ignoreList_.ignores(record, place_)) {
+        return Verdict::ignored;
+    }
+    if (protection_) {
+        for (const FixTarget& target : module.fixTargets(record)) {
+            if (protection_->covers(target)) {
+                return Verdict::protectedEntry;
+            }
+        }
+    }
+    return Verdict::pass;
+}
+
+bool ModuleSet::isScreenedOut(const ProblemRecord& record) const {
+    const CModule* owner = module(record.moduleId);
+    if (owner == nullptr) {
+        return ignoreList_.ignores(record, place_);
+    }
+    return judge(*owner, record) != Verdict::pass;
+}
+
+ProblemList ModuleSet::screened(const CModule& module, ProblemList found) {
+    if (!protection_ && ignoreList_.entries().empty()) {
+        return found;
+    }
+    ProblemList kept;
+    kept.reserve(found.count());
+    for (ProblemRecord& record : found) {
+        switch (judge(module, record)) {
+        case Verdict::pass:
+            kept.add(std::move(record));
+            break;
+        case Verdict::ignored:
+            ++ignored_;
+            break;
+        case Verdict::protectedEntry:
+            ++protected_;
+            break;
+        }
+    }
+    return kept;
+}
+
 bool ModuleSet::runFix(std::span<ProblemRecord> records, bool backup) {
+    // No fix touches what is protected or ignored, whatever the list handed in says.
+    for (ProblemRecord& record : records) {
+        if (record.selected != 0 && record.entryKind != entrykind::fixed && isScreenedOut(record)) {
+            record.selected = 0;
+        }
+    }
     for (auto& module : modules_) {
         if (module) {
             module->clearKeptForBackup();

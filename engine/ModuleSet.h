@@ -1,13 +1,16 @@
 #pragma once
 
 #include "engine/CModule.h"
+#include "engine/IgnoreList.h"
 #include "engine/ModuleTable.h"
 #include "engine/ProblemList.h"
+#include "engine/ProtectionList.h"
 
 #include <array>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stop_token>
 #include <string>
@@ -51,21 +54,42 @@ public:
     const ProblemList& results() const { return merged_; }
     std::size_t count() const { return merged_.count(); }
 
+    // What scans leave out and fixes keep: records whose fix would touch what `protection`
+    // protects, and records that `ignored` lists for `place` (the registry being cleaned).
+    void setScreen(ProtectionList protection, IgnoreList ignored, std::string place);
+    // Whether `record` would be left out by the screen (false while none is set).
+    bool isScreenedOut(const ProblemRecord& record) const;
+    // Records the last scan left out because the ignore list names them.
+    std::size_t ignoredCount() const { return ignored_; }
+    // Records the last scan left out because their fix would touch a protected entry.
+    std::size_t protectedCount() const { return protected_; }
+
     void setBackupFolder(std::string folder);
     const std::string& backupFolder() const { return backupFolder_; }
 
-    // Hands the records to every present module's Fix, in module order.
+    // Hands the records to every present module's Fix, in module order. A selected record that
+    // the screen leaves out is unselected first: it is neither touched nor marked fixed.
     bool runFix(std::span<ProblemRecord> records, bool backup);
     // Records that the last runFix kept because their wanted backup could not be written.
     std::size_t keptForBackup() const;
 
 private:
+    enum class Verdict { pass, ignored, protectedEntry };
+    Verdict judge(const CModule& module, const ProblemRecord& record) const;
+    // `found` without the records the screen leaves out, which are counted.
+    ProblemList screened(const CModule& module, ProblemList found);
+
     ModuleFactory factory_;
     ProgressTargets* targets_ = nullptr;
     std::array<std::unique_ptr<CModule>, moduleCount> modules_;
     bool created_ = false;
     ProblemList merged_;
     std::string backupFolder_;
+    std::optional<ProtectionList> protection_;
+    IgnoreList ignoreList_;
+    std::string place_;
+    std::size_t ignored_ = 0;
+    std::size_t protected_ = 0;
 };
 
 } // namespace tolvane

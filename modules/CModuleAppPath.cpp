@@ -69,4 +69,8 @@ bool CModuleAppPath::Fix(std::span<ProblemRecord> records, bool backup) {
     return true;
 }
 
+std::vector<FixTarget> CModuleAppPath::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{hkeyLocalMachine, std::string(appPathsKey) + record.primaryName, {}}};
+}
+
 } // namespace tolvane

@@ -3,6 +3,7 @@
 #include "engine/ModuleTable.h"
 #include "platform/CRegTools.h"
 #include "platform/RegKey.h"
+#include "platform/RegistryRoutines.h"
 
 namespace tolvane {
 
@@ -56,7 +57,9 @@ ProblemList CModuleComponets::Scan() {
 }
 
 bool CModuleComponets::readSubKeyName(const RegKey& key, std::uint32_t index, std::string& name) {
-    return platform_.registry.RegEnumKeyA(key.get(), index, name, maxPath) == winerr::success;
+    // A link key is passed over: what it leads to is seen under its own path.
+    return platform_.registry.RegEnumKeyA(key.get(), index, name, maxPath) == winerr::success &&
+           !IsLinkKey(platform_.registry, key.get(), name);
 }
 
 bool CModuleComponets::readDefaultValue(HKey key) {
@@ -227,6 +230,16 @@ bool CModuleComponets::Fix(std::span<ProblemRecord> records, bool backup) {
         }
     }
     return true;
+}
+
+std::vector<FixTarget> CModuleComponets::fixTargets(const ProblemRecord& record) const {
+    std::vector<FixTarget> targets{FixTarget{hkeyClassesRoot, record.primaryName, {}}};
+    std::string machinePath(machineClassesPath);
+    machinePath += record.primaryName;
+    if (fitsPathBuffer(machinePath)) {
+        targets.push_back(FixTarget{hkeyLocalMachine, std::move(machinePath), {}});
+    }
+    return targets;
 }
 
 } // namespace tolvane

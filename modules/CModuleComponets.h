@@ -24,6 +24,7 @@ public:
 
     ProblemList Scan() override;
     bool Fix(std::span<ProblemRecord> records, bool backup) override;
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
 private:
     // Calls `visit` with the open area key HKEY_CLASSES_ROOT\areaPath for each of its sub-keys

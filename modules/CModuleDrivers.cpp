@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
+#include "platform/RegistryRoutines.h"
 
 namespace tolvane {
 
@@ -45,7 +46,8 @@ void CModuleDrivers::scanDriversKey() {
     if (info.subKeys >= 1 && info.subKeys <= mostSubKeys) {
         for (std::uint32_t index = 0; index < info.subKeys && !stopRequested(); ++index) {
             std::string name;
-            if (registry().RegEnumKeyA(key.get(), index, name, maxPath - 1) != winerr::success) {
+            if (registry().RegEnumKeyA(key.get(), index, name, maxPath - 1) != winerr::success ||
+                IsLinkKey(registry(), key.get(), name)) {
                 continue;
             }
             name += '\\';
@@ -116,6 +118,10 @@ bool CModuleDrivers::Fix(std::span<ProblemRecord> records, bool backup) {
                                record.primaryName);
         });
     return true;
+}
+
+std::vector<FixTarget> CModuleDrivers::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{hkeyLocalMachine, record.secondaryName, record.primaryName}};
 }
 
 } // namespace tolvane

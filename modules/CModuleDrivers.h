@@ -17,6 +17,7 @@ public:
 
     ProblemList Scan() override;
     bool Fix(std::span<ProblemRecord> records, bool backup) override;
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
 private:
     // Examines the key named by currentPath_ and everything below it, sub-keys before the

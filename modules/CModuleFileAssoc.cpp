@@ -76,7 +76,8 @@ ProblemList CModuleFileAssoc::Scan() {
         if (enumerated != winerr::success) {
             break;
         }
-        if (isNeverExamined(name) || IsSeenType(name)) {
+        if (isNeverExamined(name) || IsSeenType(name) ||
+            IsLinkKey(registry, hkeyClassesRoot, name)) {
             continue;
         }
         if (untilShown == 0) {
@@ -209,6 +210,14 @@ bool CModuleFileAssoc::backUpRecord(const ProblemRecord& record) {
     return record.secondaryName.empty() ||
            tools.backupKeyOutcome(file, hkeyClassesRoot, record.secondaryName) !=
                BackupOutcome::failed;
+}
+
+std::vector<FixTarget> CModuleFileAssoc::fixTargets(const ProblemRecord& record) const {
+    std::vector<FixTarget> targets{FixTarget{hkeyClassesRoot, record.primaryName, {}}};
+    if (!record.secondaryName.empty()) {
+        targets.push_back(FixTarget{hkeyClassesRoot, record.secondaryName, {}});
+    }
+    return targets;
 }
 
 } // namespace tolvane

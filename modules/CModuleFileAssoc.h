@@ -23,6 +23,7 @@ public:
 
     ProblemList Scan() override;
     bool Fix(std::span<ProblemRecord> records, bool backup) override;
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
 private:
     // Reports `keyName`'s CLSID sub-key when its value is empty or names a missing class.

@@ -97,6 +97,9 @@ ProblemList CModuleFileExt::Scan() {
         if (enumerated != winerr::success) {
             break;
         }
+        if (IsLinkKey(registry, fileExts.get(), extension)) {
+            continue;
+        }
         const std::string keyPath = extensionKeyPath(extension);
         if (keyPath.size() >= maxPath) {
             continue; // no room for its key path: a key that does not open
@@ -285,6 +288,13 @@ void CModuleFileExt::dropFromOrderText(const std::string& keyPath, std::string_v
     kept.append(order, from);
     kept.push_back('\0'); // its length counts the terminating NUL
     registry.RegSetValueExA(key.get(), orderValue, regtype::sz, kept);
+}
+
+std::vector<FixTarget> CModuleFileExt::fixTargets(const ProblemRecord& record) const {
+    if (record.entryKind == entrykind::explorerExtension) {
+        return {FixTarget{hkeyCurrentUser, record.primaryName, {}}};
+    }
+    return {FixTarget{hkeyCurrentUser, record.primaryName, record.secondaryName}};
 }
 
 } // namespace tolvane

@@ -22,6 +22,7 @@ public:
 
     ProblemList Scan() override;
     bool Fix(std::span<ProblemRecord> records, bool backup) override;
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
 private:
     // Whether HKEY_CLASSES_ROOT\<name> opens.

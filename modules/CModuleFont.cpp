@@ -41,4 +41,8 @@ bool CModuleFont::Fix(std::span<ProblemRecord> records, bool backup) {
     return true;
 }
 
+std::vector<FixTarget> CModuleFont::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{hkeyLocalMachine, std::string(fontsKey), record.primaryName}};
+}
+
 } // namespace tolvane

@@ -56,4 +56,8 @@ bool CModuleHelp::Fix(std::span<ProblemRecord> records, bool backup) {
     return true;
 }
 
+std::vector<FixTarget> CModuleHelp::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{hkeyLocalMachine, record.secondaryName, record.primaryName}};
+}
+
 } // namespace tolvane

@@ -14,6 +14,7 @@ public:
 
     ProblemList Scan() override;
     bool Fix(std::span<ProblemRecord> records, bool backup) override;
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
 private:
     void scanList(std::string_view keyPath, std::string_view descriptionStart);

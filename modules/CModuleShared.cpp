@@ -40,4 +40,8 @@ bool CModuleShared::Fix(std::span<ProblemRecord> records, bool backup) {
     return true;
 }
 
+std::vector<FixTarget> CModuleShared::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{hkeyLocalMachine, std::string(sharedDllsKey), record.primaryName}};
+}
+
 } // namespace tolvane

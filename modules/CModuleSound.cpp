@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathChecks.h"
 #include "platform/RegKey.h"
+#include "platform/RegistryRoutines.h"
 
 namespace tolvane {
 
@@ -48,7 +49,8 @@ void CModuleSound::walk() {
             return;
         }
         if (platform_.registry.RegEnumKeyA(key.get(), index, subKeyName_, subKeyNameSize) !=
-            winerr::success) {
+                winerr::success ||
+            IsLinkKey(platform_.registry, key.get(), subKeyName_)) {
             continue;
         }
         const std::size_t length = keyPath_.size();
@@ -122,6 +124,11 @@ bool CModuleSound::Fix(std::span<ProblemRecord> records, bool backup) {
         }
     }
     return true;
+}
+
+std::vector<FixTarget> CModuleSound::fixTargets(const ProblemRecord& record) const {
+    // The fix empties the value rather than deleting it: still a change to that value.
+    return {FixTarget{hkeyCurrentUser, record.primaryName, record.secondaryName}};
 }
 
 } // namespace tolvane

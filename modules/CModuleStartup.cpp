@@ -73,4 +73,8 @@ bool CModuleStartup::Fix(std::span<ProblemRecord> records, bool backup) {
     return true;
 }
 
+std::vector<FixTarget> CModuleStartup::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{hkeyLocalMachine, std::string(runKey), record.primaryName}};
+}
+
 } // namespace tolvane

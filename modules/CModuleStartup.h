@@ -16,6 +16,7 @@ public:
 
     ProblemList Scan() override;
     bool Fix(std::span<ProblemRecord> records, bool backup) override;
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
     // A command cut down to its program: quotes go, then everything from the first " /" and
     // from the first "/". Blanks and other arguments stay.

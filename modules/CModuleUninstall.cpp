@@ -69,4 +69,8 @@ bool CModuleUninstall::Fix(std::span<ProblemRecord> records, bool backup) {
     return true;
 }
 
+std::vector<FixTarget> CModuleUninstall::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{hkeyLocalMachine, std::string(uninstallKey) + record.primaryName, {}}};
+}
+
 } // namespace tolvane

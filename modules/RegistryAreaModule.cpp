@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
+#include "platform/RegistryRoutines.h"
 
 namespace tolvane {
 
@@ -58,7 +59,8 @@ bool RegistryAreaModule::walkSubKeys(HKey root, std::string_view path, const Sub
     }
     for (std::uint32_t index = 0; index < info.subKeys && !stopRequested(); ++index) {
         std::string name;
-        if (registry().RegEnumKeyA(area.get(), index, name, subKeyNameOffer) == winerr::success) {
+        if (registry().RegEnumKeyA(area.get(), index, name, subKeyNameOffer) == winerr::success &&
+            !IsLinkKey(registry(), area.get(), name)) {
             visit(area.get(), name);
         }
     }

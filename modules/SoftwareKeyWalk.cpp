@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathChecks.h"
 #include "platform/RegKey.h"
+#include "platform/RegistryRoutines.h"
 
 namespace tolvane {
 
@@ -132,6 +133,10 @@ bool SoftwareKeyWalk::appendSubKey(RegKey& key, std::uint32_t index) {
         winerr::success) {
         return false;
     }
+    // A link key leads to a key the walk sees under its own path (Wow6432Node keys of a prefix).
+    if (IsLinkKey(platform_.registry, key.get(), subKeyName_)) {
+        return false;
+    }
     if (area_.skipClassesAndInstaller && (subKeyName_.find("Classes") != std::string::npos ||
                                           subKeyName_.find("Installer") != std::string::npos)) {
         return false;
@@ -223,6 +228,10 @@ bool SoftwareKeyWalk::Fix(std::span<ProblemRecord> records, bool backup) {
                           platform_.registry.RegDeleteValueA(key.get(), record.primaryName));
     }
     return true;
+}
+
+std::vector<FixTarget> SoftwareKeyWalk::fixTargets(const ProblemRecord& record) const {
+    return {FixTarget{area_.root, record.secondaryName, record.primaryName}};
 }
 
 } // namespace tolvane

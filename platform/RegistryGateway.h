@@ -85,6 +85,10 @@ public:
     virtual std::int32_t RegDeleteKeyA(HKey key, std::string_view subKey) = 0;
     virtual std::int32_t RegDeleteValueA(HKey key, std::string_view valueName) = 0;
     virtual std::int32_t RegFlushKey(HKey key) = 0;
+    // Whether the key `subKey` names below `key` is itself a link key (a symbolic link to another
+    // key): opened as REG_OPTION_OPEN_LINK opens it, its last element not followed. Walks use it
+    // to see each key once, under its own path. A missing key gives 2 and `isLink` false.
+    virtual std::int32_t RegIsLinkKeyA(HKey key, std::string_view subKey, bool& isLink) = 0;
 
     // Wide forms with untouched data, for the registry editor. Names have no size limit here.
     virtual std::int32_t RegOpenKeyExW(HKey key, std::u16string_view subKey, HKey& result) = 0;

@@ -1,7 +1,11 @@
 #include "ui/CScannerProcessDlg.h"
 
+#include "engine/IgnoreList.h"
 #include "engine/ModuleSet.h"
+#include "engine/ProtectionList.h"
 #include "engine/ScanRun.h"
+#include "platform/PathText.h"
+#include "platform/Platform.h"
 #include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/GuiThread.h"
@@ -100,6 +104,14 @@ bool CScannerProcessDlg::startScan(const std::array<bool, moduleCount>& enabledM
         modules_ = std::make_unique<ModuleSet>(context().moduleFactory(*platform));
         run_ = std::make_unique<ScanRun>(*modules_, *platform, context().profile, context().busy);
     }
+    // The ignore list is read afresh for every scan: Settings may have changed it. One that
+    // cannot be read ignores nothing; every record found is then shown for the user to judge.
+    auto ignored = IgnoreList::load(context().profile);
+    const QString folder = context().session.location();
+    modules_->setScreen(
+        ProtectionList(platform->registry), ignored ? std::move(ignored.value()) : IgnoreList(),
+        folder.isEmpty() ? std::string(IgnoreList::livePlace)
+                         : IgnoreList::placeOfPrefix(pathFromText(folder.toUtf8().toStdString())));
     // The run replaces the merged list the results page shows.
     if (CScannerFinishDlg* results = resultsPage()) {
         results->forgetScan();

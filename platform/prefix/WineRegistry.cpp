@@ -773,6 +773,35 @@ std::int32_t WineRegistry::RegFlushKey(HKey key) {
     return nodeOf(key, false, node);
 }
 
+std::int32_t WineRegistry::RegIsLinkKeyA(HKey key, std::string_view subKey, bool& isLink) {
+    std::scoped_lock lock(mutex_);
+    isLink = false;
+    const ParsedPath path = parsePathA(key, subKey);
+    if (path.error != winerr::success) {
+        return path.error;
+    }
+    RegNode* node = nullptr;
+    if (const std::int32_t rc = nodeOf(key, false, node); rc != winerr::success) {
+        return rc;
+    }
+    if (path.elements.empty()) {
+        // The key itself: a handle or root stands for the key it was opened as.
+        return winerr::success;
+    }
+    // Every element but the last is followed as an open would follow it.
+    if (const std::int32_t rc =
+            walk(node, path.elements.first(path.elements.size() - 1), false, node);
+        rc != winerr::success) {
+        return rc;
+    }
+    const RegNode* child = tree_->findChild(node, path.elements.back());
+    if (child == nullptr) {
+        return winerr::fileNotFound;
+    }
+    isLink = child->isLink;
+    return winerr::success;
+}
+
 std::int32_t WineRegistry::RegOpenKeyExW(HKey key, std::u16string_view subKey, HKey& result) {
     std::scoped_lock lock(mutex_);
     if (subKey.empty() && isPredefinedKey(key)) {

@@ -84,6 +84,7 @@ public:
     std::int32_t RegDeleteKeyA(HKey key, std::string_view subKey) override;
     std::int32_t RegDeleteValueA(HKey key, std::string_view valueName) override;
     std::int32_t RegFlushKey(HKey key) override;
+    std::int32_t RegIsLinkKeyA(HKey key, std::string_view subKey, bool& isLink) override;
 
     std::int32_t RegOpenKeyExW(HKey key, std::u16string_view subKey, HKey& result) override;
     std::int32_t RegCreateKeyExW(HKey key, std::u16string_view subKey, HKey& result) override;

@@ -275,6 +275,25 @@ std::int32_t Win32RegistryGateway::RegFlushKey(HKey key) {
     return ::RegFlushKey(toNative(key));
 }
 
+std::int32_t Win32RegistryGateway::RegIsLinkKeyA(HKey key, std::string_view subKey, bool& isLink) {
+    isLink = false;
+    return withName(subKey, [&](const char* path) -> std::int32_t {
+        HKEY opened = nullptr;
+        const LONG rc =
+            ::RegOpenKeyExA(toNative(key), path, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &opened);
+        if (rc != ERROR_SUCCESS) {
+            return rc;
+        }
+        // A link key holds its target in SymbolicLinkValue, of type REG_LINK.
+        DWORD type = REG_NONE;
+        const LONG queried =
+            ::RegQueryValueExA(opened, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr);
+        isLink = (queried == ERROR_SUCCESS || queried == ERROR_MORE_DATA) && type == REG_LINK;
+        ::RegCloseKey(opened);
+        return ERROR_SUCCESS;
+    });
+}
+
 std::int32_t Win32RegistryGateway::RegOpenKeyExW(HKey key, std::u16string_view subKey,
                                                  HKey& result) {
     result = HKey::null;

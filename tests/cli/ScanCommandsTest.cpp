@@ -64,7 +64,8 @@ TEST_F(ScanCommandsTest, ScanFindsTheDemoProblemsOfEveryModule) {
     const auto scan = run({"scan", "--json"});
 
     ASSERT_EQ(scan.code, exitcode::ok) << scan.err;
-    EXPECT_EQ(scan.out.rfind("{\"count\": 29, \"problems\": [\n", 0), 0u) << scan.out;
+    EXPECT_EQ(scan.out.rfind("{\"count\": 29, \"ignored\": 0, \"problems\": [\n", 0), 0u)
+        << scan.out;
     EXPECT_EQ(modulesIn(scan.out).size(), 13u);
     EXPECT_NE(scan.out.find("\"primaryName\": \"Gone Editor\""), std::string::npos);
 
@@ -102,7 +103,7 @@ TEST_F(ScanCommandsTest, FixBacksUpRemovesAndStoresThePrefix) {
     EXPECT_FALSE(std::filesystem::exists(work / "Backup"));
     // The prefix's files were written: a new process sees nothing left to fix.
     EXPECT_EQ(run({"scan", "--modules", "6,11", "--json"}).out,
-              "{\"count\": 0, \"problems\": []}\n");
+              "{\"count\": 0, \"ignored\": 0, \"problems\": []}\n");
 }
 
 TEST_F(ScanCommandsTest, AFixWhoseBackupFolderCannotBeMadeNeedsNoBackupAndLeavesNothingBehind) {

@@ -36,6 +36,10 @@ public:
         return true;
     }
 
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override {
+        return {FixTarget{hkeyCurrentUser, record.primaryName, {}}};
+    }
+
 private:
     const Platform& platform_;
 };

@@ -1,6 +1,7 @@
 #include "engine/ModuleSet.h"
 
 #include "tests/support/RecordingProgress.h"
+#include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -35,6 +36,11 @@ public:
             }
         }
         return true;
+    }
+
+    // A problem's name is the key path below HKEY_CURRENT_USER that its fix would delete.
+    std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override {
+        return {FixTarget{hkeyCurrentUser, record.primaryName, {}}};
     }
 
     int scans = 0;
@@ -164,6 +170,44 @@ TEST_F(ModuleSetTest, ResetDisplayWithNothingBoundChangesNothing) {
     EXPECT_EQ(progress.barPosition(), 0);
     EXPECT_EQ(progress.total(), "0");
     EXPECT_EQ(progress.counter(12), "0");
+}
+
+// What is protected or ignored never reaches the list, and a fix never hands it to a module,
+// whatever the list it is given says.
+TEST_F(ModuleSetTest, TheScreenLeavesProtectedAndIgnoredRecordsOutOfScansAndFixes) {
+    test::TestRegistry registry;
+    problemsOf[9] = {"Software\\Vendor\\Gone", "Software\\Wine\\Gone", "Software\\Vendor\\Ignored"};
+    problemsOf[3] = {"Software\\Vendor\\Ignored"};
+    IgnoreList ignored;
+    ASSERT_TRUE(ignored.add({9, "software\\vendor\\ignored", "", "/here"}));
+    ASSERT_TRUE(set.createModules());
+    set.setScreen(ProtectionList(registry.gateway()), ignored, "/here");
+    enableOnly({3, 9});
+
+    ProblemList& merged = set.runScan();
+
+    std::vector<std::string> names;
+    for (const auto& record : merged) {
+        names.push_back(std::to_string(record.moduleId) + ":" + record.primaryName);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"3:Software\\Vendor\\Ignored",
+                                               "9:Software\\Vendor\\Gone"}));
+    EXPECT_EQ(set.ignoredCount(), 1u);
+    EXPECT_EQ(set.protectedCount(), 1u);
+
+    std::vector<ProblemRecord> records(merged.begin(), merged.end());
+    records.push_back(ProblemRecord{9, entrykind::ordinary, "", "", "Software\\Wine\\Gone", "", 1});
+    records.push_back(
+        ProblemRecord{9, entrykind::ordinary, "", "", "Software\\Vendor\\Ignored\\", "", 1});
+    for (auto& record : records) {
+        record.selected = 1;
+    }
+    set.runFix(records, false);
+
+    EXPECT_EQ(modules[9]->fixed, (std::vector<std::string>{"Software\\Vendor\\Gone"}));
+    EXPECT_EQ(modules[3]->fixed, (std::vector<std::string>{"Software\\Vendor\\Ignored"}));
+    EXPECT_EQ(records[2].selected, 0) << "kept listed, not marked fixed";
+    EXPECT_EQ(records[3].selected, 0);
 }
 
 } // namespace

@@ -45,6 +45,7 @@ public:
         return takeList();
     }
     bool Fix(std::span<ProblemRecord>, bool) override { return true; }
+    std::vector<FixTarget> fixTargets(const ProblemRecord&) const override { return {}; }
 
 private:
     RegistryGateway& registry_;

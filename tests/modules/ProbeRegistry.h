@@ -76,6 +76,9 @@ public:
         return inner_.RegDeleteValueA(key, valueName);
     }
     std::int32_t RegFlushKey(HKey key) override { return inner_.RegFlushKey(key); }
+    std::int32_t RegIsLinkKeyA(HKey key, std::string_view subKey, bool& isLink) override {
+        return inner_.RegIsLinkKeyA(key, subKey, isLink);
+    }
     std::int32_t RegOpenKeyExW(HKey key, std::u16string_view subKey, HKey& result) override {
         return inner_.RegOpenKeyExW(key, subKey, result);
     }

@@ -165,6 +165,18 @@ TEST_P(SoftwareKeyWalkTest, RecordsCarryTheLowerCasedDataAndTheKeyPathAsWritten)
     EXPECT_EQ(bed.progress.counter(id), "1");
 }
 
+// A prefix links Software\Wow6432Node\... keys to the 64-bit ones: the walk sees each value
+// once, under the key it lives in.
+TEST_P(SoftwareKeyWalkTest, ALinkedKeyIsSeenOnceUnderItsOwnPath) {
+    setText("Software\\Vendor\\App", "InstallDir", "C:\\Vendor\\App");
+    bed.test.addLink(root, "Software\\Wow6432Node\\Vendor", "Software\\Vendor");
+    bed.test.addLink(root, "Software\\Vendor\\App\\Loop", "Software\\Vendor");
+
+    const ProblemList found = scan();
+
+    EXPECT_EQ(places(found), (std::vector<std::string>{"InstallDir@Software\\Vendor\\App\\"}));
+}
+
 TEST_P(SoftwareKeyWalkTest, DeeperKeysComeFirstAndTheUpperThreeLevelsAreShown) {
     setText("Software", "Top", "C:\\Gone\\top");
     setText("Software\\A", "A", "C:\\Gone\\a");

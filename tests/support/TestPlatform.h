@@ -38,6 +38,9 @@ public:
     // Imports .reg text (REGEDIT4 or version 5 header) with the built-in editor; throws when
     // the text is refused, so a fixture typo cannot pass unnoticed.
     void importReg(std::string_view regText);
+    // Makes the key `path` below `root` (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER) a link to the
+    // key `target` below the same root, as a #link line of a prefix's registry file does.
+    void addLink(HKey root, std::string_view path, std::string_view target);
 
 private:
     TempDir scratch_;

@@ -176,6 +176,31 @@ TEST_F(WineRegistryTest, LinksAreFollowedAndEnumeratedByTheirOwnName) {
     registry.RegCloseKey(link);
 }
 
+TEST_F(WineRegistryTest, OnlyTheLastElementIsAskedWhetherItIsALink) {
+    registry.RegCloseKey(create(hkeyLocalMachine, "Software\\Classes\\AppId\\{X}"));
+    makeLink("Software\\Classes\\Wow6432Node\\AppId",
+             u"\\Registry\\Machine\\Software\\Classes\\AppId");
+    const auto isLink = [&](HKey root, std::string_view path) {
+        bool link = true;
+        const std::int32_t rc = registry.RegIsLinkKeyA(root, path, link);
+        return rc == winerr::success ? (link ? "link" : "key") : "rc " + std::to_string(rc);
+    };
+
+    EXPECT_EQ(isLink(hkeyClassesRoot, "Wow6432Node\\AppId"), "link");
+    EXPECT_EQ(isLink(hkeyLocalMachine, "software\\classes\\WOW6432NODE\\appid"), "link");
+    EXPECT_EQ(isLink(hkeyClassesRoot, "Wow6432Node\\AppId\\{X}"), "key")
+        << "a key reached through a link is no link itself";
+    EXPECT_EQ(isLink(hkeyClassesRoot, "Wow6432Node"), "key");
+    EXPECT_EQ(isLink(hkeyClassesRoot, "AppId"), "key");
+    EXPECT_EQ(isLink(hkeyClassesRoot, "Wow6432Node\\Missing"), "rc 2");
+    EXPECT_EQ(isLink(hkeyClassesRoot, "Missing\\AppId"), "rc 2");
+
+    HKey parent = HKey::null;
+    ASSERT_EQ(registry.RegOpenKeyA(hkeyClassesRoot, "Wow6432Node", parent), 0);
+    EXPECT_EQ(isLink(parent, "AppId"), "link");
+    registry.RegCloseKey(parent);
+}
+
 TEST_F(WineRegistryTest, BrokenAndCyclicLinksAreNotFound) {
     makeLink("Software\\Broken", u"\\Registry\\Machine\\Software\\Nowhere");
     makeLink("Software\\Loop", u"\\Registry\\Machine\\Software\\Loop");
