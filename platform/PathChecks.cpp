@@ -428,13 +428,19 @@ PathState PathChecks::programState(std::string_view path) {
     case PathForm::bare: {
         const std::string withExtension =
             CommandLineTarget::hasExtension(path) ? std::string(path) : std::string(path) + ".exe";
+        bool unsure = false;
         for (const std::string_view name : {path, std::string_view(withExtension)}) {
-            if (keyExists(hkeyLocalMachine, std::string(appPathsKey) + std::string(name)) ||
+            const PathState registered = appPathState(name);
+            if (registered == PathState::exists ||
                 keyExists(hkeyClassesRoot, "Applications\\" + std::string(name))) {
                 return PathState::exists;
             }
+            unsure = unsure || registered == PathState::unknown;
         }
-        return inSearchFolders(path, ".exe") ? PathState::exists : PathState::missing;
+        if (inSearchFolders(path, ".exe")) {
+            return PathState::exists;
+        }
+        return unsure ? PathState::unknown : PathState::missing;
     }
     default:
         return PathState::unknown;
@@ -457,6 +463,28 @@ PathState PathChecks::argumentState(std::string_view program, std::string_view a
         return FileState(target);
     }
     return PathState::exists;
+}
+
+PathState PathChecks::appPathState(std::string_view name) {
+    RegKey entry;
+    const std::string keyPath = std::string(appPathsKey) + std::string(name);
+    if (keyPath.size() >= maxPath ||
+        RegKey::open(registry_, hkeyLocalMachine, keyPath, entry) != winerr::success) {
+        return PathState::missing;
+    }
+    std::string program;
+    std::int32_t size = static_cast<std::int32_t>(maxPath);
+    if (registry_.RegQueryValueA(entry.get(), "", &program, size) != winerr::success) {
+        return PathState::missing;
+    }
+    program.resize(std::min(program.size(), program.find('\0')));
+    // The entry holds the program's full path; one that names no drive (a bare name, as
+    // often as not its own) does not find the program, but an unset variable may.
+    const PathState state = FileState(program);
+    if (state == PathState::unknown && program.find('%') == std::string::npos) {
+        return PathState::missing;
+    }
+    return state;
 }
 
 bool PathChecks::inSearchFolders(std::string_view name, std::string_view extension) {

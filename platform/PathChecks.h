@@ -86,6 +86,8 @@ public:
 private:
     PathState programState(std::string_view path);
     PathState argumentState(std::string_view program, std::string_view arguments);
+    // The program that the App Paths entry `name` names.
+    PathState appPathState(std::string_view name);
     // `name` (and `name` + `extension` where it has none) in the search folders.
     bool inSearchFolders(std::string_view name, std::string_view extension);
     bool isFile(std::string_view path);

@@ -325,7 +325,24 @@ TEST_F(PathChecksTest, BareProgramsAndProductsAreFoundWhereWindowsKeepsThem) {
         "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tolvaneregistered.exe";
     {
         const ScratchKey registered(registry.gateway(), hkeyLocalMachine, appPath);
+        RegKey entry;
+        ASSERT_EQ(RegKey::open(registry.gateway(), hkeyLocalMachine, appPath, entry),
+                  winerr::success);
+        // The entry counts where it names a program that is there.
+        EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::missing);
+        for (const std::string program : {"tolvaneregistered.exe", "C:\\App\\gone.exe"}) {
+            ASSERT_EQ(registry.gateway().RegSetValueA(entry.get(), "", regtype::sz, program),
+                      winerr::success);
+            EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::missing) << program;
+        }
+        ASSERT_EQ(registry.gateway().RegSetValueA(entry.get(), "", regtype::sz,
+                                                  "\"%SystemRoot%\\notepad.exe\""),
+                  winerr::success);
         EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::exists);
+        ASSERT_EQ(registry.gateway().RegSetValueA(entry.get(), "", regtype::sz,
+                                                  "%TolvaneNoSuchVariable%\\a.exe"),
+                  winerr::success);
+        EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::unknown);
     }
     EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::missing);
 
