@@ -143,8 +143,7 @@ void CModuleComponets::CheckServerKey(HKey parent, std::size_t parentLength,
         }
         return;
     }
-    paths_.NormalizeServerPath(value_);
-    if (!paths_.ExistsTrimmingTail(value_)) {
+    if (paths_.ServerState(value_) == PathState::missing) {
         reportMissingPath(serverPath_);
     }
 }
@@ -184,9 +183,9 @@ void CModuleComponets::typeLibraryPass() {
                 !readDefaultValue(win32.get())) {
                 continue;
             }
-            paths_.NormalizeServerPath(value_);
+            const PathState state = paths_.ServerState(value_);
             setStatusText(value_);
-            if (!paths_.ExistsTrimmingTail(value_)) {
+            if (state == PathState::missing) {
                 reportMissingPath(keyPath_);
             }
         }

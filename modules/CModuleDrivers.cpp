@@ -2,6 +2,7 @@
 
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
+#include "platform/PathChecks.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
 #include "platform/RegistryRoutines.h"
@@ -19,7 +20,8 @@ constexpr std::uint32_t mostSubKeys = 100000;
 } // namespace
 
 CModuleDrivers::CModuleDrivers(ModuleSet* owner, const Platform& platform)
-    : RegistryAreaModule(owner, moduleid::drivers, platform) {}
+    : RegistryAreaModule(owner, moduleid::drivers, platform),
+      paths_(platform.files, platform.registry) {}
 
 ProblemList CModuleDrivers::Scan() {
     resetList();
@@ -89,8 +91,10 @@ void CModuleDrivers::examineValue(const AreaValue& value, const std::string& key
     if (value.type != regtype::sz && value.type != regtype::expandSz) {
         return;
     }
-    if (value.text.find(':') != std::string::npos) {
-        if (files().PathFileExistsA(value.text)) {
+    if (value.text.find(':') != std::string::npos || value.text.find('%') != std::string::npos ||
+        value.text.starts_with('"')) {
+        // A driver named by its path: expanded and unquoted; one that cannot be told is kept.
+        if (paths_.FileState(value.text) != PathState::missing) {
             return;
         }
     } else {

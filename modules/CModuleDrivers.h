@@ -1,6 +1,7 @@
 #pragma once
 
 #include "modules/RegistryAreaModule.h"
+#include "platform/PathChecks.h"
 
 #include <cstddef>
 #include <string>
@@ -33,6 +34,7 @@ private:
     std::vector<std::size_t> pathLengths_;
     // The Windows folder and its system folders, each ending in a backslash, for this scan.
     std::vector<std::string> candidateFolders_;
+    PathChecks paths_;
 };
 
 } // namespace tolvane

@@ -1,6 +1,7 @@
 #include "modules/CModuleFont.h"
 
 #include "engine/ModuleTable.h"
+#include "platform/FileSystem.h"
 
 namespace tolvane {
 
@@ -25,6 +26,11 @@ ProblemList CModuleFont::Scan() {
         const bool fullPath = value.text.find(':') != std::string::npos;
         if (pathExists(joinedWithin(joinedPathBuffer,
                                     {fullPath ? std::string_view() : fontsFolder, value.text}))) {
+            return;
+        }
+        // A file named alone may be one of the font loader's own (Wine's fonts in a prefix);
+        // it is reported only where every folder the loader reads is known not to hold it.
+        if (!fullPath && files().FindLoaderFont(value.text) != PathState::missing) {
             return;
         }
         addProblem(entrykind::ordinary, "Missing or Invalid Path",

@@ -20,7 +20,8 @@ constexpr std::uint32_t subKeyNameSize = maxPath - 1;
 } // namespace
 
 CModuleSound::CModuleSound(ModuleSet* owner, const Platform& platform)
-    : CModule(owner, moduleid::sounds), platform_(platform) {}
+    : CModule(owner, moduleid::sounds), platform_(platform),
+      paths_(platform.files, platform.registry) {}
 
 ProblemList CModuleSound::Scan() {
     resetList();
@@ -75,9 +76,9 @@ void CModuleSound::examineValue(HKey key, std::uint32_t index) {
     if (const std::size_t nul = valueData_.find('\0'); nul != std::string::npos) {
         valueData_.resize(nul);
     }
-    // Lower-cases unquoted data; the whole data, not the extracted path, is then tested, so a
-    // quoted path never counts as existing.
-    if (!HasDrivePath(valueData_, drivePath_) || platform_.files.PathFileExistsA(valueData_)) {
+    // A sound named with a drive, quoted or not, with environment references; a bare name is
+    // looked for in places this check does not know, so it is never reported.
+    if (paths_.FileState(valueData_) != PathState::missing) {
         return;
     }
     std::string description = "The key ";

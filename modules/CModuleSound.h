@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CModule.h"
+#include "platform/PathChecks.h"
 #include "platform/Platform.h"
 #include "platform/RegistryTypes.h"
 
@@ -27,13 +28,13 @@ private:
     void examineValue(HKey key, std::uint32_t index);
 
     const Platform& platform_;
+    PathChecks paths_;
     // The key being walked, relative to HKEY_CURRENT_USER and ending in a backslash.
     std::string keyPath_;
     // Working buffers, reused at every depth.
     std::string subKeyName_;
     std::string valueName_;
     std::string valueData_;
-    std::string drivePath_;
 };
 
 } // namespace tolvane

@@ -2,8 +2,10 @@
 
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
+#include "platform/PathChecks.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tolvane {
 
@@ -11,13 +13,8 @@ namespace {
 
 constexpr std::string_view runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// A folder as the Win32 call reports it into 260 bytes; empty when it does not answer.
-template <typename Query>
-std::string folderOrEmpty(Query query) {
-    std::string folder;
-    const std::uint32_t length = query(folder);
-    return length == 0 || length >= maxPath ? std::string() : folder;
-}
+// The second name of a record from the user's own Run key.
+constexpr std::string_view userRunMark = "HKEY_CURRENT_USER";
 
 } // namespace
 
@@ -38,38 +35,52 @@ std::string CModuleStartup::CutToPath(std::string_view command) {
 
 ProblemList CModuleStartup::Scan() {
     resetList();
-    const std::string windows = folderOrEmpty(
-        [this](std::string& folder) { return files().GetWindowsDirectoryA(folder, maxPath); });
-    const std::string system = folderOrEmpty(
-        [this](std::string& folder) { return files().GetSystemDirectoryA(folder, maxPath); });
-    walkValues(hkeyLocalMachine, runKey, ValueData::withData, [&](const AreaValue& value) {
-        const std::string path = CutToPath(value.text);
-        setStatusText(path);
-        if (path.size() <= 1 || existsHereOrInSystemFolders(path, windows, system)) {
-            return;
-        }
-        addProblem(
-            entrykind::ordinary, "Missing or Invalid Path",
-            "The key Run under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion "
-            "contains a bad path " +
-                path,
-            value.name, "");
-    });
+    const FileSystem::ScanScope scanScope(files());
+    PathChecks paths(files(), registry());
+    scanRunKey(paths, hkeyLocalMachine, "HKEY_LOCAL_MACHINE", {});
+    if (!stopRequested()) {
+        scanRunKey(paths, hkeyCurrentUser, "HKEY_CURRENT_USER", userRunMark);
+    }
     return takeList();
 }
 
-bool CModuleStartup::existsHereOrInSystemFolders(const std::string& path,
-                                                 const std::string& windows,
-                                                 const std::string& system) {
-    // A folder that did not answer is not tried: a lone backslash in front of the path would
-    // name the root of the current drive.
-    return files().PathFileExistsA(path) ||
-           (!windows.empty() && pathExists(joinedWithin(maxPath, {windows, "\\", path}))) ||
-           (!system.empty() && pathExists(joinedWithin(maxPath, {system, "\\", path})));
+void CModuleStartup::scanRunKey(PathChecks& paths, HKey root, std::string_view rootName,
+                                std::string_view mark) {
+    walkValues(root, runKey, ValueData::withData, [&](const AreaValue& value) {
+        const std::string path = CutToPath(value.text);
+        setStatusText(path);
+        // The command is started as Windows starts it: only a program that is surely not
+        // there is reported.
+        if (path.size() <= 1 || paths.CommandState(value.text) != PathState::missing) {
+            return;
+        }
+        addProblem(entrykind::ordinary, "Missing or Invalid Path",
+                   "The key Run under " + std::string(rootName) +
+                       "\\Software\\Microsoft\\Windows\\CurrentVersion contains a bad path " + path,
+                   value.name, std::string(mark));
+    });
 }
 
 bool CModuleStartup::Fix(std::span<ProblemRecord> records, bool backup) {
-    fixValuesOfKey(records, backup, hkeyLocalMachine, runKey);
+    // Each Run key is saved once, before the first of its own values goes: the records are
+    // fixed in two groups and their outcome copied back in place.
+    for (const bool user : {false, true}) {
+        std::vector<ProblemRecord> group;
+        std::vector<std::size_t> places;
+        for (std::size_t index = 0; index < records.size(); ++index) {
+            if ((records[index].secondaryName == userRunMark) == user) {
+                group.push_back(records[index]);
+                places.push_back(index);
+            }
+        }
+        if (group.empty()) {
+            continue;
+        }
+        fixValuesOfKey(group, backup, user ? hkeyCurrentUser : hkeyLocalMachine, runKey);
+        for (std::size_t index = 0; index < group.size(); ++index) {
+            records[places[index]] = std::move(group[index]);
+        }
+    }
     return true;
 }
 

@@ -7,9 +7,11 @@
 
 namespace tolvane {
 
-// The programs started at log-on for every user: a value of the machine's Run key whose
-// program is found neither as written nor in the Windows or the system folder is reported;
-// the fix deletes the value.
+class PathChecks;
+
+// The programs started at log-on: a value of the machine's or the user's Run key whose program
+// Windows would not find is reported (the user's with the second name "HKEY_CURRENT_USER");
+// the fix deletes the value from its own key.
 class CModuleStartup final : public RegistryAreaModule {
 public:
     CModuleStartup(ModuleSet* owner, const Platform& platform);
@@ -23,8 +25,7 @@ public:
     static std::string CutToPath(std::string_view command);
 
 private:
-    bool existsHereOrInSystemFolders(const std::string& path, const std::string& windows,
-                                     const std::string& system);
+    void scanRunKey(PathChecks& paths, HKey root, std::string_view rootName, std::string_view mark);
 };
 
 } // namespace tolvane

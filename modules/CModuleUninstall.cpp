@@ -7,6 +7,8 @@
 #include "platform/RegistryGateway.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 namespace tolvane {
 
@@ -27,45 +29,71 @@ CModuleUninstall::CModuleUninstall(ModuleSet* owner, const Platform& platform)
 
 ProblemList CModuleUninstall::Scan() {
     resetList();
+    const FileSystem::ScanScope scanScope(files());
+    PathChecks paths(files(), registry());
     walkSubKeys(hkeyLocalMachine, uninstallKey,
-                [this](HKey area, const std::string& name) { examine(area, name); });
+                [&](HKey area, const std::string& name) { examine(area, name, paths); });
     return takeList();
 }
 
-void CModuleUninstall::examine(HKey area, const std::string& name) {
+void CModuleUninstall::examine(HKey area, const std::string& name, PathChecks& paths) {
     if (isProductCode(name)) {
         return;
     }
     setStatusText(name);
-    std::string command;
-    {
-        RegKey entry;
-        if (RegKey::open(registry(), area, name, entry) != winerr::success) {
-            return;
-        }
-        std::uint32_t size = maxPath;
-        if (registry().RegQueryValueExA(entry.get(), "UninstallString", nullptr, &command, &size) !=
-            winerr::success) {
-            return;
-        }
-    }
-    command.resize(std::min(command.size(), command.find('\0')));
-    // A program named without its folder (the installer, a system tool) is never judged.
-    std::string path;
-    if (!HasDrivePath(command, path) || files().PathFileExistsA(path)) {
+    RegKey entry;
+    if (RegKey::open(registry(), area, name, entry) != winerr::success) {
         return;
     }
-    addProblem(
-        entrykind::ordinary, "Invalid Uninstall Path",
+    const std::string description =
         "The key " + name +
-            " under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall "
-            "contains a bad path for the UninstallString value",
-        name, "");
+        " under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall "
+        "contains a bad path for the ";
+    // Without its uninstaller the entry is dead and goes as a whole; a missing icon or quiet
+    // uninstaller beside a working one costs only that value.
+    const auto command = readText(entry.get(), "UninstallString");
+    if (command && paths.CommandState(*command) == PathState::missing) {
+        addProblem(entrykind::ordinary, "Invalid Uninstall Path",
+                   description + "UninstallString value", name, "");
+        return;
+    }
+    const auto quiet = readText(entry.get(), "QuietUninstallString");
+    if (quiet && paths.CommandState(*quiet) == PathState::missing) {
+        addProblem(entrykind::ordinary, "Invalid Uninstall Path",
+                   description + "QuietUninstallString value", name, "QuietUninstallString");
+    }
+    const auto icon = readText(entry.get(), "DisplayIcon");
+    if (icon && paths.IconState(*icon) == PathState::missing) {
+        addProblem(entrykind::ordinary, "Invalid Uninstall Path", description + "DisplayIcon value",
+                   name, "DisplayIcon");
+    }
+}
+
+std::optional<std::string> CModuleUninstall::readText(HKey entry, std::string_view valueName) {
+    std::string text;
+    std::uint32_t size = maxPath;
+    if (registry().RegQueryValueExA(entry, valueName, nullptr, &text, &size) != winerr::success) {
+        return std::nullopt;
+    }
+    text.resize(std::min(text.size(), text.find('\0')));
+    return text;
 }
 
 bool CModuleUninstall::Fix(std::span<ProblemRecord> records, bool backup) {
-    // Each entry is saved on its own, just before its deletion.
-    fixSubKeysOfArea(records, backup, hkeyLocalMachine, uninstallKey);
+    // Each entry is saved on its own, just before its deletion or the deletion of its value.
+    fixWithRecordBackup(
+        records, backup, hkeyLocalMachine,
+        [](const ProblemRecord& record) {
+            return std::string(uninstallKey) + record.primaryName + "\\";
+        },
+        [this](const ProblemRecord& record) {
+            if (record.secondaryName.empty()) {
+                return deleteEntry(hkeyLocalMachine, uninstallKey, Entry::subKey,
+                                   record.primaryName);
+            }
+            return deleteEntry(hkeyLocalMachine, std::string(uninstallKey) + record.primaryName,
+                               Entry::value, record.secondaryName);
+        });
     return true;
 }
 

@@ -2,10 +2,18 @@
 
 #include "modules/RegistryAreaModule.h"
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace tolvane {
 
-// The list of installed programs: an entry whose UninstallString names, with a drive, an
-// uninstaller that no longer exists is reported; the fix deletes the entry's sub-key.
+class PathChecks;
+
+// The list of installed programs: an entry whose UninstallString names an uninstaller that
+// Windows would not find is reported, and the fix deletes the entry's sub-key. Beside a working
+// uninstaller, a QuietUninstallString or DisplayIcon naming a file that is not there is
+// reported with the value's name as second name, and the fix deletes only that value.
 class CModuleUninstall final : public RegistryAreaModule {
 public:
     CModuleUninstall(ModuleSet* owner, const Platform& platform);
@@ -15,7 +23,9 @@ public:
     std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
 private:
-    void examine(HKey area, const std::string& name);
+    void examine(HKey area, const std::string& name, PathChecks& paths);
+    // A text value of an entry read into 260 bytes, up to its first NUL.
+    std::optional<std::string> readText(HKey entry, std::string_view valueName);
 };
 
 } // namespace tolvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PathState.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +37,14 @@ public:
     // %references% stay as written.
     virtual std::uint32_t ExpandEnvironmentStringsA(std::string_view source, std::string& buffer,
                                                     std::uint32_t size) = 0;
+
+    // A font file named without a folder, in the folders other than the Windows Fonts folder
+    // where the system's font loader finds such files (on Windows there are none; in a Wine
+    // prefix they are Wine's own font folders). Unknown when those folders cannot be found.
+    virtual PathState FindLoaderFont(std::string_view fileName) {
+        (void)fileName;
+        return PathState::missing;
+    }
 
     // Host folder for temporary files, ending in a separator.
     virtual std::uint32_t GetTempPathA(std::string& buffer, std::uint32_t size) = 0;

@@ -1,5 +1,8 @@
 #include "platform/prefix/PrefixFileSystem.h"
 
+#include "platform/PathText.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -54,6 +57,37 @@ std::filesystem::path hostTempDirectory() {
     return "/tmp";
 }
 
+// Where a Wine installed on the host keeps its fonts: the data folder beside the `wine` found
+// on PATH, then the usual install places.
+std::vector<std::filesystem::path> installedWineFontFolders() {
+    std::vector<std::filesystem::path> folders;
+    std::error_code error;
+    if (const char* path = std::getenv("PATH"); path != nullptr) {
+        std::string_view rest = path;
+        while (!rest.empty()) {
+            const std::size_t colon = rest.find(':');
+            const std::filesystem::path wine =
+                std::filesystem::path(rest.substr(0, colon)) / "wine";
+            if (!wine.parent_path().empty() && std::filesystem::exists(wine, error)) {
+                const auto real = std::filesystem::canonical(wine, error);
+                if (!error) {
+                    folders.push_back(real.parent_path().parent_path() / "share" / "wine" /
+                                      "fonts");
+                }
+                break;
+            }
+            rest.remove_prefix(colon == std::string_view::npos ? rest.size() : colon + 1);
+        }
+    }
+    for (const char* folder :
+         {"/usr/share/wine/fonts", "/usr/local/share/wine/fonts",
+          "/opt/wine-stable/share/wine/fonts", "/opt/wine-devel/share/wine/fonts",
+          "/opt/wine-staging/share/wine/fonts"}) {
+        folders.emplace_back(folder);
+    }
+    return folders;
+}
+
 } // namespace
 
 PrefixFileSystem::PrefixFileSystem(std::filesystem::path prefix, RegistryGateway& registry,
@@ -62,7 +96,42 @@ PrefixFileSystem::PrefixFileSystem(std::filesystem::path prefix, RegistryGateway
                 options.workingDirectory.empty() ? std::filesystem::current_path()
                                                  : options.workingDirectory,
                 folder_),
-      environment_(registry, folder_, options.userName), tempDirectory_(options.tempDirectory) {}
+      environment_(registry, folder_, options.userName), tempDirectory_(options.tempDirectory) {
+    std::error_code error;
+    for (const auto& folder :
+         options.wineFontFolders ? *options.wineFontFolders : installedWineFontFolders()) {
+        if (std::filesystem::is_directory(folder, error) &&
+            std::find(wineFontFolders_.begin(), wineFontFolders_.end(), folder) ==
+                wineFontFolders_.end()) {
+            wineFontFolders_.push_back(folder);
+        }
+    }
+}
+
+PathState PrefixFileSystem::FindLoaderFont(std::string_view fileName) {
+    if (wineFontFolders_.empty()) {
+        return PathState::unknown;
+    }
+    if (fileName.empty() || fileName.find_first_of("\\/:") != std::string_view::npos ||
+        fileName == "." || fileName == "..") {
+        return PathState::missing;
+    }
+    const std::string folded = folder_.fold(fileName);
+    std::error_code error;
+    for (const auto& folder : wineFontFolders_) {
+        if (std::filesystem::is_regular_file(folder / pathFromText(fileName), error)) {
+            return PathState::exists;
+        }
+        // Wine matches names without regard to case.
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            if (folder_.fold(textFromPath(entry.path().filename())) == folded &&
+                entry.is_regular_file(error)) {
+                return PathState::exists;
+            }
+        }
+    }
+    return PathState::missing;
+}
 
 bool PrefixFileSystem::PathFileExistsA(std::string_view path) {
     return GetFileAttributesA(path) != invalidFileAttributes;

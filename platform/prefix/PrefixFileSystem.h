@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane::prefix {
 
@@ -23,6 +24,8 @@ struct PrefixFileSystemOptions {
     std::filesystem::path tempDirectory;
     // The Windows user when the prefix's registry names none; empty: the host user.
     std::string userName;
+    // Wine's own font folders (host paths); nothing: those of the Wine installed on the host.
+    std::optional<std::vector<std::filesystem::path>> wineFontFolders;
 };
 
 // Files and environment of a Wine prefix as a Win32 program started by Wine 8 in it sees them
@@ -52,6 +55,9 @@ public:
     std::uint32_t GetTempFileNameA(std::string_view path, std::string_view prefix,
                                    std::uint32_t unique, std::string& tempFile) override;
 
+    // Wine's font loader reads the Windows Fonts folder, then the fonts of Wine's data folder.
+    PathState FindLoaderFont(std::string_view fileName) override;
+
     void beginScan() override;
     void endScan() override;
 
@@ -63,6 +69,8 @@ private:
     PrefixPathResolver resolver_;
     PrefixEnvironment environment_;
     std::filesystem::path tempDirectory_;
+    // Only those that exist.
+    std::vector<std::filesystem::path> wineFontFolders_;
     std::mutex cacheMutex_;
     int scanDepth_ = 0;
     std::optional<FolderListingCache> cache_;

@@ -54,7 +54,8 @@ Result<std::unique_ptr<PrefixPlatform>> PrefixPlatform::open(const std::filesyst
 PrefixPlatform::PrefixPlatform(std::unique_ptr<WineRegistry> registry, std::filesystem::path prefix,
                                const Options& options, std::optional<PrefixLock> lock)
     : prefix_(std::move(prefix)), registry_(std::move(registry)),
-      files_(prefix_, *registry_, PrefixFileSystemOptions{options.workingDirectory, {}, {}}),
+      files_(prefix_, *registry_,
+             PrefixFileSystemOptions{options.workingDirectory, {}, {}, std::nullopt}),
       editor_(*registry_), autostart_(options.configHome, options.executable),
       storage_(*registry_, prefix_, WineServerProbe::forPrefix(prefix_), std::move(lock)),
       platform_{*registry_,

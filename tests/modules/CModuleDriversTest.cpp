@@ -21,8 +21,11 @@ TEST_F(CModuleDriversTest, LooksForEachTextValueInTheWindowsFolders) {
     setText(start, "deep", "deep.sys");
     setText(start, "full", "C:\\Drivers\\here.drv");
     setText(start, "gone", "C:\\Drivers\\gone.drv");
-    // No colon: the Windows folder goes in front of the unexpanded text.
+    // References are expanded with the system's environment, in any text.
     setText(start, "expand", "%SystemRoot%\\System32\\x.drv", regtype::expandSz);
+    setText(start, "expandGone", "%SystemRoot%\\System32\\gone.drv");
+    setText(start, "quoted", "\"C:\\Drivers\\here.drv\"");
+    setText(start, "unknown", "%TolvaneNoSuchVariable%\\x.drv");
     setText(start, "blank", "");
     setValue(start, "binary", regtype::binary, "nothing");
     setValue(start, "number", regtype::dword, std::string("\x05\0\0\0", 4));
@@ -30,7 +33,7 @@ TEST_F(CModuleDriversTest, LooksForEachTextValueInTheWindowsFolders) {
 
     const auto records = scanAndSelect(module);
 
-    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"expand", "gone"}));
+    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"expandGone", "gone"}));
     EXPECT_EQ(records.at(1),
               found(4, "Missing or Invalid Path",
                     "The key Drivers under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\"

@@ -63,6 +63,35 @@ TEST_F(CModuleFontTest, LooksInTheFontsFolderUnlessTheDataHoldsAColon) {
               (std::vector<std::string>{"Arial (TrueType)", "Elsewhere", "Gone", "Here", "Long"}));
 }
 
+// Holds the fonts that Wine ships, or knows of none of its font folders.
+class LoaderFontFileSystem : public test::ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    PathState FindLoaderFont(std::string_view fileName) override {
+        if (!foldersKnown) {
+            return PathState::unknown;
+        }
+        return fileName == "coure.fon" ? PathState::exists : PathState::missing;
+    }
+    bool foldersKnown = true;
+};
+
+TEST_F(CModuleFontTest, FontsOfTheLoadersOwnFoldersAreThereAndUnknownOnesAreKept) {
+    LoaderFontFileSystem files(test.files());
+    const Platform& base = test.platform();
+    const Platform platform{base.registry,  files,        base.editor,          base.clock,
+                            base.autostart, base.storage, base.workingDirectory};
+    CModuleFont loaderModule(&owner, platform);
+    font("Courier 10,12,15", "coure.fon");
+    font("Small Fonts", "smalle.fon");
+    font("Gone", "C:\\MyFonts\\gone.ttf");
+
+    EXPECT_EQ(primaryNames(scanAndSelect(loaderModule)),
+              (std::vector<std::string>{"Gone", "Small Fonts"}));
+    files.foldersKnown = false;
+    EXPECT_EQ(primaryNames(scanAndSelect(loaderModule)), (std::vector<std::string>{"Gone"}));
+}
+
 TEST_F(CModuleFontTest, TheFontsFolderComesFromWindirWithOneBackslash) {
     WindirFiles files(test.files());
     const Platform& platform = test.platform();

@@ -62,12 +62,14 @@ TEST_F(CModuleSoundTest, JudgesTheWholeValueTextWhateverItsType) {
     };
     const std::vector<Case> cases{
         {"Missing", regtype::expandSz, "C:\\Media\\gone.wav", true},
-        // Only the quotes make it a text that names nothing.
-        {"QuotedPresent", regtype::sz, "\"C:\\Windows\\Media\\ding.wav\"", true},
+        {"QuotedPresent", regtype::sz, "\"C:\\Windows\\Media\\ding.wav\"", false},
+        {"QuotedMissing", regtype::sz, "\"C:\\Windows\\Media\\gone.wav\"", true},
         {"BinaryPath", regtype::binary, "C:\\Media\\gone.wav", true},
         {"Present", regtype::sz, "C:\\Windows\\Media\\Ding.wav", false},
         {"BareName", regtype::sz, "ding.wav", false},
-        {"Environment", regtype::expandSz, "%SystemRoot%\\Media\\gone.wav", false},
+        {"Environment", regtype::expandSz, "%SystemRoot%\\Media\\gone.wav", true},
+        {"EnvironmentPresent", regtype::sz, "%SystemRoot%\\Media\\ding.wav", false},
+        {"UnknownVariable", regtype::sz, "%TolvaneNoSuchVariable%\\gone.wav", false},
         {"Empty", regtype::sz, "", false},
         {"TooLong", regtype::sz, "C:\\Media\\" + std::string(260, 'x'), false},
     };

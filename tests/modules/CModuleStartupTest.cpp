@@ -1,5 +1,6 @@
 #include "modules/CModuleStartup.h"
 
+#include "platform/RegKey.h"
 #include "tests/modules/ModuleFixture.h"
 
 #include <string>
@@ -38,17 +39,74 @@ TEST_F(CModuleStartupTest, LooksForTheProgramAsWrittenAndInTheSystemFolders) {
     command("Slash", "C:/Apps/x.exe"); // tested as "C:", the root of drive C
     command("Empty", "");
     command("One", "x");
-    command("Env", "%SystemRoot%\\explorer.exe"); // not expanded
+    command("Env", "%SystemRoot%\\explorer.exe");
 
     const auto records = scanAndSelect(module);
 
-    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Env", "Min"}));
-    EXPECT_EQ(records.at(1),
+    // "C:/Apps/x.exe" names a program, not the root of drive C; the description keeps the cut
+    // text.
+    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Min", "Slash"}));
+    EXPECT_EQ(records.at(0),
               found(9, "Missing or Invalid Path",
                     "The key Run under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                     "CurrentVersion contains a bad path C:\\Tools\\tool.exe -min",
                     "Min"));
     EXPECT_EQ(progress.statuses.front(), "ctfmon.exe") << "the cut path is shown";
+}
+
+TEST_F(CModuleStartupTest, CommandsAreStartedAsWindowsStartsThem) {
+    test.addFile("C:\\Program Files\\App\\app.exe");
+    test.addFile("C:\\windows\\notepad.exe");
+    command("Expanded", "%ProgramFiles%\\App\\app.exe /sync");
+    setText(run, "ExpandSz", "%ProgramFiles%\\App\\app.exe /sync", regtype::expandSz);
+    command("QuotedWithArguments", "\"C:\\windows\\notepad.exe\" -min");
+    command("Blanks", "C:\\Program Files\\App\\app.exe -min");
+    command("Unknown", "%TolvaneNoSuchVariable%\\app.exe");
+    command("Network", "\\\\server\\share\\app.exe");
+    command("Gone", "\"%ProgramFiles%\\Gone\\app.exe\" /sync");
+
+    const auto records = scanAndSelect(module);
+
+    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Gone"}));
+}
+
+TEST_F(CModuleStartupTest, TheUsersRunKeyIsScannedAndFixedInItsOwnKey) {
+    command("Machine", "C:\\gone\\machine.exe");
+    test.addFile("C:\\windows\\notepad.exe");
+    {
+        RegKey key;
+        ASSERT_EQ(RegKey::create(test.registry(), hkeyCurrentUser, run, key), winerr::success);
+        for (const auto& [name, text] :
+             {std::pair{"User", "C:\\gone\\user.exe"}, std::pair{"Machine", "notepad.exe"}}) {
+            const std::string data = std::string(text) + '\0';
+            ASSERT_EQ(test.registry().RegSetValueExA(key.get(), name, regtype::sz, data),
+                      winerr::success);
+        }
+    }
+    auto records = scanAndSelect(module);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records.at(1),
+              found(9, "Missing or Invalid Path",
+                    "The key Run under HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                    "CurrentVersion contains a bad path C:\\gone\\user.exe",
+                    "User", "HKEY_CURRENT_USER"));
+
+    fix(module, records, true);
+
+    // Each value went from its own key; the user's value of the machine's name stays.
+    EXPECT_FALSE(valueExists(run, "Machine"));
+    EXPECT_FALSE(test::keyExists(test.registry(), hkeyCurrentUser, run + "\\User"));
+    RegKey user;
+    ASSERT_EQ(RegKey::open(test.registry(), hkeyCurrentUser, run, user), winerr::success);
+    std::uint32_t size = maxPath;
+    std::string data;
+    EXPECT_EQ(test.registry().RegQueryValueExA(user.get(), "Machine", nullptr, &data, &size),
+              winerr::success);
+    EXPECT_NE(test.registry().RegQueryValueExA(user.get(), "User", nullptr, &data, &size),
+              winerr::success);
+    const std::string saved = backupText("startup.reg");
+    EXPECT_NE(saved.find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]"),
+              std::string::npos);
 }
 
 TEST_F(CModuleStartupTest, AMissingRunKeyGivesNoProblems) {

@@ -19,6 +19,7 @@ protected:
 
 TEST_F(CModuleUninstallTest, ReportsEntriesWhoseUninstallerIsGoneFromItsDrivePath) {
     test.addFile("C:\\Program Files\\Here\\uninst.exe");
+    test.addFile("C:\\windows\\system32\\msiexec.exe");
     entry("{11111111-2222-3333-4444-555555555555}", "C:\\gone.exe");
     entry("{Half", "C:\\gone.exe");
     entry("Quoted", "\"C:\\Program Files\\Gone\\uninst.exe\" /S");
@@ -32,8 +33,10 @@ TEST_F(CModuleUninstallTest, ReportsEntriesWhoseUninstallerIsGoneFromItsDrivePat
 
     const auto records = scanAndSelect(module);
 
-    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"Quoted", "Unquoted", "{Half"}));
-    EXPECT_EQ(records.at(0),
+    // A bare name is searched where Windows searches, and is not there.
+    EXPECT_EQ(primaryNames(records),
+              (std::vector<std::string>{"Bare", "Quoted", "Unquoted", "{Half"}));
+    EXPECT_EQ(records.at(1),
               found(11, "Invalid Uninstall Path",
                     "The key Quoted under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                     "CurrentVersion\\Uninstall contains a bad path for the UninstallString value",
@@ -42,6 +45,58 @@ TEST_F(CModuleUninstallTest, ReportsEntriesWhoseUninstallerIsGoneFromItsDrivePat
                          "{11111111-2222-3333-4444-555555555555}"),
               0);
     EXPECT_EQ(test.registry().openHandleCount(), 0u);
+}
+
+TEST_F(CModuleUninstallTest, InstallersCommandLinesAreReadAsWindowsReadsThem) {
+    test.addFile("C:\\Program Files\\Flexera Software\\uninst.exe");
+    test.addFile("C:\\windows\\system32\\msiexec.exe");
+    const std::string product = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
+    entry("Flexera", "C:\\Program Files\\Flexera Software\\uninst.exe");
+    entry("Expanded", "%ProgramFiles%\\Flexera Software\\uninst.exe /x");
+    entry("Unknown", "%TolvaneNoSuchVariable%\\uninst.exe");
+    entry("ProductHere", "MsiExec.exe /X" + product);
+    entry("ProductGone", "MsiExec.exe /X{99999999-9ABC-DEF0-1234-56789ABCDEF0}");
+    setText(area + product, "DisplayName", "installed by the Installer");
+
+    const auto records = scanAndSelect(module);
+
+    EXPECT_EQ(primaryNames(records), (std::vector<std::string>{"ProductGone"}));
+}
+
+TEST_F(CModuleUninstallTest, AMissingIconOrQuietUninstallerCostsOnlyItsValue) {
+    test.addFile("C:\\Program Files\\Here\\uninst.exe");
+    test.addFile("C:\\Program Files\\Here\\app.ico");
+    const std::string here = "\"C:\\Program Files\\Here\\uninst.exe\"";
+    entry("Icons", here);
+    setText(area + "Icons", "DisplayIcon", "C:\\Program Files\\Here\\gone.exe,0");
+    setText(area + "Icons", "QuietUninstallString", here + " /S");
+    entry("Quiet", here);
+    setText(area + "Quiet", "QuietUninstallString", "\"C:\\Program Files\\Gone\\u.exe\" /S");
+    setText(area + "Quiet", "DisplayIcon", "\"C:\\Program Files\\Here\\app.ico\"");
+    entry("Dead", "C:\\Program Files\\Gone\\u.exe");
+    setText(area + "Dead", "DisplayIcon", "C:\\Program Files\\Gone\\u.exe,0");
+    entry("Unknown", here);
+    setText(area + "Unknown", "DisplayIcon", "%TolvaneNoSuchVariable%\\a.ico");
+
+    auto records = scanAndSelect(module);
+
+    ASSERT_EQ(primaryNames(records), (std::vector<std::string>{"Dead", "Icons", "Quiet"}));
+    EXPECT_EQ(records.at(1),
+              found(11, "Invalid Uninstall Path",
+                    "The key Icons under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                    "CurrentVersion\\Uninstall contains a bad path for the DisplayIcon value",
+                    "Icons", "DisplayIcon"));
+    EXPECT_EQ(records.at(2).secondaryName, "QuietUninstallString");
+
+    fix(module, records, true);
+
+    EXPECT_FALSE(keyExists(area + "Dead"));
+    EXPECT_TRUE(valueExists(area + "Icons", "UninstallString"));
+    EXPECT_TRUE(valueExists(area + "Icons", "QuietUninstallString"));
+    EXPECT_FALSE(valueExists(area + "Icons", "DisplayIcon"));
+    EXPECT_TRUE(valueExists(area + "Quiet", "DisplayIcon"));
+    EXPECT_FALSE(valueExists(area + "Quiet", "QuietUninstallString"));
+    EXPECT_NE(backupText("uninstall.reg").find("\\Uninstall\\Icons]"), std::string::npos);
 }
 
 TEST_F(CModuleUninstallTest, FixSavesEachEntryJustBeforeItsDeletion) {

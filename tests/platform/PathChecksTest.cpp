@@ -78,6 +78,12 @@ TEST(HasDrivePath, ExtractsThePathAndLowerCasesUnquotedText) {
         // The blank that ends the path is looked for from "exe" on, so blanks in folders stay.
         {"C:\\My Tools\\Run.exe /s", true, "c:\\my tools\\run.exe", "c:\\my tools\\run.exe /s"},
         {"C:\\My Tools\\run.dll x", true, "c:\\my", "c:\\my tools\\run.dll x"},
+        // "exe" ends a path only where a file name ends.
+        {"C:\\Program Files\\Flexera Software\\uninst.exe", true,
+         "c:\\program files\\flexera software\\uninst.exe",
+         "c:\\program files\\flexera software\\uninst.exe"},
+        {"C:\\Exe Tools\\a.exe.bak\\b.exe -q", true, "c:\\exe tools\\a.exe.bak\\b.exe",
+         "c:\\exe tools\\a.exe.bak\\b.exe -q"},
         {"%SystemRoot%\\x.exe", false, "%systemroot%\\x.exe", "%systemroot%\\x.exe"},
         {"tool.exe", false, "tool.exe", "tool.exe"},
         {"C:", false, "c:", "c:"},
@@ -120,17 +126,17 @@ TEST(CommandTokens, FirstTokenAndCutAfterExtension) {
     }
 }
 
-TEST_F(PathChecksTest, NormalizeServerPathCutsArgumentsAndExpandsTheFirstVariable) {
+TEST_F(PathChecksTest, NormalizeServerPathCutsArgumentsAndExpandsVariables) {
     const std::pair<std::string, std::string> cases[] = {
         {"%SystemRoot%\\System32\\x.dll", windowsDirectory() + "\\System32\\x.dll"},
         {"x.dll,1", "x.dll"},
         {"\"C:\\App\\a.exe\" /automation", "C:\\App\\a.exe"},
         {"C:\\App\\a.exe /Embedding", "C:\\App\\a.exe"},
         {"C:/App/a.exe", "C:"},
-        // The character after the closing '%' is dropped whatever it is.
-        {"%SystemRoot%x.dll", windowsDirectory() + "\\.dll"},
-        // Nothing follows the closing '%': nothing is dropped or read past the end.
-        {"%SystemRoot%", windowsDirectory() + "\\"},
+        // Every reference is expanded, and nothing after one is lost.
+        {"%SystemRoot%x.dll", windowsDirectory() + "x.dll"},
+        {"%SystemRoot%", windowsDirectory()},
+        {"%SystemRoot%\\%SystemRoot%", windowsDirectory() + "\\" + windowsDirectory()},
         {"%TolvaneNoSuchVariable%\\x.dll", "%TolvaneNoSuchVariable%\\x.dll"},
         {"100%\\x.dll", "100%\\x.dll"},
     };
@@ -176,6 +182,12 @@ TEST_F(PathChecksTest, ExistsTrimmingTailShedsArgumentsCharacterByCharacter) {
     counting.tested.clear();
     EXPECT_FALSE(checks.ExistsTrimmingTail("C:\\App\\missing -x"));
     EXPECT_EQ(counting.tested, once);
+
+    // Arguments with dots of their own are shed as well, up to the program's own.
+    fixture.addFile("C:\\Program Files\\Good\\good.exe");
+    std::string server = "\"C:\\Program Files\\Good\\good.exe\" -Embedding -log good.log";
+    checks.NormalizeServerPath(server);
+    EXPECT_TRUE(checks.ExistsTrimmingTail(server));
 
     // A text longer than the 260-byte work buffer counts as not found.
     EXPECT_FALSE(checks.ExistsTrimmingTail("C:\\App\\a.exe " + std::string(260, 'x')));
@@ -243,6 +255,186 @@ TEST_F(PathChecksTest, RegisteredApplicationsCountAndAnEmptyNameDoesNot) {
     EXPECT_FALSE(checks.FindFileOrApp(""));
     EXPECT_FALSE(checks.CommandTargetExists("\"\" %1"));
 }
+
+// A key for the life of the object.
+class ScratchKey {
+public:
+    ScratchKey(RegistryGateway& registry, HKey root, std::string path)
+        : registry_(registry), root_(root), path_(std::move(path)) {
+        RegKey key;
+        EXPECT_EQ(RegKey::create(registry_, root_, path_, key), winerr::success);
+    }
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    ~ScratchKey() { DeleteKeyTree(registry_, root_, path_); }
+
+private:
+    RegistryGateway& registry_;
+    HKey root_;
+    std::string path_;
+};
+
+TEST_F(PathChecksTest, CommandLinesResolveAsWindowsStartsThem) {
+    fixture.addFile("C:\\Program Files\\App\\app.exe");
+    fixture.addFile("C:\\Program Files\\Flexera Software\\uninst.exe");
+    fixture.addFile("C:\\windows\\system32\\rundll32.exe");
+    fixture.addFile("C:\\windows\\system32\\msiexec.exe");
+    const std::pair<std::string, PathState> cases[] = {
+        {"%ProgramFiles%\\App\\app.exe /sync", PathState::exists},
+        {"\"%ProgramFiles%\\App\\app.exe\" /sync", PathState::exists},
+        {"%SystemRoot%\\NOTEPAD.EXE %1", PathState::exists},
+        {"\"C:\\windows\\notepad.exe\" -min", PathState::exists},
+        {"C:\\Program Files\\Flexera Software\\uninst.exe", PathState::exists},
+        {"C:\\Program Files\\App\\app /sync", PathState::exists},
+        {"notepad %1", PathState::exists},
+        {"\"C:\\Program Files\\App\\gone.exe\" -min", PathState::missing},
+        {"C:\\Program Files\\App\\gone.exe \"%1\" %*", PathState::missing},
+        {"tolvane-missing.exe /x", PathState::missing},
+        {"\"\" %1", PathState::missing},
+        // Cannot tell: a variable the system does not set, the document itself, a network
+        // path, a relative path, no path at all.
+        {"%TolvaneNoSuchVariable%\\app.exe", PathState::unknown},
+        {"C:\\Program Files\\%TolvaneNoSuchVariable%\\app.exe", PathState::unknown},
+        {"\"%1\" %*", PathState::unknown},
+        {"%1 %*", PathState::unknown},
+        {"\\\\server\\share\\app.exe /s", PathState::unknown},
+        {"bin\\app.exe", PathState::unknown},
+        {"http://example.invalid/app", PathState::unknown},
+        {"", PathState::unknown},
+        // rundll32 and msiexec: the program and what it is given.
+        {"rundll32.exe shell32.dll,Control_RunDLL", PathState::exists},
+        {"rundll32.exe tolvane-gone.dll,Control_RunDLL", PathState::missing},
+        {"rundll32.exe C:\\App\\x.dll,Entry", PathState::exists},
+        {"RUNDLL32 \"C:\\App\\gone.dll\",Entry", PathState::missing},
+        {"rundll32.exe %TolvaneNoSuchVariable%\\x.dll,Entry", PathState::unknown},
+        {"MsiExec.exe /X{12345678-9ABC-DEF0-1234-56789ABCDEF0}", PathState::missing},
+        {"msiexec /i \"C:\\App\\a.exe\"", PathState::exists},
+        {"msiexec /x{not-a-code}", PathState::unknown},
+    };
+    for (const auto& [text, state] : cases) {
+        EXPECT_EQ(checks.CommandState(text), state) << text;
+    }
+    // The old name answers the same: only a missing program fails it.
+    EXPECT_TRUE(checks.CommandTargetExists("%ProgramFiles%\\App\\app.exe /sync"));
+    EXPECT_TRUE(checks.CommandTargetExists("\"%1\" %*"));
+    EXPECT_FALSE(checks.CommandTargetExists("C:\\Program Files\\App\\gone.exe %1"));
+}
+
+TEST_F(PathChecksTest, BareProgramsAndProductsAreFoundWhereWindowsKeepsThem) {
+    const std::string appPath =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tolvaneregistered.exe";
+    {
+        const ScratchKey registered(registry.gateway(), hkeyLocalMachine, appPath);
+        RegKey entry;
+        ASSERT_EQ(RegKey::open(registry.gateway(), hkeyLocalMachine, appPath, entry),
+                  winerr::success);
+        // The entry counts where it names a program that is there.
+        EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::missing);
+        for (const std::string program : {"tolvaneregistered.exe", "C:\\App\\gone.exe"}) {
+            ASSERT_EQ(registry.gateway().RegSetValueA(entry.get(), "", regtype::sz, program),
+                      winerr::success);
+            EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::missing) << program;
+        }
+        ASSERT_EQ(registry.gateway().RegSetValueA(entry.get(), "", regtype::sz,
+                                                  "\"%SystemRoot%\\notepad.exe\""),
+                  winerr::success);
+        EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::exists);
+        ASSERT_EQ(registry.gateway().RegSetValueA(entry.get(), "", regtype::sz,
+                                                  "%TolvaneNoSuchVariable%\\a.exe"),
+                  winerr::success);
+        EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::unknown);
+    }
+    EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::missing);
+
+    fixture.addFile("C:\\windows\\system32\\msiexec.exe");
+    const std::string code = "{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
+    EXPECT_EQ(checks.ProductState(code), PathState::missing);
+    {
+        const ScratchKey product(registry.gateway(), hkeyCurrentUser,
+                                 "Software\\Microsoft\\Installer\\Products\\"
+                                 "87654321CBA90FED21436587A9CBED0F");
+        EXPECT_EQ(checks.ProductState(code), PathState::exists);
+        EXPECT_EQ(checks.CommandState("MsiExec.exe /X" + code), PathState::exists);
+        // The code's digits are no case matter.
+        EXPECT_EQ(checks.ProductState("{12345678-9abc-def0-1234-56789abcdef0}"), PathState::exists);
+    }
+    EXPECT_EQ(checks.ProductState("{12345678-9ABC-DEF0-1234-56789ABCDEF0"), PathState::unknown);
+    EXPECT_EQ(checks.ProductState("{12345678-9ABC-DEF0-1234-56789ABCDEFG}"), PathState::unknown);
+}
+
+TEST_F(PathChecksTest, FilesAndIconsAreUnquotedExpandedAndCutAtTheirIndex) {
+    const std::pair<std::string, PathState> files[] = {
+        {"\"C:\\App\\a.exe\"", PathState::exists},
+        {"%SystemRoot%\\notepad.exe", PathState::exists},
+        {"  C:\\App  ", PathState::exists},
+        {"C:\\App\\gone.wav", PathState::missing},
+        {"\"C:\\App\\gone.wav\"", PathState::missing},
+        {"gone.wav", PathState::unknown},
+        {"%TolvaneNoSuchVariable%\\a.wav", PathState::unknown},
+        {"\\\\server\\a.wav", PathState::unknown},
+    };
+    for (const auto& [text, state] : files) {
+        EXPECT_EQ(checks.FileState(text), state) << text;
+    }
+    const std::pair<std::string, PathState> icons[] = {
+        {"C:\\App\\a.exe,0", PathState::exists},
+        {"\"C:\\App\\a.exe\",-101", PathState::exists},
+        {"\"C:\\App\\a.exe,1\"", PathState::exists},
+        {"C:\\App\\a.exe", PathState::exists},
+        {"shell32.dll,3", PathState::exists},
+        {"%SystemRoot%\\system32\\shell32.dll,-12", PathState::exists},
+        {"C:\\App\\gone.ico,0", PathState::missing},
+        {"gone.dll,2", PathState::missing},
+        {"%1", PathState::unknown},
+        {"\"%1\"", PathState::unknown},
+        {"", PathState::unknown},
+    };
+    for (const auto& [text, state] : icons) {
+        EXPECT_EQ(checks.IconState(text), state) << text;
+    }
+    EXPECT_EQ(checks.LibraryState("shell32"), PathState::exists);
+    EXPECT_EQ(checks.LibraryState("C:\\App\\x"), PathState::exists);
+    EXPECT_EQ(checks.LibraryState("C:\\App\\gone.dll"), PathState::missing);
+}
+
+TEST_F(PathChecksTest, ServerPathsTellWhatTheyCannotKnow) {
+    fixture.addFile("C:\\Program Files\\Good\\good.exe");
+    const std::pair<std::string, PathState> cases[] = {
+        {"\"C:\\Program Files\\Good\\good.exe\" -Embedding -log good.log", PathState::exists},
+        {"C:\\Program Files\\Good\\good.exe -Embedding -log good.log", PathState::exists},
+        {"%SystemRoot%\\system32\\shell32.dll", PathState::exists},
+        {"C:\\Program Files\\Good\\gone.dll", PathState::missing},
+        {"%TolvaneNoSuchVariable%\\x.dll", PathState::unknown},
+        {"\\\\server\\share\\x.dll", PathState::unknown},
+    };
+    for (const auto& [text, state] : cases) {
+        std::string work = text;
+        EXPECT_EQ(checks.ServerState(work), state) << text;
+    }
+}
+
+#ifndef _WIN32
+TEST(PathChecksSearch, BareNamesAreSearchedAlongThePathOfTheCleanedSystem) {
+    test::TestRegistry registry;
+    {
+        RegKey environment;
+        ASSERT_EQ(RegKey::create(registry.gateway(), hkeyCurrentUser, "Environment", environment),
+                  winerr::success);
+        // Stored with its NUL, as Windows programs store texts.
+        const std::string path = std::string("C:\\Tools;relative\\bin") + '\0';
+        ASSERT_EQ(registry.gateway().RegSetValueExA(environment.get(), "PATH", regtype::sz, path),
+                  winerr::success);
+    }
+    test::TestFileSystem fixture(registry.gateway());
+    fixture.addFile("C:\\Tools\\tool.exe");
+    fixture.addFile("C:\\Tools\\helper.dll");
+    PathChecks checks(fixture.files(), registry.gateway());
+    EXPECT_EQ(checks.CommandState("tool -x"), PathState::exists);
+    EXPECT_EQ(checks.CommandState("tool.exe \"%1\""), PathState::exists);
+    EXPECT_EQ(checks.LibraryState("helper"), PathState::exists);
+    EXPECT_EQ(checks.CommandState("bin.exe"), PathState::missing);
+}
+#endif
 
 } // namespace
 } // namespace tolvane

@@ -14,7 +14,8 @@ namespace tolvane::test {
 struct TestFileSystem::Layout {
     explicit Layout(RegistryGateway& registry)
         : files(laidOut(prefix), registry,
-                prefix::PrefixFileSystemOptions{{}, prefix.path() / "tmp", "tester"}) {}
+                prefix::PrefixFileSystemOptions{
+                    {}, prefix.path() / "tmp", "tester", {{prefix.path() / "winefonts"}}}) {}
 
     // What wineboot lays out, as far as the tests need it.
     static std::filesystem::path laidOut(const TempDir& prefix) {
@@ -22,6 +23,8 @@ struct TestFileSystem::Layout {
         std::filesystem::create_directories(root / "drive_c" / "windows" / "system32");
         std::filesystem::create_directories(root / "dosdevices");
         std::filesystem::create_directories(root / "tmp");
+        // Wine's own fonts: none, so that a scan does not depend on the host's Wine.
+        std::filesystem::create_directories(root / "winefonts");
         std::filesystem::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
         std::filesystem::create_directory_symlink("/", root / "dosdevices" / "z:");
         return root;

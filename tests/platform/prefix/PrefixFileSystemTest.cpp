@@ -55,7 +55,7 @@ protected:
         return PrefixFileSystem(prefix.path(), registry, options);
     }
     PrefixFileSystem make() {
-        return make({prefix.path() / "drive_c" / "App", prefix.path() / "tmp", "tester"});
+        return make({prefix.path() / "drive_c" / "App", prefix.path() / "tmp", "tester", {}});
     }
 
     test::TempDir prefix;
@@ -249,13 +249,27 @@ TEST_F(PrefixFileSystemTest, PathsLongerThan260CharactersDoNotExist) {
 }
 
 TEST_F(PrefixFileSystemTest, WorkingDirectoryIsSeenThroughTheDriveThatHoldsIt) {
-    EXPECT_EQ(make({prefix.path() / "drive_c" / "App" / "", {}, "tester"}).workingDirectory(),
+    EXPECT_EQ(make({prefix.path() / "drive_c" / "App" / "", {}, "tester", {}}).workingDirectory(),
               "C:\\App");
-    EXPECT_EQ(make({elsewhere.path(), {}, "tester"}).workingDirectory(), "D:\\");
-    const std::string outside = make({"/usr/share", {}, "tester"}).workingDirectory();
+    EXPECT_EQ(make({elsewhere.path(), {}, "tester", {}}).workingDirectory(), "D:\\");
+    const std::string outside = make({"/usr/share", {}, "tester", {}}).workingDirectory();
     EXPECT_EQ(outside, "Z:\\usr\\share");
     fs::remove(prefix.path() / "dosdevices" / "z:");
-    EXPECT_EQ(make({"/usr/share", {}, "tester"}).workingDirectory(), "C:\\windows");
+    EXPECT_EQ(make({"/usr/share", {}, "tester", {}}).workingDirectory(), "C:\\windows");
+}
+
+TEST_F(PrefixFileSystemTest, FontsAreFoundInWinesOwnFolders) {
+    test::TempDir wineFonts;
+    wineFonts.write("coure.fon", "x");
+    wineFonts.write("Serife.FON", "x");
+    auto files = make({{}, {}, "tester", {{prefix.path() / "no such folder", wineFonts.path()}}});
+    EXPECT_EQ(files.FindLoaderFont("coure.fon"), PathState::exists);
+    EXPECT_EQ(files.FindLoaderFont("serife.fon"), PathState::exists);
+    EXPECT_EQ(files.FindLoaderFont("smalle.fon"), PathState::missing);
+    EXPECT_EQ(files.FindLoaderFont("..\\coure.fon"), PathState::missing);
+    // Without any of Wine's font folders nobody can tell.
+    auto folderless = make({{}, {}, "tester", {{prefix.path() / "no such folder"}}});
+    EXPECT_EQ(folderless.FindLoaderFont("coure.fon"), PathState::unknown);
 }
 
 TEST_F(PrefixFileSystemTest, ListingsAreCachedOnlyDuringAScan) {
