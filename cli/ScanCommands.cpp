@@ -129,7 +129,8 @@ int ScanCommands::fix(CliContext& context) {
     FixRun run(scanner.modules(), session.platform(), busy);
     std::promise<FixOutcome> finished;
     const auto started = run.start(
-        problems.records(), nullptr, {}, [backup = !noBackup] { return backup; },
+        problems.records(), nullptr, {},
+        [backup = !noBackup] { return backup ? BackupChoice::backup : BackupChoice::noBackup; },
         [&finished](const FixOutcome& outcome) { finished.set_value(outcome); });
     if (started != FixRun::Start::started) {
         context.fail(run.failure().empty() ? "the fix could not start" : run.failure());

@@ -35,7 +35,7 @@ FixRun::Start FixRun::start(std::span<ProblemRecord> records, ProgressTargets* b
         failure_ = writable.message();
         return Start::failed;
     }
-    const std::string folder = textFromPath(CRegTools(platform_).MakeFixBackupFolder());
+    std::string folder = textFromPath(CRegTools(platform_).MakeFixBackupFolder());
     std::error_code error;
     if (!std::filesystem::create_directory(pathFromText(folder), error)) {
         failure_ = "cannot create the backup folder " + folder +
@@ -45,13 +45,26 @@ FixRun::Start FixRun::start(std::span<ProblemRecord> records, ProgressTargets* b
     modules_.setBackupFolder(folder);
     int idle = 0;
     if (!busy_.compare_exchange_strong(idle, 1)) {
+        std::filesystem::remove(pathFromText(folder), error);
         return Start::busy;
     }
     wait();
     if (onWorking) {
         onWorking();
     }
-    const bool backupWanted = askBackup ? askBackup() : false;
+    const BackupChoice choice = askBackup ? askBackup() : BackupChoice::noBackup;
+    const bool backupWanted = choice == BackupChoice::backup;
+    if (!backupWanted) {
+        // Without a backup the folder stays empty: it could be listed but never restored.
+        // remove() takes an empty folder only.
+        std::filesystem::remove(pathFromText(folder), error);
+        folder.clear();
+        modules_.setBackupFolder(folder);
+    }
+    if (choice == BackupChoice::cancel) {
+        busy_ = 0;
+        return Start::cancelled;
+    }
     worker_ = std::jthread(
         [this, records, bar, backupWanted, folder, onCompleted = std::move(onCompleted)]() mutable {
             work(records, bar, backupWanted, std::move(folder), std::move(onCompleted));
