@@ -30,7 +30,7 @@ int ReviewFilterModel::shownInArea(int moduleId) const {
 }
 
 void ReviewFilterModel::setSearchText(const QString& text) {
-    search_ = text.trimmed();
+    search_ = text.trimmed().toCaseFolded();
     invalidateFilter();
 }
 
@@ -64,7 +64,7 @@ bool ReviewFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) cons
         return true;
     }
     for (int column = 0; column < ReviewTableModel::columnTotal; ++column) {
-        if (table_.text(sourceRow, column).contains(search_, Qt::CaseInsensitive)) {
+        if (table_.foldedText(sourceRow, column).contains(search_)) {
             return true;
         }
     }
@@ -82,8 +82,8 @@ bool ReviewFilterModel::lessThan(const QModelIndex& left, const QModelIndex& rig
             return (sortOrder() == Qt::AscendingOrder) == (areaA < areaB);
         }
     }
-    const int order = QString::compare(table_.text(a, left.column()),
-                                       table_.text(b, right.column()), Qt::CaseInsensitive);
+    const int order =
+        table_.foldedText(a, left.column()).compare(table_.foldedText(b, right.column()));
     return order != 0 ? order < 0 : a < b;
 }
 

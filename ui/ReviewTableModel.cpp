@@ -24,6 +24,7 @@ ReviewTableModel::ReviewTableModel(ProblemListModel& ticks, QObject* parent)
 void ReviewTableModel::rebuild() {
     beginResetModel();
     texts_.clear();
+    folded_.clear();
     modules_.clear();
     const ProblemList* records = ticks_.records();
     const int rows = ticks_.rowCount();
@@ -44,6 +45,12 @@ void ReviewTableModel::rebuild() {
             fromCore(ProblemTarget::actionText(target.action())),
         });
         modules_.push_back(record.moduleId);
+        std::array<QString, columnTotal> folded;
+        for (int column = 0; column < columnTotal; ++column) {
+            folded[static_cast<std::size_t>(column)] =
+                texts_.back()[static_cast<std::size_t>(column)].toCaseFolded();
+        }
+        folded_.push_back(std::move(folded));
     }
     endResetModel();
 }
@@ -58,6 +65,10 @@ int ReviewTableModel::columnCount(const QModelIndex& parent) const {
 
 const QString& ReviewTableModel::text(int row, int column) const {
     return texts_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+const QString& ReviewTableModel::foldedText(int row, int column) const {
+    return folded_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
 bool ReviewTableModel::isTicked(int row) const {

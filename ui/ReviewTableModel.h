@@ -40,6 +40,8 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     const QString& text(int row, int column) const;
+    // The text case-folded once, for sorting and searching without folding on every compare.
+    const QString& foldedText(int row, int column) const;
     int moduleOf(int row) const { return modules_[static_cast<std::size_t>(row)]; }
     bool isTicked(int row) const;
     // Ticks or unticks the given rows with one change notice.
@@ -52,6 +54,7 @@ private:
 
     ProblemListModel& ticks_;
     std::vector<std::array<QString, columnTotal>> texts_;
+    std::vector<std::array<QString, columnTotal>> folded_;
     std::vector<int> modules_;
 };
 
