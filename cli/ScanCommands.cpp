@@ -150,7 +150,8 @@ int ScanCommands::fix(CliContext& context) {
     });
     std::promise<FixOutcome> finished;
     const auto started = run.start(
-        problems.records(), nullptr, {}, [backup = !noBackup] { return backup; },
+        problems.records(), nullptr, {},
+        [backup = !noBackup] { return backup ? BackupChoice::backup : BackupChoice::noBackup; },
         [&finished](const FixOutcome& outcome) { finished.set_value(outcome); });
     if (started != FixRun::Start::started) {
         const std::string hint =

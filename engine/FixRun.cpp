@@ -62,13 +62,33 @@ FixRun::Start FixRun::start(std::span<ProblemRecord> records, ProgressTargets* b
     modules_.setBackupFolder(folder);
     int idle = 0;
     if (!busy_.compare_exchange_strong(idle, 1)) {
+        if (!folder.empty()) {
+            std::error_code error;
+            std::filesystem::remove(pathFromText(folder), error);
+        }
         return Start::busy;
     }
     wait();
     if (onWorking) {
         onWorking();
     }
-    const bool backupWanted = !folder.empty() && askBackup && askBackup();
+    // Without a folder (the user chose to go on without one) there is nothing to ask.
+    const BackupChoice choice = folder.empty() ? BackupChoice::noBackup
+                                : askBackup    ? askBackup()
+                                               : BackupChoice::noBackup;
+    const bool backupWanted = choice == BackupChoice::backup;
+    if (!backupWanted && !folder.empty()) {
+        // Without a backup the folder stays empty: it could be listed but never restored.
+        // remove() takes an empty folder only.
+        std::error_code error;
+        std::filesystem::remove(pathFromText(folder), error);
+        folder.clear();
+        modules_.setBackupFolder(folder);
+    }
+    if (choice == BackupChoice::cancel) {
+        busy_ = 0;
+        return Start::cancelled;
+    }
     worker_ = std::jthread(
         [this, records, bar, backupWanted, folder, onCompleted = std::move(onCompleted)]() mutable {
             work(records, bar, backupWanted, std::move(folder), std::move(onCompleted));

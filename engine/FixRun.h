@@ -33,13 +33,16 @@ struct FixOutcome {
     std::string error;
 };
 
-// Removes the selected problems of a scan on a worker thread: a fresh backup folder is made,
-// the user is asked whether to back up first, every module fixes its own selected records,
-// fixed records are marked, and the registry is stored.
+// The answer to "back up before fixing?": a cancelled question cancels the fix.
+enum class BackupChoice { backup, noBackup, cancel };
+
+// Removes the selected problems of a scan on a worker thread: the user is asked whether to back
+// up first (or to cancel), a fresh backup folder is made when the backup is wanted, every module
+// fixes its own selected records, fixed records are marked, and the registry is stored.
 class FixRun {
 public:
-    enum class Start { started, busy, nothingSelected, failed };
-    using Question = std::function<bool()>;
+    enum class Start { started, busy, nothingSelected, failed, cancelled };
+    using Question = std::function<BackupChoice()>;
     using Step = std::function<void()>;
     using Completion = std::function<void(const FixOutcome&)>;
     // Asked when the backup folder cannot be made, with the reason: true goes on without any
@@ -52,8 +55,9 @@ public:
     ~FixRun();
 
     // `records` is the merged list with `selected` copied from the user's ticks. On the calling
-    // thread: `onWorking` runs once `busy` is set, then `askBackup` decides the backup. The
-    // completion runs on the worker; `busy` is cleared after it returns.
+    // thread: `onWorking` runs once `busy` is set, then `askBackup` decides the backup. A
+    // cancelled question or a backup folder that cannot be made clears `busy` again and leaves
+    // nothing behind. The completion runs on the worker; `busy` is cleared after it returns.
     Start start(std::span<ProblemRecord> records, ProgressTargets* bar, Step onWorking,
                 Question askBackup, Completion onCompleted);
     // Why the last start failed.

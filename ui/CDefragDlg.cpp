@@ -49,10 +49,9 @@ void CDefragDlg::startMainAction() {
     }
     Platform& platform = *context().session.platform();
     context().busy = 1;
-    // The history records when the defragmentation started, before any work is done.
-    context().profile.writeProfileString("UI", "Last Defrag",
-                                         historyTimeText(platform.clock.now()));
-    refreshOverview();
+    // The history shows when the last defragmentation that completed started; a failed one
+    // leaves the previous entry.
+    const std::string started = historyTimeText(platform.clock.now());
     bar_->start(platform.clock);
     wait_->show();
     task_.start(
@@ -60,10 +59,12 @@ void CDefragDlg::startMainAction() {
             return HiveFlusher(platform.registry, platform.storage, platform.clock)
                 .flushRegistryHives(stop);
         },
-        [this](Result<void> flushed) {
+        [this, started](Result<void> flushed) {
             bar_->stop();
             wait_->hide();
             if (flushed) {
+                context().profile.writeProfileString("UI", "Last Defrag", started);
+                refreshOverview();
                 context().dialogs.information(
                     this, product::name,
                     QStringLiteral("Defragmentation was succesfully completed"));

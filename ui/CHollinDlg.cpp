@@ -10,6 +10,7 @@
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -121,6 +122,16 @@ CHollinDlg::CHollinDlg(UiContext& context, QWidget* parent)
     connect(&context_.session, &RegistrySession::platformChanged, this,
             qOverload<>(&CHollinDlg::update));
 
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLine"));
+    status_->setGeometry(
+        QRect(pageArea.left() + 4, pageArea.bottom() + 6, pageArea.width() - 8, 22));
+    status_->setFont(context_.theme.smallFont());
+    QPalette statusColours = status_->palette();
+    statusColours.setColor(QPalette::WindowText, context_.theme.headerText());
+    status_->setPalette(statusColours);
+    status_->hide();
+
     tray_ = new CMyAppTrayIcon(*this, context_.theme, icon);
     tray_->show();
 }
@@ -164,6 +175,19 @@ void CHollinDlg::markActiveNavigation(int slot) {
             navigation_[i]->setActive(static_cast<int>(i) == active);
         }
     }
+}
+
+void CHollinDlg::showStatus(const QString& text) {
+    status_->setText(
+        QFontMetrics(status_->font()).elidedText(text, Qt::ElideMiddle, status_->width()));
+    status_->setToolTip(text);
+    status_->setAccessibleName(text);
+    status_->setVisible(!text.isEmpty());
+    update();
+}
+
+QString CHollinDlg::statusText() const {
+    return status_->toolTip();
 }
 
 void CHollinDlg::showPage(int slot) {
@@ -327,7 +351,8 @@ void CHollinDlg::paintEvent(QPaintEvent*) {
     // Footer: which registry is being cleaned.
     painter.setPen(colours.footerText());
     painter.setFont(colours.smallFont());
-    const QString footer = context_.session.describe();
+    // The status line takes the footer's place while it has something to say.
+    const QString footer = status_->isVisible() ? QString() : context_.session.describe();
     const QRectF footerArea(pageArea.left() + 4, pageArea.bottom() + 8, pageArea.width() - 8, 18);
     painter.drawText(
         footerArea, Qt::AlignLeft | Qt::AlignVCenter,

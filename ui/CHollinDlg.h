@@ -7,6 +7,8 @@
 #include <array>
 #include <optional>
 
+class QLabel;
+
 namespace tolvane {
 
 class CMyAppTrayIcon;
@@ -37,6 +39,10 @@ public:
     bool isDragArea(QPoint point) const;
     // The window's shape: top-left and bottom-right corners round, the other two square.
     static QRegion windowShape();
+
+    // A short outcome in the status line under the page (Apply, Stop, refusals, failed links).
+    void showStatus(const QString& text);
+    QString statusText() const;
 
     // Ends the program (as OK or Cancel); refused while `busy` is set.
     void done(int result) override;
@@ -72,6 +78,7 @@ private:
     bool startHidden_ = false;
     bool shownOnce_ = false;
     std::optional<QPoint> dragOffset_;
+    QLabel* status_ = nullptr;
 };
 
 } // namespace tolvane

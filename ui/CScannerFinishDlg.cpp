@@ -2,15 +2,22 @@
 
 #include "engine/FixRun.h"
 #include "engine/ModuleSet.h"
+#include "maintenance/FullBackups.h"
+#include "platform/PathText.h"
+#include "platform/Platform.h"
 #include "ui/ActivityBar.h"
+#include "ui/CHollinDlg.h"
+#include "ui/CoreText.h"
 #include "ui/Dialogs.h"
 #include "ui/GuiThread.h"
 #include "ui/ProblemListModel.h"
+#include "ui/ProblemReviewWindow.h"
 #include "ui/ProblemRowDelegate.h"
 #include "ui/ProductInfo.h"
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 
@@ -37,6 +44,9 @@ CScannerFinishDlg::CScannerFinishDlg(UiContext& context, QWidget* parent)
     list_->setStyleSheet(theme().listStyleSheet());
     list_->setGeometry(listNormal);
     connect(list_, &QListView::clicked, this, &CScannerFinishDlg::rowClicked);
+    list_->installEventFilter(this);
+    list_->setFocusPolicy(Qt::StrongFocus);
+    list_->setAccessibleName(QStringLiteral("Problems found"));
 
     bar_ = std::make_unique<ActivityBar>(theme(), *this, QStringLiteral("fixBar"),
                                          QRect(20, 262, 425, 14));
@@ -47,15 +57,29 @@ CScannerFinishDlg::CScannerFinishDlg(UiContext& context, QWidget* parent)
     SkinButton* none = addButton(QStringLiteral("tickNoneButton"), SkinButton::Style::secondary,
                                  QStringLiteral("None"), std::nullopt, QRect(76, 306, 60, 32));
     connect(none, &SkinButton::clicked, this, &CScannerFinishDlg::tickNone);
-    count_ = addLabel(QStringLiteral("problemCount"), QStringLiteral("0"), QRect(150, 306, 64, 32),
+    // Wide enough for six digits: scans of a large prefix list tens of thousands.
+    count_ = addLabel(QStringLiteral("problemCount"), QStringLiteral("0"), QRect(140, 306, 84, 32),
                       theme().captionFont(), theme().captionText());
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     countCaption_ = addLabel(QStringLiteral("problemCountCaption"), QStringLiteral("listed"),
-                             QRect(220, 306, 100, 32), theme().bodyFont(), theme().mutedText());
+                             QRect(228, 306, 44, 32), theme().bodyFont(), theme().mutedText());
+    SkinButton* review =
+        addButton(QStringLiteral("reviewButton"), SkinButton::Style::secondary,
+                  QStringLiteral("Review") + QChar(0x2026), std::nullopt, QRect(264, 306, 66, 32));
+    connect(review, &SkinButton::clicked, this, [this] { openReview(); });
+    connect(list_, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { openReview(index.row()); });
     SkinButton* fixButton =
         addButton(QStringLiteral("fixButton"), SkinButton::Style::primary, QStringLiteral("Fix"),
                   std::nullopt, QRect(336, 304, 110, 34));
     connect(fixButton, &SkinButton::clicked, this, &CScannerFinishDlg::fix);
+
+    outcome_ = addLabel(QStringLiteral("fixOutcome"), QString(), QRect(12, 342, 366, 22),
+                        theme().smallFont(), theme().text());
+    undo_ = addButton(QStringLiteral("undoButton"), SkinButton::Style::secondary,
+                      QStringLiteral("Undo"), std::nullopt, QRect(384, 340, 72, 24));
+    undo_->hide();
+    connect(undo_, &SkinButton::clicked, this, &CScannerFinishDlg::undoLastFix);
 }
 
 CScannerFinishDlg::~CScannerFinishDlg() {
@@ -71,6 +95,8 @@ void CScannerFinishDlg::takeScan(ModuleSet& modules, Platform& platform) {
 
 void CScannerFinishDlg::forgetScan() {
     fixRun_.reset();
+    lastFix_.reset();
+    showOutcome(QString());
     modules_ = nullptr;
     platform_ = nullptr;
     model_->forget();
@@ -81,6 +107,14 @@ void CScannerFinishDlg::fillList() {
     model_->fill(modules_ != nullptr ? &modules_->results() : nullptr);
     list_->scrollToTop();
     showCount();
+}
+
+void CScannerFinishDlg::showOutcome(const QString& text) {
+    outcome_->setText(
+        QFontMetrics(outcome_->font()).elidedText(text, Qt::ElideMiddle, outcome_->width()));
+    outcome_->setToolTip(text);
+    outcome_->setAccessibleName(text);
+    undo_->setVisible(lastFix_.has_value());
 }
 
 void CScannerFinishDlg::showCount() {
@@ -106,6 +140,19 @@ void CScannerFinishDlg::tickNone() {
     }
 }
 
+bool CScannerFinishDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Space ticks or unticks the row that has the keyboard focus, as a click does.
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        if (!list_->currentIndex().isValid() && model_->rowCount() > 0) {
+            list_->setCurrentIndex(model_->index(0));
+        }
+        rowClicked(list_->currentIndex());
+        return true;
+    }
+    return SkinPanel::eventFilter(watched, event);
+}
+
 void CScannerFinishDlg::setWorkingLayout(bool working) {
     list_->setGeometry(working ? listWorking : listNormal);
     count_->setVisible(!working);
@@ -118,11 +165,16 @@ void CScannerFinishDlg::setWorkingLayout(bool working) {
 }
 
 void CScannerFinishDlg::fix() {
-    if (isBusy() || !fixRun_ || modules_ == nullptr) {
+    if (isBusy()) {
+        tellStatus(QStringLiteral("Fix is not available while another operation runs."));
+        return;
+    }
+    if (!fixRun_ || modules_ == nullptr) {
         return;
     }
     // Only listed rows count: fixed records keep their `selected` and are no longer shown.
-    if (!model_->copyTicksToRecords()) {
+    if (!model_->anyTicked()) {
+        showOutcome(QStringLiteral("Nothing is ticked: tick the problems to fix first."));
         return;
     }
     // A prefix that cannot be changed now is explained before any folder or question.
@@ -136,17 +188,39 @@ void CScannerFinishDlg::fix() {
                            "problems without a backup?")
                 .arg(QString::fromStdString(reason)));
     });
+    // Which records this run is about to fix, for Undo.
+    ProblemList& records = modules_->results();
+    pendingFix_.clear();
+    for (std::size_t index = 0; index < records.count(); ++index) {
+        if (records[index].selected != 0 && records[index].entryKind != entrykind::fixed) {
+            pendingFix_.push_back({index, records[index].entryKind});
+        }
+    }
     const auto started = fixRun_->start(
-        modules_->results().records(), bar_->targets(), [this] { setWorkingLayout(true); },
+        records.records(), bar_->targets(), [this] { setWorkingLayout(true); },
         [this] {
-            return context().dialogs.question(
+            switch (context().dialogs.questionWithCancel(
                 this, QStringLiteral("Backup"),
-                QStringLiteral("Do you want to create a backup before fixing any errors?"));
+                QStringLiteral("Do you want to create a backup before fixing any errors?"))) {
+            case Dialogs::Answer::yes:
+                return BackupChoice::backup;
+            case Dialogs::Answer::no:
+                return BackupChoice::noBackup;
+            case Dialogs::Answer::cancel:
+                break;
+            }
+            return BackupChoice::cancel;
         },
         [this](const FixOutcome& outcome) {
             GuiThread::post(this, [this, outcome] { fixCompleted(outcome); });
         });
-    if (started == FixRun::Start::failed) {
+    if (started == FixRun::Start::started) {
+        return;
+    }
+    setWorkingLayout(false);
+    if (started == FixRun::Start::cancelled) {
+        showOutcome(QStringLiteral("Fix cancelled: nothing was changed."));
+    } else if (started == FixRun::Start::failed) {
         context().dialogs.error(this, product::name,
                                 QStringLiteral("The fix cannot start: %1.")
                                     .arg(QString::fromStdString(fixRun_->failure())));
@@ -159,15 +233,46 @@ void CScannerFinishDlg::fixCompleted(const FixOutcome& outcome) {
         fixRun_->wait();
     }
     setWorkingLayout(false);
-    fillList();
+    // The rows left keep the ticks the user gave them; what was ticked but kept (its backup
+    // could not be written, or nothing could be stored) stays ticked.
+    for (const auto& [index, kind] : pendingFix_) {
+        if (modules_->results()[index].entryKind != entrykind::fixed) {
+            modules_->results()[index].selected = 1;
+        }
+    }
+    model_->refill();
+    showCount();
+    const QString folder = QString::fromStdString(outcome.backupFolder);
     if (!outcome.error.empty()) {
+        lastFix_.reset();
+        showOutcome(QStringLiteral("Nothing was removed: the registry could not be stored."));
         context().dialogs.error(
             this, product::name,
             QStringLiteral("The registry could not be stored: %1.\nNo problem was marked fixed; "
                            "they all stay listed.")
                 .arg(QString::fromStdString(outcome.error)));
-    } else if (outcome.keptForBackup > 0) {
-        const QString folder = QString::fromStdString(outcome.backupFolder);
+        return;
+    }
+    // Undo puts back exactly what this run's backup holds; without a backup there is none.
+    lastFix_.reset();
+    if (outcome.backupWanted && outcome.fixed > 0) {
+        LastFix done{std::filesystem::path(pathFromText(outcome.backupFolder))
+                         .parent_path()
+                         .filename()
+                         .string(),
+                     {}};
+        for (const auto& [index, kind] : pendingFix_) {
+            if (modules_->results()[index].entryKind == entrykind::fixed) {
+                done.records.push_back({index, kind});
+            }
+        }
+        lastFix_ = std::move(done);
+    }
+    const QString counts =
+        QStringLiteral("%1 removed, %2 kept").arg(outcome.fixed).arg(model_->rowCount());
+    showOutcome(outcome.backupWanted ? QStringLiteral("%1; backup saved in %2").arg(counts, folder)
+                                     : QStringLiteral("%1; no backup was made.").arg(counts));
+    if (outcome.keptForBackup > 0) {
         const QString what =
             outcome.keptForBackup == 1
                 ? QStringLiteral("1 ticked problem was not fixed, because its backup could not be "
@@ -180,6 +285,67 @@ void CScannerFinishDlg::fixCompleted(const FixOutcome& outcome) {
         context().dialogs.error(this, product::name,
                                 what + QStringLiteral(": fix them once the backup folder can be "
                                                       "written, or without a backup."));
+    }
+}
+
+void CScannerFinishDlg::undoLastFix() {
+    if (isBusy()) {
+        tellStatus(QStringLiteral("Undo is not available while another operation runs."));
+        return;
+    }
+    if (!lastFix_ || modules_ == nullptr || !ensureWritable()) {
+        return;
+    }
+    Platform& platform = *platform_;
+    context().busy = 1;
+    setWorkingLayout(true);
+    bar_->start(platform.clock);
+    undoTask_.start(
+        [&platform, folder = lastFix_->folderName](std::stop_token) {
+            return FullBackups(platform).restore(folder);
+        },
+        [this](Result<void> restored) {
+            setWorkingLayout(false);
+            context().busy = 0;
+            if (!restored) {
+                showOutcome(QStringLiteral("Undo failed: %1").arg(fromCore(restored.message())));
+                context().dialogs.error(this, product::name,
+                                        QStringLiteral("The fix could not be undone: %1.")
+                                            .arg(fromCore(restored.message())));
+                return;
+            }
+            // The entries are back in the registry: list them again, as they were ticked.
+            for (const auto& [index, kind] : lastFix_->records) {
+                modules_->results()[index].entryKind = kind;
+            }
+            const std::size_t restoredCount = lastFix_->records.size();
+            lastFix_.reset();
+            model_->refill();
+            showCount();
+            showOutcome(
+                QStringLiteral("Undone: %1 entries restored from the backup.").arg(restoredCount));
+        });
+}
+
+void CScannerFinishDlg::openReview(int row) {
+    if (!review_) {
+        review_ = std::make_unique<ProblemReviewWindow>(*model_, context().dialogs, nullptr);
+        connect(review_.get(), &ProblemReviewWindow::ignoreRequested, this,
+                [this](const QList<int>&) {
+                    tellStatus(QStringLiteral("Ignoring entries is not available yet."));
+                });
+    }
+    review_->show();
+    review_->raise();
+    review_->activateWindow();
+    if (row >= 0) {
+        review_->focusRecordRow(row);
+    }
+}
+
+void CScannerFinishDlg::tellStatus(const QString& text) {
+    if (owner() != nullptr) {
+        owner()->showStatus(text);
     }
 }
 

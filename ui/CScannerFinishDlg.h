@@ -1,9 +1,15 @@
 #pragma once
 
+#include "ui/BackgroundTask.h"
 #include "ui/SkinPanel.h"
 
 #include <QRect>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QListView;
@@ -15,6 +21,7 @@ class ActivityBar;
 class FixRun;
 class ModuleSet;
 class ProblemListModel;
+class ProblemReviewWindow;
 struct FixOutcome;
 
 // Page 8: the problems of the last scan, one row each, ticked for fixing; All, None, the
@@ -39,10 +46,27 @@ public:
     void tickAll();
     void tickNone();
     void fix();
+    // Puts back what the last fix removed, from its backup.
+    void undoLastFix();
+    // The review window, with the row `row` of the list current (-1: as it was).
+    void openReview(int row = -1);
 
     ProblemListModel& model() { return *model_; }
+    ProblemReviewWindow* reviewWindow() const { return review_.get(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct LastFix {
+        // The fix's backup folder, by its name in the backup folder.
+        std::string folderName;
+        // The records it fixed, with the entry kind each had before.
+        std::vector<std::pair<std::size_t, std::int32_t>> records;
+    };
+
+    void showOutcome(const QString& text);
+    void tellStatus(const QString& text);
     void rowClicked(const QModelIndex& index);
     void setWorkingLayout(bool working);
     // On the GUI thread, after the fix run's worker finished.
@@ -57,6 +81,12 @@ private:
     ModuleSet* modules_ = nullptr;
     Platform* platform_ = nullptr;
     std::unique_ptr<FixRun> fixRun_;
+    QLabel* outcome_ = nullptr;
+    SkinButton* undo_ = nullptr;
+    std::vector<std::pair<std::size_t, std::int32_t>> pendingFix_;
+    std::optional<LastFix> lastFix_;
+    std::unique_ptr<ProblemReviewWindow> review_;
+    BackgroundTask undoTask_{*this};
 };
 
 } // namespace tolvane

@@ -14,6 +14,12 @@ namespace tolvane {
 namespace {
 
 constexpr const char* section = "Settings";
+// Linux desktops start the program with the user's session, not with the system.
+#ifdef Q_OS_WIN
+constexpr const char* autostartText = "Start With Windows";
+#else
+constexpr const char* autostartText = "Start at login";
+#endif
 
 } // namespace
 
@@ -30,7 +36,7 @@ CSettingsDlg::CSettingsDlg(UiContext& context, QWidget* parent)
         box->setGeometry(20, top, 330, SkinCheckBox::imageSide);
         return box;
     };
-    autostart_ = makeBox("autostartCheck", "Start With Windows", 110);
+    autostart_ = makeBox("autostartCheck", autostartText, 110);
     runScan_ = makeBox("runScanCheck", "Run Scan at Startup", 160);
     startMinimized_ = makeBox("startMinimizedCheck", "Start Minimized in Tray", 210);
 
@@ -67,9 +73,11 @@ void CSettingsDlg::apply() {
 }
 
 void CSettingsDlg::restoreDefaults() {
+    // The defaults are those of an empty profile: every option off. Starting with the session
+    // is something the user turns on, never a default.
     startMinimized_->setChecked(false);
     runScan_->setChecked(false);
-    autostart_->setChecked(true);
+    autostart_->setChecked(false);
     apply();
 }
 

@@ -12,10 +12,15 @@ namespace tolvane {
 // GUI thread only; a worker hands its question over with GuiThread::callAndWait.
 class Dialogs {
 public:
+    enum class Answer { yes, no, cancel };
+
     virtual ~Dialogs() = default;
 
     // Yes/No with a question icon; true for Yes.
     virtual bool question(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // Yes/No/Cancel with a question icon; Escape and the window's close button answer Cancel.
+    virtual Answer questionWithCancel(QWidget* parent, const QString& caption,
+                                      const QString& text) = 0;
     // OK with an information icon.
     virtual void information(QWidget* parent, const QString& caption, const QString& text) = 0;
     // OK with a critical icon: an action could not run or failed.
@@ -23,6 +28,11 @@ public:
     // A folder picked by the user, or nothing when cancelled.
     virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
                                                 const QString& startFolder) = 0;
+    // A file to write, picked by the user, or nothing when cancelled. `filter` as QFileDialog
+    // takes it ("CSV (*.csv);;JSON (*.json)").
+    virtual std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
+                                                  const QString& suggested,
+                                                  const QString& filter) = 0;
 };
 
 } // namespace tolvane

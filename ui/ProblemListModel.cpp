@@ -12,17 +12,43 @@ ProblemListModel::ProblemListModel(QObject* parent) : QAbstractListModel(parent)
 void ProblemListModel::fill(ProblemList* records) {
     beginResetModel();
     records_ = records;
-    rows_.clear();
     if (records_ != nullptr) {
-        rows_.reserve(records_->count());
-        for (std::size_t index = 0; index < records_->count(); ++index) {
-            if ((*records_)[index].entryKind != entrykind::fixed) {
-                rows_.push_back(index);
+        for (auto& record : *records_) {
+            if (record.entryKind != entrykind::fixed) {
+                record.selected = 1;
             }
         }
     }
-    ticks_.assign(rows_.size(), 1);
+    rebuildRows();
     endResetModel();
+    Q_EMIT ticksChanged();
+}
+
+void ProblemListModel::refill() {
+    beginResetModel();
+    rebuildRows();
+    endResetModel();
+    Q_EMIT ticksChanged();
+}
+
+void ProblemListModel::rebuildRows() {
+    rows_.clear();
+    rowOf_.clear();
+    if (records_ == nullptr) {
+        return;
+    }
+    rows_.reserve(records_->count());
+    rowOf_.assign(records_->count(), -1);
+    for (std::size_t index = 0; index < records_->count(); ++index) {
+        if ((*records_)[index].entryKind != entrykind::fixed) {
+            rowOf_[index] = static_cast<int>(rows_.size());
+            rows_.push_back(index);
+        }
+    }
+}
+
+int ProblemListModel::rowOfRecord(std::size_t recordIndex) const {
+    return recordIndex < rowOf_.size() ? rowOf_[recordIndex] : -1;
 }
 
 int ProblemListModel::rowCount(const QModelIndex& parent) const {
@@ -54,44 +80,67 @@ QVariant ProblemListModel::data(const QModelIndex& index, int role) const {
 }
 
 bool ProblemListModel::isTicked(int row) const {
-    return isRow(row) && ticks_[static_cast<std::size_t>(row)] != 0;
+    return isRow(row) && (*records_)[rows_[static_cast<std::size_t>(row)]].selected != 0;
 }
 
 void ProblemListModel::setTicked(int row, bool ticked) {
     if (!isRow(row)) {
         return;
     }
-    ticks_[static_cast<std::size_t>(row)] = ticked ? 1 : 0;
+    (*records_)[rows_[static_cast<std::size_t>(row)]].selected = ticked ? 1 : 0;
     const QModelIndex changed = index(row);
     Q_EMIT dataChanged(changed, changed, {tickedRole});
+    Q_EMIT ticksChanged();
 }
 
 void ProblemListModel::setAllTicked(bool ticked) {
-    std::fill(ticks_.begin(), ticks_.end(), ticked ? 1 : 0);
+    for (const std::size_t record : rows_) {
+        (*records_)[record].selected = ticked ? 1 : 0;
+    }
     if (!rows_.empty()) {
         Q_EMIT dataChanged(index(0), index(rowCount() - 1), {tickedRole});
+    }
+    Q_EMIT ticksChanged();
+}
+
+void ProblemListModel::setRecordsTicked(const std::vector<std::size_t>& recordIndexes,
+                                        bool ticked) {
+    int first = rowCount();
+    int last = -1;
+    for (const std::size_t record : recordIndexes) {
+        const int row = rowOfRecord(record);
+        if (row < 0) {
+            continue;
+        }
+        (*records_)[record].selected = ticked ? 1 : 0;
+        first = std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (last >= 0) {
+        Q_EMIT dataChanged(index(first), index(last), {tickedRole});
+        Q_EMIT ticksChanged();
     }
 }
 
 void ProblemListModel::toggle(int row) {
-    if (!isRow(row) || records_ == nullptr) {
-        return;
-    }
-    const bool ticked = !isTicked(row);
-    setTicked(row, ticked);
-    (*records_)[rows_[static_cast<std::size_t>(row)]].selected = ticked ? 1 : 0;
+    setTicked(row, !isTicked(row));
 }
 
-bool ProblemListModel::copyTicksToRecords() {
-    if (records_ == nullptr) {
-        return false;
+bool ProblemListModel::anyTicked() const {
+    for (int row = 0; row < rowCount(); ++row) {
+        if (isTicked(row)) {
+            return true;
+        }
     }
-    bool anyTicked = false;
-    for (std::size_t row = 0; row < rows_.size(); ++row) {
-        (*records_)[rows_[row]].selected = ticks_[row];
-        anyTicked = anyTicked || ticks_[row] != 0;
+    return false;
+}
+
+int ProblemListModel::tickedCount() const {
+    int ticked = 0;
+    for (int row = 0; row < rowCount(); ++row) {
+        ticked += isTicked(row) ? 1 : 0;
     }
-    return anyTicked;
+    return ticked;
 }
 
 } // namespace tolvane

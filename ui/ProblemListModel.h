@@ -9,8 +9,9 @@ namespace tolvane {
 class ProblemList;
 
 // The rows of the results list: one per record of the last scan that is not fixed yet, in scan
-// order. A row carries its record's index and its own tick; rows are built from the records on
-// demand, so a scan with a hundred thousand problems fills the list at once.
+// order. A row carries its record's index; its tick is the record's own `selected`, so the
+// results page, the review window and the fix run all see one set of ticks. Rows are built from
+// the records on demand, so a scan with a hundred thousand problems fills the list at once.
 class ProblemListModel final : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -27,9 +28,15 @@ public:
 
     explicit ProblemListModel(QObject* parent = nullptr);
 
-    // Rebuilds the rows from `records` (null: no rows), every row ticked.
+    // Rebuilds the rows from a new scan's `records` (null: no rows), every row ticked.
     void fill(ProblemList* records);
     void forget() { fill(nullptr); }
+    // Rebuilds the rows from the same records (after a fix): fixed records drop out, the others
+    // keep the ticks the user gave them.
+    void refill();
+    ProblemList* records() const { return records_; }
+    // The row that shows record `recordIndex`; -1 when it is not listed (fixed, or no such).
+    int rowOfRecord(std::size_t recordIndex) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     // Display: the problem name, a line break, the description.
@@ -38,17 +45,28 @@ public:
     bool isTicked(int row) const;
     void setTicked(int row, bool ticked);
     void setAllTicked(bool ticked);
-    // Flips the row's tick and copies it into its record's `selected`.
+    // Ticks or unticks listed records by their index in the merged list; fixed ones stay as
+    // they are. One change notice for the lot.
+    void setRecordsTicked(const std::vector<std::size_t>& recordIndexes, bool ticked);
     void toggle(int row);
-    // Copies every row's tick into its record; true when at least one row is ticked.
-    bool copyTicksToRecords();
+    // Whether at least one listed row is ticked (what a fix would act on).
+    bool anyTicked() const;
+    // The number of ticked rows.
+    int tickedCount() const;
+
+Q_SIGNALS:
+    // Ticks changed for some records (the review window follows them).
+    void ticksChanged();
 
 private:
     bool isRow(int row) const { return row >= 0 && row < rowCount(); }
 
     ProblemList* records_ = nullptr;
+    void rebuildRows();
+
     std::vector<std::size_t> rows_;
-    std::vector<char> ticks_;
+    // For each record of the merged list, its row or -1.
+    std::vector<int> rowOf_;
 };
 
 } // namespace tolvane

@@ -11,16 +11,41 @@ namespace {
 
 int showBox(const Theme& theme, QWidget* parent, QMessageBox::Icon icon, const QString& caption,
             const QString& text, QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, caption, text, buttons, parent);
-    box.setStyleSheet(theme.dialogStyleSheet());
-    return box.exec();
+    return QtDialogs::makeBox(theme, parent, icon, caption, text, buttons)->exec();
 }
 
 } // namespace
 
+std::unique_ptr<QMessageBox> QtDialogs::makeBox(const Theme& theme, QWidget* parent,
+                                                QMessageBox::Icon icon, const QString& caption,
+                                                const QString& text,
+                                                QMessageBox::StandardButtons buttons) {
+    auto box = std::make_unique<QMessageBox>(icon, caption, text, buttons, parent);
+    // The palette reaches every child (the texts inherit it); the style sheet only shapes the
+    // buttons, whose colours it names itself.
+    box->setPalette(theme.dialogPalette());
+    box->setAutoFillBackground(true);
+    box->setStyleSheet(theme.dialogStyleSheet());
+    return box;
+}
+
 bool QtDialogs::question(QWidget* parent, const QString& caption, const QString& text) {
     return showBox(theme_, parent, QMessageBox::Question, caption, text,
                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+Dialogs::Answer QtDialogs::questionWithCancel(QWidget* parent, const QString& caption,
+                                              const QString& text) {
+    // With a Cancel button, Escape and the close button both answer Cancel.
+    switch (showBox(theme_, parent, QMessageBox::Question, caption, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::yes;
+    case QMessageBox::No:
+        return Answer::no;
+    default:
+        return Answer::cancel;
+    }
 }
 
 void QtDialogs::information(QWidget* parent, const QString& caption, const QString& text) {
@@ -38,6 +63,15 @@ std::optional<QString> QtDialogs::chooseFolder(QWidget* parent, const QString& c
         return std::nullopt;
     }
     return folder;
+}
+
+std::optional<QString> QtDialogs::chooseSaveFile(QWidget* parent, const QString& caption,
+                                                 const QString& suggested, const QString& filter) {
+    const QString file = QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return file;
 }
 
 } // namespace tolvane

@@ -2,6 +2,9 @@
 
 #include "ui/Dialogs.h"
 
+#include <QMessageBox>
+#include <memory>
+
 namespace tolvane {
 
 class Theme;
@@ -11,11 +14,22 @@ class QtDialogs final : public Dialogs {
 public:
     explicit QtDialogs(const Theme& theme) : theme_(theme) {}
 
+    // A message box in the program's colours, whatever the desktop's theme: the box, its texts
+    // and its buttons all take them, so light text never lands on our light background.
+    static std::unique_ptr<QMessageBox> makeBox(const Theme& theme, QWidget* parent,
+                                                QMessageBox::Icon icon, const QString& caption,
+                                                const QString& text,
+                                                QMessageBox::StandardButtons buttons);
+
     bool question(QWidget* parent, const QString& caption, const QString& text) override;
+    Answer questionWithCancel(QWidget* parent, const QString& caption,
+                              const QString& text) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
                                         const QString& startFolder) override;
+    std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
+                                          const QString& suggested, const QString& filter) override;
 
 private:
     const Theme& theme_;

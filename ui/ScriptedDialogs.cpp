@@ -4,28 +4,43 @@ namespace tolvane {
 
 void ScriptedDialogs::setNextAnswer(bool yes) {
     const std::lock_guard lock(mutex_);
-    answers_.push_back({yes, {}});
+    answers_.push_back({yes, std::nullopt, {}});
+}
+
+void ScriptedDialogs::setNextChoice(Dialogs::Answer choice) {
+    const std::lock_guard lock(mutex_);
+    answers_.push_back({choice == Dialogs::Answer::yes, choice, {}});
 }
 
 void ScriptedDialogs::setNextFolder(const QString& folder) {
     const std::lock_guard lock(mutex_);
-    answers_.push_back({!folder.isEmpty(), folder});
+    answers_.push_back({!folder.isEmpty(), std::nullopt, folder});
 }
 
-ScriptedDialogs::Answer ScriptedDialogs::take(Kind kind, const QString& caption,
-                                              const QString& text) {
+ScriptedDialogs::Scripted ScriptedDialogs::take(Kind kind, const QString& caption,
+                                                const QString& text) {
     const std::lock_guard lock(mutex_);
     shown_.push_back({kind, caption, text});
     if (kind == Kind::information || kind == Kind::error || answers_.empty()) {
         return {};
     }
-    Answer answer = answers_.front();
+    Scripted answer = answers_.front();
     answers_.pop_front();
     return answer;
 }
 
 bool ScriptedDialogs::question(QWidget*, const QString& caption, const QString& text) {
     return take(Kind::question, caption, text).yes;
+}
+
+Dialogs::Answer ScriptedDialogs::questionWithCancel(QWidget*, const QString& caption,
+                                                    const QString& text) {
+    const bool queued = pendingAnswers() > 0;
+    const Scripted answer = take(Kind::question, caption, text);
+    if (!queued) {
+        return Answer::cancel;
+    }
+    return answer.choice.value_or(answer.yes ? Answer::yes : Answer::no);
 }
 
 void ScriptedDialogs::information(QWidget*, const QString& caption, const QString& text) {
@@ -38,7 +53,17 @@ void ScriptedDialogs::error(QWidget*, const QString& caption, const QString& tex
 
 std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const QString& caption,
                                                      const QString&) {
-    Answer answer = take(Kind::chooseFolder, caption, caption);
+    Scripted answer = take(Kind::chooseFolder, caption, caption);
+    if (answer.folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return answer.folder;
+}
+
+std::optional<QString> ScriptedDialogs::chooseSaveFile(QWidget*, const QString& caption,
+                                                       const QString&, const QString&) {
+    // Answered like a folder chooser: setNextFolder names the file.
+    Scripted answer = take(Kind::chooseFolder, caption, caption);
     if (answer.folder.isEmpty()) {
         return std::nullopt;
     }

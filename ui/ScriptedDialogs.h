@@ -11,13 +11,15 @@ namespace tolvane {
 
 // Dialogs answered from a script instead of a person: tests and the screenshot run queue the
 // answers with setNextAnswer, and read back every dialog that was shown. A dialog with no
-// queued answer gets the cautious one: No, OK, no folder.
+// queued answer gets the cautious one: No, Cancel, OK, no folder.
 class ScriptedDialogs final : public Dialogs {
 public:
     enum class Kind { question, information, error, chooseFolder };
 
-    struct Answer {
+    struct Scripted {
         bool yes = false;
+        // For questionWithCancel: the answer; a Yes/No script answers Yes or No.
+        std::optional<Dialogs::Answer> choice;
         // For chooseFolder: the folder picked; empty means cancelled.
         QString folder;
     };
@@ -29,13 +31,18 @@ public:
     };
 
     void setNextAnswer(bool yes);
+    void setNextChoice(Dialogs::Answer choice);
     void setNextFolder(const QString& folder);
 
     bool question(QWidget* parent, const QString& caption, const QString& text) override;
+    Answer questionWithCancel(QWidget* parent, const QString& caption,
+                              const QString& text) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
                                         const QString& startFolder) override;
+    std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
+                                          const QString& suggested, const QString& filter) override;
 
     std::vector<Shown> shown() const;
     // The texts of every dialog shown, in order.
@@ -45,10 +52,10 @@ public:
     std::size_t pendingAnswers() const;
 
 private:
-    Answer take(Kind kind, const QString& caption, const QString& text);
+    Scripted take(Kind kind, const QString& caption, const QString& text);
 
     mutable std::mutex mutex_;
-    std::deque<Answer> answers_;
+    std::deque<Scripted> answers_;
     std::vector<Shown> shown_;
 };
 

@@ -9,6 +9,7 @@
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -97,6 +98,14 @@ SkinButton* SkinPanel::addButton(const QString& objectName, SkinButton::Style st
     button->setObjectName(objectName);
     button->setGeometry(geometry);
     return button;
+}
+
+void SkinPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SkinPanel::paintEvent(QPaintEvent*) {

@@ -63,6 +63,8 @@ protected:
                           std::optional<Artwork::Glyph> glyph, const QRect& geometry);
 
     void paintEvent(QPaintEvent* event) override;
+    // Escape inside a page does nothing: only the window itself closes on Escape.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     UiContext& context_;

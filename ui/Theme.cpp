@@ -23,11 +23,33 @@ QLinearGradient Theme::accentGradient(const QRectF& area) const {
     return gradient;
 }
 
+QPalette Theme::dialogPalette() const {
+    QPalette palette;
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, pageTop());
+        palette.setColor(group, QPalette::Base, cardFill());
+        palette.setColor(group, QPalette::AlternateBase, rowAlternate());
+        palette.setColor(group, QPalette::Button, accent());
+        palette.setColor(group, QPalette::ButtonText, buttonText());
+        palette.setColor(group, QPalette::Highlight, accent());
+        palette.setColor(group, QPalette::HighlightedText, buttonText());
+        palette.setColor(group, QPalette::ToolTipBase, cardFill());
+        palette.setColor(group, QPalette::ToolTipText, text());
+        palette.setColor(group, QPalette::Link, linkText());
+        const QColor body = group == QPalette::Disabled ? mutedText() : text();
+        palette.setColor(group, QPalette::WindowText, body);
+        palette.setColor(group, QPalette::Text, body);
+    }
+    return palette;
+}
+
 QString Theme::dialogStyleSheet() const {
-    return QStringLiteral("QMessageBox, QFileDialog { background: %1; color: %2; }"
+    return QStringLiteral("QMessageBox { background: %1; }"
+                          "QMessageBox QLabel { color: %2; background: transparent; }"
                           "QPushButton { background: %3; color: %4; border: none;"
                           " border-radius: 6px; padding: 6px 18px; min-width: 64px; }"
-                          "QPushButton:hover { background: %5; }")
+                          "QPushButton:hover { background: %5; }"
+                          "QPushButton:focus { outline: none; border: 2px solid %2; }")
         .arg(pageTop().name(), text().name(), accent().name(), buttonText().name(),
              accentDark().name());
 }

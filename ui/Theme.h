@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QLinearGradient>
+#include <QPalette>
 #include <QRectF>
 
 namespace tolvane {
@@ -84,7 +85,8 @@ public:
     // The tint of each scan module's icon, by module number (0 to 12).
     QColor moduleTint(int moduleId) const;
 
-    // Message boxes and folder choosers shown through Dialogs.
+    // Message boxes shown through Dialogs: our light colours for the box and every text in it.
+    QPalette dialogPalette() const;
     QString dialogStyleSheet() const;
     // The tray icon's popup menu.
     QString menuStyleSheet() const;

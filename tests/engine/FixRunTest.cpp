@@ -76,7 +76,7 @@ protected:
             records, &progress, [] {},
             [&] {
                 askedWhileBusy = busy == 1;
-                return answer;
+                return answer ? BackupChoice::backup : BackupChoice::noBackup;
             },
             [&done](const FixOutcome& outcome) { done.set_value(outcome); });
         EXPECT_EQ(started, FixRun::Start::started) << run.failure();
@@ -89,8 +89,9 @@ protected:
 
     std::vector<std::filesystem::path> backupFolders() {
         std::vector<std::filesystem::path> folders;
+        std::error_code missing;
         for (const auto& entry :
-             std::filesystem::directory_iterator(test.workingDirectory() / "Backup")) {
+             std::filesystem::directory_iterator(test.workingDirectory() / "Backup", missing)) {
             folders.push_back(entry.path());
         }
         return folders;
@@ -109,7 +110,7 @@ protected:
     std::vector<ProblemRecord> records;
 };
 
-TEST_F(FixRunTest, AnsweringNoFixesTheTickedAndLeavesNoBackupFolder) {
+TEST_F(FixRunTest, AnsweringNoFixesTheTickedAndMakesNoBackupFolder) {
     records[1].selected = 0;
     records[3].selected = 0;
 
@@ -139,7 +140,8 @@ TEST_F(FixRunTest, WithoutABackupFolderTheFixGoesOnOnlyWhenTheUserSaysSo) {
     // A file where the backup folder should be.
     std::filesystem::remove_all(test.workingDirectory() / "Backup");
     test::writeFile(test.workingDirectory() / "Backup", "a file");
-    EXPECT_EQ(run.start(records, &progress, {}, [] { return true; }, {}), FixRun::Start::failed);
+    EXPECT_EQ(run.start(records, &progress, {}, [] { return BackupChoice::backup; }, {}),
+              FixRun::Start::failed);
     EXPECT_NE(run.failure().find("cannot create the backup folder"), std::string::npos);
     EXPECT_TRUE(keyExists("Test\\Run\\three"));
 
@@ -148,14 +150,19 @@ TEST_F(FixRunTest, WithoutABackupFolderTheFixGoesOnOnlyWhenTheUserSaysSo) {
         reason = why;
         return false;
     });
-    EXPECT_EQ(run.start(records, &progress, {}, [] { return true; }, {}), FixRun::Start::failed);
+    EXPECT_EQ(run.start(records, &progress, {}, [] { return BackupChoice::backup; }, {}),
+              FixRun::Start::failed);
     EXPECT_NE(reason.find("cannot create the backup folder"), std::string::npos);
 
     run.setWithoutBackupQuestion([](const std::string&) { return true; });
     bool askedForBackup = false;
     std::promise<FixOutcome> done;
     ASSERT_EQ(run.start(
-                  records, &progress, {}, [&] { return askedForBackup = true; },
+                  records, &progress, {},
+                  [&] {
+                      askedForBackup = true;
+                      return BackupChoice::backup;
+                  },
                   [&done](const FixOutcome& outcome) { done.set_value(outcome); }),
               FixRun::Start::started);
     const FixOutcome outcome = done.get_future().get();
@@ -163,6 +170,24 @@ TEST_F(FixRunTest, WithoutABackupFolderTheFixGoesOnOnlyWhenTheUserSaysSo) {
     EXPECT_FALSE(askedForBackup);
     EXPECT_FALSE(outcome.backupWanted);
     EXPECT_EQ(outcome.fixed, 5u);
+}
+
+TEST_F(FixRunTest, CancellingTheBackupQuestionCancelsTheFixAndLeavesNothingBehind) {
+    bool working = false;
+    const auto started = run.start(
+        records, &progress, [&] { working = true; }, [] { return BackupChoice::cancel; },
+        [](const FixOutcome&) { ADD_FAILURE() << "a cancelled fix completed"; });
+    EXPECT_EQ(started, FixRun::Start::cancelled);
+    EXPECT_TRUE(working);
+    EXPECT_EQ(busy.load(), 0);
+    EXPECT_TRUE(backupFolders().empty());
+    for (const auto& [module, key] : problems) {
+        EXPECT_TRUE(keyExists(key)) << key;
+    }
+    for (const auto& record : records) {
+        EXPECT_NE(record.entryKind, entrykind::fixed);
+    }
+    EXPECT_EQ(test.storage().saves, 0);
 }
 
 TEST_F(FixRunTest, AnsweringYesSavesEachModulesKeysIntoItsOwnFile) {
@@ -187,7 +212,12 @@ TEST_F(FixRunTest, NothingTickedDoesNothingAtAll) {
         record.selected = 0;
     }
     bool asked = false;
-    EXPECT_EQ(run.start(records, &progress, {}, [&] { return asked = true; }, {}),
+    EXPECT_EQ(run.start(records, &progress, {},
+                        [&] {
+                            asked = true;
+                            return BackupChoice::backup;
+                        },
+                        {}),
               FixRun::Start::nothingSelected);
     EXPECT_FALSE(asked);
     EXPECT_TRUE(backupFolders().empty());
@@ -214,7 +244,7 @@ TEST_F(FixRunTest, AKeyWhoseBackupFailedIsKeptListedAndCounted) {
                       std::filesystem::create_directory(
                           std::filesystem::path(modules.backupFolder()) / "startup.reg");
                   },
-                  [] { return true; },
+                  [] { return BackupChoice::backup; },
                   [&done](const FixOutcome& outcome) { done.set_value(outcome); }),
               FixRun::Start::started);
     const FixOutcome outcome = done.get_future().get();

@@ -158,6 +158,25 @@ private Q_SLOTS:
         QVERIFY(!window->trayIcon().isShown());
     }
 
+    void escapeInsideAPageDoesNothing() {
+        UiBench bench;
+        auto window = bench.makeWindow();
+        UiBench::showAndSettle(*window);
+        QSignalSpy finished(window.get(), &QDialog::finished);
+        for (const char* page : {"navScanner", "navSettings", "navBackup"}) {
+            click(*window, page);
+            QWidget* shown = window->tabPanel().page(window->tabPanel().current());
+            QTest::keyClick(shown, Qt::Key_Escape);
+            for (QWidget* child : shown->findChildren<QWidget*>()) {
+                if (child->isVisible() && child->focusPolicy() != Qt::NoFocus) {
+                    QTest::keyClick(child, Qt::Key_Escape);
+                }
+            }
+        }
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(window->isVisible());
+    }
+
     void trayMenuEnablesMinimizeOrMaximize() {
         UiBench bench;
         auto window = bench.makeWindow();

@@ -68,6 +68,15 @@ bool PageWindow::QuestionHook::question(QWidget* parent, const QString& caption,
     return owner_.bench.dialogs.question(parent, caption, text);
 }
 
+Dialogs::Answer PageWindow::QuestionHook::questionWithCancel(QWidget* parent,
+                                                             const QString& caption,
+                                                             const QString& text) {
+    if (owner_.onQuestion) {
+        owner_.onQuestion(text);
+    }
+    return owner_.bench.dialogs.questionWithCancel(parent, caption, text);
+}
+
 void PageWindow::QuestionHook::information(QWidget* parent, const QString& caption,
                                            const QString& text) {
     if (owner_.onMessage) {
@@ -87,6 +96,13 @@ std::optional<QString> PageWindow::QuestionHook::chooseFolder(QWidget* parent,
                                                               const QString& caption,
                                                               const QString& startFolder) {
     return owner_.bench.dialogs.chooseFolder(parent, caption, startFolder);
+}
+
+std::optional<QString> PageWindow::QuestionHook::chooseSaveFile(QWidget* parent,
+                                                                const QString& caption,
+                                                                const QString& suggested,
+                                                                const QString& filter) {
+    return owner_.bench.dialogs.chooseSaveFile(parent, caption, suggested, filter);
 }
 
 } // namespace tolvane::test

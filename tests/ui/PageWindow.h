@@ -63,10 +63,15 @@ private:
     public:
         explicit QuestionHook(PageWindow& owner) : owner_(owner) {}
         bool question(QWidget* parent, const QString& caption, const QString& text) override;
+        Answer questionWithCancel(QWidget* parent, const QString& caption,
+                                  const QString& text) override;
         void information(QWidget* parent, const QString& caption, const QString& text) override;
         void error(QWidget* parent, const QString& caption, const QString& text) override;
         std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,
                                             const QString& startFolder) override;
+        std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
+                                              const QString& suggested,
+                                              const QString& filter) override;
 
     private:
         PageWindow& owner_;

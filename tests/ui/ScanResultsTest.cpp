@@ -3,6 +3,7 @@
 #include "engine/ModuleSet.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
+#include "tests/support/RegistrySnapshot.h"
 #include "tests/ui/PageWindow.h"
 #include "tests/ui/UiSuites.h"
 #include "ui/CScannerFinishDlg.h"
@@ -162,11 +163,11 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), std::size_t{1});
         QCOMPARE(shown[0].caption, QStringLiteral("Backup"));
         QCOMPARE(shown[0].text, backupQuestion);
-        // The two unticked problems stay, ticked again; the three others are gone.
+        // The two unticked problems stay, still unticked; the three others are gone.
         QCOMPARE(pages.rowCount(), 2);
         QCOMPARE(pages.recordOf(0), 1);
         QCOMPARE(pages.recordOf(1), 3);
-        QVERIFY(pages.ticked(0) && pages.ticked(1));
+        QVERIFY(!pages.ticked(0) && !pages.ticked(1));
         QCOMPARE(pages.text("problemCount"), QStringLiteral("2"));
         QVERIFY(!pages.find<QLabel>("problemCount")->isHidden());
         QCOMPARE(pages.list()->geometry(), CScannerFinishDlg::listNormal);
@@ -175,9 +176,11 @@ private Q_SLOTS:
         QVERIFY(!pages.appPathExists("gamma.exe"));
         QVERIFY(pages.runValueExists("Delta"));
         QVERIFY(!pages.runValueExists("Echo"));
-        const auto folders = pages.backupFolders();
-        QCOMPARE(folders.size(), std::size_t{1});
-        QVERIFY(std::filesystem::is_empty(folders[0]));
+        // Without a backup no folder is left behind, and there is nothing to undo.
+        QVERIFY(pages.backupFolders().empty());
+        QCOMPARE(pages.find<QLabel>("fixOutcome")->toolTip(),
+                 QStringLiteral("3 removed, 2 kept; no backup was made."));
+        QVERIFY(pages.find<QWidget>("undoButton")->isHidden());
         // A fix leaves the scan's history alone.
         QCOMPARE(pages.text("lastScanResultValue"), QStringLiteral("5"));
         QCOMPARE(pages.bench.busy.load(), 0);
@@ -204,18 +207,19 @@ private Q_SLOTS:
         pages.clickRow(1);
         pages.clickRow(3);
         pages.fix(false);
-        // Row 0 now shows record 1 (beta); the fixed record 0 keeps its tick.
+        // Row 0 now shows record 1 (beta), unticked; the fixed record 0 keeps its tick.
         pages.clickRow(0);
-        QCOMPARE(pages.records()[1].selected, 0);
+        QCOMPARE(pages.records()[1].selected, 1);
         QCOMPARE(pages.records()[0].selected, 1);
         QCOMPARE(pages.records()[0].entryKind, entrykind::fixed);
         pages.bench.platform.clock().advance(std::chrono::seconds(1));
         pages.fix(false);
+        // Only what was ticked went: Delta, never ticked, stays.
         QCOMPARE(pages.rowCount(), 1);
-        QCOMPARE(pages.recordOf(0), 1);
-        QVERIFY(!pages.runValueExists("Delta"));
-        QVERIFY(pages.appPathExists("beta.exe"));
-        QCOMPARE(pages.backupFolders().size(), std::size_t{2});
+        QCOMPARE(pages.recordOf(0), 3);
+        QVERIFY(pages.runValueExists("Delta"));
+        QVERIFY(!pages.appPathExists("beta.exe"));
+        QVERIFY(pages.backupFolders().empty());
     }
 
     void fixWithNothingTickedDoesNothing() {
@@ -225,6 +229,10 @@ private Q_SLOTS:
         QVERIFY(pages.bench.dialogs.shown().empty());
         QVERIFY(pages.backupFolders().empty());
         QCOMPARE(pages.bench.busy.load(), 0);
+        // The page says why nothing happened.
+        QVERIFY(pages.find<QLabel>("fixOutcome")
+                    ->toolTip()
+                    .startsWith(QStringLiteral("Nothing is ticked")));
 
         // Once everything is fixed, Fix again finds no row and does nothing either.
         pages.click("tickAllButton");
@@ -234,7 +242,84 @@ private Q_SLOTS:
         pages.bench.platform.clock().advance(std::chrono::seconds(1));
         pages.click("fixButton");
         QVERIFY(pages.bench.dialogs.shown().empty());
-        QCOMPARE(pages.backupFolders().size(), std::size_t{1});
+        QVERIFY(pages.backupFolders().empty());
+    }
+
+    void cancellingTheBackupQuestionCancelsTheFix_data() {
+        QTest::addColumn<bool>("answered");
+        // Cancel, and a question closed with Escape or its close button (no answer at all).
+        QTest::newRow("Cancel") << true;
+        QTest::newRow("closed") << false;
+    }
+
+    void cancellingTheBackupQuestionCancelsTheFix() {
+        QFETCH(bool, answered);
+        ScannedPages pages;
+        const RegistrySnapshot before =
+            RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
+        pages.clickRow(1);
+        if (answered) {
+            pages.bench.dialogs.setNextChoice(Dialogs::Answer::cancel);
+        }
+        pages.click("fixButton");
+        QVERIFY(pages.settle());
+        QCOMPARE(pages.bench.dialogs.shown().size(), std::size_t{1});
+        const RegistrySnapshot after =
+            RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
+        QVERIFY2(before == after, before.firstDifference(after).c_str());
+        QVERIFY(pages.backupFolders().empty());
+        QCOMPARE(pages.rowCount(), 5);
+        QVERIFY(!pages.ticked(1) && pages.ticked(0));
+        QCOMPARE(pages.list()->geometry(), CScannerFinishDlg::listNormal);
+        QVERIFY(!pages.find<QLabel>("problemCount")->isHidden());
+        QCOMPARE(pages.bench.busy.load(), 0);
+        QVERIFY(pages.find<QLabel>("fixOutcome")->toolTip().contains(QStringLiteral("cancelled")));
+    }
+
+    void undoPutsBackExactlyWhatTheFixRemoved() {
+        ScannedPages pages;
+        const RegistrySnapshot before =
+            RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
+        pages.clickRow(4);
+        pages.fix(true);
+        QCOMPARE(pages.rowCount(), 1);
+        QVERIFY(pages.find<QLabel>("fixOutcome")
+                    ->toolTip()
+                    .startsWith(QStringLiteral("4 removed, 1 kept; backup saved in ")));
+        QVERIFY(!pages.find<QWidget>("undoButton")->isHidden());
+        QVERIFY(!pages.appPathExists("alpha.exe"));
+
+        pages.click("undoButton");
+        QVERIFY(pages.settle());
+        const RegistrySnapshot after =
+            RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
+        QVERIFY2(before == after, before.firstDifference(after).c_str());
+        // The entries are listed again with their ticks; a second Undo has nothing to undo.
+        QCOMPARE(pages.rowCount(), 5);
+        QVERIFY(pages.ticked(0) && !pages.ticked(4));
+        QVERIFY(pages.find<QWidget>("undoButton")->isHidden());
+        QVERIFY(pages.find<QLabel>("fixOutcome")
+                    ->toolTip()
+                    .startsWith(QStringLiteral("Undone: 4 entries")));
+    }
+
+    void spaceTicksTheFocusedRowAndTheCountFitsSixDigits() {
+        ScannedPages pages;
+        QListView* list = pages.list();
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(2, 0));
+        QTest::keyClick(list, Qt::Key_Space);
+        QVERIFY(!pages.ticked(2));
+        QTest::keyClick(list, Qt::Key_Space);
+        QVERIFY(pages.ticked(2));
+        pages.bench.busy = 1;
+        QTest::keyClick(list, Qt::Key_Space);
+        pages.bench.busy = 0;
+        QVERIFY(pages.ticked(2));
+
+        auto* count = pages.find<QLabel>("problemCount");
+        QVERIFY(QFontMetrics(count->font()).horizontalAdvance(QStringLiteral("888888")) <=
+                count->contentsRect().width());
     }
 
     void whileAnOperationRunsTheListIgnoresEveryAction() {

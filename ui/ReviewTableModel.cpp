@@ -1,0 +1,154 @@
+#include "ui/ReviewTableModel.h"
+
+#include "engine/ModuleTable.h"
+#include "engine/ProblemList.h"
+#include "modules/ProblemTarget.h"
+#include "ui/CoreText.h"
+#include "ui/ProblemListModel.h"
+
+namespace tolvane {
+
+ReviewTableModel::ReviewTableModel(ProblemListModel& ticks, QObject* parent)
+    : QAbstractTableModel(parent), ticks_(ticks) {
+    connect(&ticks_, &QAbstractItemModel::modelReset, this, &ReviewTableModel::rebuild);
+    connect(&ticks_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last) {
+                if (rowCount() > 0) {
+                    Q_EMIT dataChanged(index(first.row(), areaColumn),
+                                       index(last.row(), areaColumn), {Qt::CheckStateRole});
+                }
+            });
+    rebuild();
+}
+
+void ReviewTableModel::rebuild() {
+    beginResetModel();
+    texts_.clear();
+    folded_.clear();
+    modules_.clear();
+    const ProblemList* records = ticks_.records();
+    const int rows = ticks_.rowCount();
+    texts_.reserve(static_cast<std::size_t>(rows));
+    modules_.reserve(static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows && records != nullptr; ++row) {
+        const ProblemRecord& record =
+            (*records)[ticks_.index(row).data(ProblemListModel::recordRole).toULongLong()];
+        const ProblemTarget target = ProblemTarget::of(record);
+        const bool known = record.moduleId >= 0 && record.moduleId < moduleCount;
+        texts_.push_back({
+            known ? fromCore(moduleTable[static_cast<std::size_t>(record.moduleId)].displayName)
+                  : QString::number(record.moduleId),
+            fromCore(record.problemName),
+            fromCore(target.keyPath()),
+            fromCore(target.valueName()),
+            fromCore(target.data()),
+            fromCore(ProblemTarget::actionText(target.action())),
+        });
+        modules_.push_back(record.moduleId);
+        std::array<QString, columnTotal> folded;
+        for (int column = 0; column < columnTotal; ++column) {
+            folded[static_cast<std::size_t>(column)] =
+                texts_.back()[static_cast<std::size_t>(column)].toCaseFolded();
+        }
+        folded_.push_back(std::move(folded));
+    }
+    endResetModel();
+}
+
+int ReviewTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(texts_.size());
+}
+
+int ReviewTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columnTotal;
+}
+
+const QString& ReviewTableModel::text(int row, int column) const {
+    return texts_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+const QString& ReviewTableModel::foldedText(int row, int column) const {
+    return folded_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+bool ReviewTableModel::isTicked(int row) const {
+    return ticks_.isTicked(row);
+}
+
+int ReviewTableModel::recordOf(int row) const {
+    return ticks_.index(row).data(ProblemListModel::recordRole).toInt();
+}
+
+QVariant ReviewTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const int row = index.row();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return text(row, index.column());
+    case Qt::CheckStateRole:
+        if (index.column() == areaColumn) {
+            return isTicked(row) ? Qt::Checked : Qt::Unchecked;
+        }
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        return isTicked(row) ? QStringLiteral("ticked for fixing") : QStringLiteral("not ticked");
+    case moduleRole:
+        return moduleOf(row);
+    case recordRole:
+        return recordOf(row);
+    default:
+        return {};
+    }
+}
+
+QVariant ReviewTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    switch (section) {
+    case areaColumn:
+        return QStringLiteral("Area");
+    case problemColumn:
+        return QStringLiteral("Problem");
+    case keyPathColumn:
+        return QStringLiteral("Key path");
+    case valueNameColumn:
+        return QStringLiteral("Value name");
+    case dataColumn:
+        return QStringLiteral("Data as found");
+    case actionColumn:
+        return QStringLiteral("Fix will");
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags ReviewTableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == areaColumn) {
+        flags |= Qt::ItemIsUserCheckable;
+    }
+    return flags;
+}
+
+bool ReviewTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::CheckStateRole) {
+        return false;
+    }
+    ticks_.setTicked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+void ReviewTableModel::setRowsTicked(const std::vector<int>& rows, bool ticked) {
+    std::vector<std::size_t> records;
+    records.reserve(rows.size());
+    for (const int row : rows) {
+        records.push_back(static_cast<std::size_t>(recordOf(row)));
+    }
+    ticks_.setRecordsTicked(records, ticked);
+}
+
+} // namespace tolvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <array>
+#include <vector>
+
+namespace tolvane {
+
+class ProblemListModel;
+
+// The review window's table: the rows of the results list (same rows, same order), one column
+// per thing a reviewer wants to see. The ticks are the results list's own (ProblemListModel):
+// ticking here ticks there and the other way round. The texts of every row are made once per
+// fill, so sorting and filtering tens of thousands of rows never goes back to the records.
+class ReviewTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column {
+        areaColumn,
+        problemColumn,
+        keyPathColumn,
+        valueNameColumn,
+        dataColumn,
+        actionColumn,
+        columnTotal
+    };
+    // int: the module of the row.
+    static constexpr int moduleRole = Qt::UserRole;
+    // int: the row's record in the merged list.
+    static constexpr int recordRole = Qt::UserRole + 1;
+
+    explicit ReviewTableModel(ProblemListModel& ticks, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    const QString& text(int row, int column) const;
+    // The text case-folded once, for sorting and searching without folding on every compare.
+    const QString& foldedText(int row, int column) const;
+    int moduleOf(int row) const { return modules_[static_cast<std::size_t>(row)]; }
+    bool isTicked(int row) const;
+    // Ticks or unticks the given rows with one change notice.
+    void setRowsTicked(const std::vector<int>& rows, bool ticked);
+    // The record behind a row.
+    int recordOf(int row) const;
+
+private:
+    void rebuild();
+
+    ProblemListModel& ticks_;
+    std::vector<std::array<QString, columnTotal>> texts_;
+    std::vector<std::array<QString, columnTotal>> folded_;
+    std::vector<int> modules_;
+};
+
+} // namespace tolvane
