@@ -204,7 +204,7 @@ int run(const std::filesystem::path& prefixFolder) {
     std::promise<FixOutcome> done;
     const auto fixStart = Steady::now();
     fix.start(
-        modules.results().records(), nullptr, {}, [] { return true; },
+        modules.results().records(), nullptr, {}, [] { return BackupChoice::backup; },
         [&done](const FixOutcome& outcome) { done.set_value(outcome); });
     const FixOutcome outcome = done.get_future().get();
     fix.wait();
