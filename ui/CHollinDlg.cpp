@@ -4,12 +4,14 @@
 #include "ui/CMyAppTrayIcon.h"
 #include "ui/CTabPanel.h"
 #include "ui/LinkOpener.h"
+#include "ui/PrefixCatalog.h"
 #include "ui/ProductInfo.h"
 #include "ui/RegistrySession.h"
 #include "ui/SkinButton.h"
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -118,14 +120,36 @@ CHollinDlg::CHollinDlg(UiContext& context, QWidget* parent)
     tabs_->createPages(*this);
     markActiveNavigation(tabs_->current());
 
-    connect(&context_.session, &RegistrySession::platformChanged, this,
-            qOverload<>(&CHollinDlg::update));
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLine"));
+    status_->setGeometry(pageArea.left() + 4, pageArea.bottom() + 8, pageArea.width() - 8, 18);
+    status_->setFont(context_.theme.smallFont());
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::WindowText, context_.theme.footerText());
+    status_->setPalette(palette);
+    connect(&context_.session, &RegistrySession::platformChanged, this, &CHollinDlg::showStatus);
+    if (context_.prefixes != nullptr) {
+        connect(context_.prefixes, &PrefixCatalog::refreshed, this, &CHollinDlg::showStatus);
+    }
+    showStatus();
 
     tray_ = new CMyAppTrayIcon(*this, context_.theme, icon);
     tray_->show();
 }
 
 CHollinDlg::~CHollinDlg() = default;
+
+void CHollinDlg::showStatus() {
+    const auto folder = context_.session.folder();
+    QString text = context_.session.describe();
+    if (context_.prefixes != nullptr && !folder.empty()) {
+        const auto title = context_.prefixes->title(folder);
+        text = QStringLiteral("Cleaning %1 prefix %2").arg(title.launcher, title.name);
+    }
+    status_->setText(
+        QFontMetrics(status_->font()).elidedText(text, Qt::ElideMiddle, status_->width()));
+    status_->setToolTip(folder.empty() ? text : QString::fromStdString(folder.string()));
+}
 
 SkinButton* CHollinDlg::makeButton(const char* objectName, int style, const QString& text,
                                    std::optional<Artwork::Glyph> glyph, QRect geometry) {
@@ -323,16 +347,6 @@ void CHollinDlg::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(QRectF(pageArea).adjusted(-ring, -ring + 2, ring, ring + 2),
                                 16 + ring, 16 + ring);
     }
-
-    // Footer: which registry is being cleaned.
-    painter.setPen(colours.footerText());
-    painter.setFont(colours.smallFont());
-    const QString footer = context_.session.describe();
-    const QRectF footerArea(pageArea.left() + 4, pageArea.bottom() + 8, pageArea.width() - 8, 18);
-    painter.drawText(
-        footerArea, Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetrics(painter.font())
-            .elidedText(footer, Qt::ElideMiddle, static_cast<int>(footerArea.width())));
 
     painter.setPen(QPen(colours.windowEdge(), 1));
     painter.setBrush(Qt::NoBrush);

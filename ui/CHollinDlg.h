@@ -7,6 +7,8 @@
 #include <array>
 #include <optional>
 
+class QLabel;
+
 namespace tolvane {
 
 class CMyAppTrayIcon;
@@ -31,6 +33,8 @@ public:
 
     CTabPanel& tabPanel() { return *tabs_; }
     CMyAppTrayIcon& trayIcon() { return *tray_; }
+    // The line under the page that names the registry being cleaned.
+    QLabel& statusLine() { return *status_; }
     // Visible and not minimized: what the tray menu's enabling looks at.
     bool isShownOnScreen() const;
     // Whether a press at `point` (window coordinates) starts moving the window.
@@ -63,11 +67,13 @@ private:
     SkinButton* makeButton(const char* objectName, int style, const QString& text,
                            std::optional<Artwork::Glyph> glyph, QRect geometry);
     void markActiveNavigation(int slot);
+    void showStatus();
 
     UiContext& context_;
     Artwork artwork_;
     CTabPanel* tabs_ = nullptr;
     CMyAppTrayIcon* tray_ = nullptr;
+    QLabel* status_ = nullptr;
     std::array<SkinButton*, 6> navigation_{};
     bool startHidden_ = false;
     bool shownOnce_ = false;

@@ -15,5 +15,6 @@ std::unique_ptr<QObject> makeScannerTest();
 std::unique_ptr<QObject> makeScanResultsTest();
 std::unique_ptr<QObject> makeBackupTest();
 std::unique_ptr<QObject> makeDefragTest();
+std::unique_ptr<QObject> makePickerTest();
 
 } // namespace tolvane::test

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
         {"ScanResultsTest", tolvane::test::makeScanResultsTest},
         {"BackupTest", tolvane::test::makeBackupTest},
         {"DefragTest", tolvane::test::makeDefragTest},
+        {"PickerTest", tolvane::test::makePickerTest},
     };
     QApplication application(argc, argv);
     std::vector<std::string> chosen;
