@@ -59,12 +59,10 @@ CPrefixPickerDlg::CPrefixPickerDlg(UiContext& context, PrefixCatalog& catalog, Q
     table_->setTextElideMode(Qt::ElideMiddle);
     table_->setIconSize(QSize(20, 20));
     QHeaderView* header = table_->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setStretchLastSection(true);
-    header->resizeSection(PrefixListModel::launcher, 120);
-    header->resizeSection(PrefixListModel::name, 150);
-    header->resizeSection(PrefixListModel::path, 190);
-    header->resizeSection(PrefixListModel::lastUsed, 110);
+    // The folder takes what the other columns leave; its middle is elided.
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(PrefixListModel::path, QHeaderView::Stretch);
+    header->setStretchLastSection(false);
     connect(table_, &QTableView::doubleClicked, this, &CPrefixPickerDlg::openSelected);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CPrefixPickerDlg::showState);

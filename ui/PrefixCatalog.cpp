@@ -45,7 +45,11 @@ const discovery::DiscoveredPrefix* PrefixCatalog::find(const std::filesystem::pa
 
 PrefixCatalog::Title PrefixCatalog::title(const std::filesystem::path& folder) const {
     if (const auto* found = find(folder)) {
-        return {QString::fromStdString(found->launcher), QString::fromStdString(found->name)};
+        // A prefix known only from $WINEPREFIX is plain Wine to the user.
+        const QString launcher = found->launcher == "WINEPREFIX"
+                                     ? QStringLiteral("Wine")
+                                     : QString::fromStdString(found->launcher);
+        return {launcher, QString::fromStdString(found->name)};
     }
     const auto normal = folder.lexically_normal();
     auto name = normal.filename().empty() ? normal.parent_path().filename() : normal.filename();
