@@ -2,10 +2,14 @@
 
 #include "maintenance/FullBackups.h"
 #include "platform/BackupLocation.h"
+#include "platform/discovery/PrefixDiscovery.h"
+#include "platform/discovery/ProcessEnvironment.h"
+#include "platform/prefix/PrefixHistoryStore.h"
 #include "platform/prefix/UserProfile.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/Dialogs.h"
+#include "ui/PrefixCatalog.h"
 #include "ui/ProductInfo.h"
 #include "ui/SkinPanel.h"
 
@@ -64,7 +68,7 @@ CHollinApp::CHollinApp(Options options, Dialogs& dialogs, LinkOpener& links, con
 CHollinApp::~CHollinApp() = default;
 
 ProfileStore& CHollinApp::profile() {
-    return profile_->store();
+    return *history_;
 }
 
 std::filesystem::path CHollinApp::backupFolder() const {
@@ -109,6 +113,7 @@ Result<void> CHollinApp::start() {
         return profile.error();
     }
     profile_ = std::move(profile.value());
+    history_ = std::make_unique<prefix::PrefixHistoryStore>(profile_->store());
     if (const auto notice = profile_->takeNotice(); !notice.empty()) {
         dialogs_.information(nullptr, QString::fromLatin1(product::name),
                              QString::fromStdString(notice));
@@ -118,16 +123,32 @@ Result<void> CHollinApp::start() {
         PrefixSession::Options{std::filesystem::absolute(options_.workingDirectory),
                                options_.configHome, options_.executable, options_.environmentPrefix,
                                options_.home, options_.dataHome},
-        profile_->store(), dialogs_);
+        *history_, dialogs_);
+    // Connected first: the pages reread the history after the store knows the new prefix.
+    QObject::connect(session_.get(), &RegistrySession::platformChanged, session_.get(),
+                     [this] { history_->setPrefix(session_->folder()); });
     session_->openAtStart(nullptr);
+    history_->setPrefix(session_->folder());
     offerLegacyBackups();
 
-    context_ = std::unique_ptr<UiContext>(new UiContext{
-        busy_, profile_->store(), *session_, autostart_, dialogs_, links_, theme_, moduleFactory_,
-        options_.helpFile, [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
+    std::shared_ptr<const discovery::HostEnvironment> environment = options_.hostEnvironment;
+    if (!environment) {
+        environment = std::make_shared<discovery::ProcessEnvironment>();
+    }
+    prefixes_ = std::make_unique<PrefixCatalog>(
+        [environment] {
+            return discovery::PrefixDiscovery::standard(*environment).discover(*environment);
+        },
+        QString::fromStdString(options_.wineserver));
+
+    context_ = std::unique_ptr<UiContext>(
+        new UiContext{busy_, *history_, *session_, autostart_, dialogs_, links_, theme_,
+                      moduleFactory_, options_.helpFile,
+                      [] { return QSystemTrayIcon::isSystemTrayAvailable(); }, prefixes_.get()});
     busy_ = 0;
     window_ = std::make_unique<CHollinDlg>(*context_);
     window_->show();
+    prefixes_->refresh();
     if (profile_->store().getProfileInt("Settings", "RunScanAtStartup", 0) != 0) {
         // Queued behind the first paint (and the hide to the tray, when that is set).
         QTimer::singleShot(0, window_.get(), [this] { runScanAtStartup(); });

@@ -3,6 +3,7 @@
 #include "app/PrefixSession.h"
 #include "platform/Result.h"
 #include "platform/XdgAutostart.h"
+#include "platform/discovery/HostEnvironment.h"
 #include "ui/UiContext.h"
 
 #include <atomic>
@@ -15,11 +16,13 @@ class CHollinDlg;
 class Dialogs;
 class LinkOpener;
 class ProfileStore;
+class PrefixCatalog;
 class Theme;
 
 namespace prefix {
+class PrefixHistoryStore;
 class UserProfile;
-}
+} // namespace prefix
 
 // The one application object: it owns `busy`, the settings store and the Wine prefix being
 // cleaned, makes the backup folder, shows the main window and, when "Run Scan at Startup" is
@@ -33,6 +36,11 @@ public:
     // $WINEPREFIX and $HOME as the prefix session takes them, and the help file.
     struct Options : PrefixSession::Options {
         std::filesystem::path helpFile;
+        // Where the prefixes of this machine are looked for (HOME, XDG_*, WINEPREFIX); null:
+        // the environment of this process.
+        std::shared_ptr<const discovery::HostEnvironment> hostEnvironment;
+        // The program that stops a prefix's wineserver ("wineserver -k").
+        std::string wineserver = "wineserver";
 
         // The options of a normal start: current folder, XDG config home, /proc/self/exe,
         // $WINEPREFIX and $HOME, and the help beside the executable or installed with it.
@@ -53,8 +61,10 @@ public:
 
     CHollinDlg* mainWindow() const { return window_.get(); }
     std::atomic<int>& busy() { return busy_; }
+    // The settings store the pages use: the history also lands in the open prefix's section.
     ProfileStore& profile();
     PrefixSession& session() { return *session_; }
+    PrefixCatalog& prefixes() { return *prefixes_; }
     // Where the open prefix's backups live; empty while none is open.
     std::filesystem::path backupFolder() const;
 
@@ -77,7 +87,9 @@ private:
     std::atomic<int> busy_{0};
     XdgAutostart autostart_;
     std::unique_ptr<prefix::UserProfile> profile_;
+    std::unique_ptr<prefix::PrefixHistoryStore> history_;
     std::unique_ptr<PrefixSession> session_;
+    std::unique_ptr<PrefixCatalog> prefixes_;
     std::unique_ptr<UiContext> context_;
     // Last: the window goes first, while everything it uses still exists.
     std::unique_ptr<CHollinDlg> window_;

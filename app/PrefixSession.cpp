@@ -82,6 +82,21 @@ bool PrefixSession::choose(QWidget* parent) {
     }
 }
 
+std::filesystem::path PrefixSession::folder() const {
+    return prefix_ ? prefix_->prefix() : std::filesystem::path();
+}
+
+bool PrefixSession::openFolder(const std::filesystem::path& folder, QWidget* parent) {
+    if (auto opened = open(folder); !opened) {
+        dialogs_.error(parent, QString::fromLatin1(product::name),
+                       QStringLiteral("%1 is not a Wine prefix that Tolvane can read: %2")
+                           .arg(shown(folder), QString::fromStdString(opened.message())));
+        return false;
+    }
+    profile_.writeProfileString(choiceSection, choiceEntry, folder.string());
+    return true;
+}
+
 Result<void> PrefixSession::open(const std::filesystem::path& folder) {
     auto opened =
         prefix::PrefixPlatform::open(folder, {options_.workingDirectory, options_.configHome,

@@ -50,6 +50,8 @@ public:
     // Asks for a prefix folder until one opens or the user cancels; the one that opened is
     // remembered.
     bool choose(QWidget* parent) override;
+    std::filesystem::path folder() const override;
+    bool openFolder(const std::filesystem::path& folder, QWidget* parent) override;
 
 private:
     // The folder as shown to the user: "~/..." inside the home folder.

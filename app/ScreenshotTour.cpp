@@ -5,8 +5,11 @@
 #include "app/ScanGate.h"
 #include "maintenance/FullBackups.h"
 #include "ui/CHollinDlg.h"
+#include "ui/CPrefixPickerDlg.h"
 #include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
+#include "ui/PrefixCatalog.h"
+#include "ui/PrefixCombo.h"
 #include "ui/ProblemListModel.h"
 #include "ui/SkinPanel.h"
 
@@ -60,6 +63,41 @@ void ScreenshotTour::shoot(const char* name) {
         painter.drawPixmap(0, 0, pixels);
     }
     const auto file = outputFolder_ / (std::string(name) + ".png");
+    if (shaped.save(QString::fromStdString(file.string()))) {
+        written_.push_back(file);
+    }
+}
+
+void ScreenshotTour::shootPicker() {
+    CHollinDlg& window = *app_.mainWindow();
+    auto* combo = window.findChild<PrefixCombo*>(QStringLiteral("prefixCombo"));
+    if (combo == nullptr) {
+        return;
+    }
+    combo->showPopup();
+    QPointer<CPrefixPickerDlg> picker = combo->picker();
+    if (!picker ||
+        !waitFor([this] { return app_.prefixes().listed() && !app_.prefixes().refreshing(); },
+                 20000)) {
+        return;
+    }
+    picker->resize(640, 340);
+    waitFor([] { return false; }, 150);
+    const QPixmap back = window.grab();
+    const QPixmap front = picker->grab();
+    QImage shaped(back.size(), QImage::Format_ARGB32_Premultiplied);
+    shaped.fill(Qt::transparent);
+    {
+        QPainter painter(&shaped);
+        painter.setClipRegion(CHollinDlg::windowShape());
+        painter.drawPixmap(0, 0, back);
+        const QPoint corner((back.width() - front.width()) / 2,
+                            (back.height() - front.height()) / 2);
+        painter.fillRect(QRect(corner + QPoint(4, 4), front.size()), QColor(0, 0, 0, 90));
+        painter.drawPixmap(corner, front);
+    }
+    picker->close();
+    const auto file = outputFolder_ / "09-prefix-picker.png";
     if (shaped.save(QString::fromStdString(file.string()))) {
         written_.push_back(file);
     }
@@ -124,6 +162,9 @@ std::vector<std::filesystem::path> ScreenshotTour::run() {
     }
     if (showPage(page::about)) {
         shoot("08-about");
+    }
+    if (showPage(page::overview)) {
+        shootPicker();
     }
     std::sort(written_.begin(), written_.end());
     return written_;

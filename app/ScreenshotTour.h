@@ -24,6 +24,8 @@ public:
 
 private:
     void shoot(const char* name);
+    // The Overview with the prefix picker open over it.
+    void shootPicker();
     bool showPage(int slot);
     void showMixedRows(CTabPanel& tabs);
     // Lets the event loop run until `done` holds or `milliseconds` pass.

@@ -7,6 +7,7 @@
 #include "app/ScanGate.h"
 #include "app/ScreenshotTour.h"
 #include "engine/ModuleTable.h"
+#include "platform/discovery/MapEnvironment.h"
 #include "ui/LinkOpener.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/Theme.h"
@@ -40,6 +41,13 @@ int main(int argc, char** argv) {
     options.configHome = work / "config";
     options.environmentPrefix = std::filesystem::absolute(argv[2]);
     options.home = work;
+    // The picker's shot lists the prefixes of the work folder, as if it were the home.
+    auto environment = std::make_shared<tolvane::discovery::MapEnvironment>();
+    environment->set("HOME", work.string());
+    environment->set("XDG_DATA_HOME", (work / ".local/share").string());
+    environment->set("XDG_CONFIG_HOME", (work / ".config").string());
+    environment->set("WINEPREFIX", options.environmentPrefix.string());
+    options.hostEnvironment = environment;
 
     tolvane::Theme theme;
     tolvane::ScriptedDialogs dialogs;

@@ -7,7 +7,9 @@
 #include "cli/RegFileCommands.h"
 #include "cli/ScanCommands.h"
 #ifndef _WIN32
+#include "cli/PrefixCommands.h"
 #include "cli/StatCommand.h"
+#include "platform/discovery/ProcessEnvironment.h"
 #endif
 
 #include <array>
@@ -26,11 +28,14 @@ constexpr std::string_view prefixCommands = "";
 constexpr std::string_view registryNote =
     "The registry cleaned is the live registry of this computer.\n";
 #else
-constexpr std::string_view synopsis = "usage: tolvane-cli [--prefix DIR] COMMAND [ARGS]\n";
+constexpr std::string_view synopsis = "usage: tolvane-cli [--prefix DIR|NAME] COMMAND [ARGS]\n";
 constexpr std::string_view prefixCommands =
-    "  stat [--json]                      count the keys and values of each registry file\n";
+    "  stat [--json]                      count the keys and values of each registry file\n"
+    "  prefixes [--json]                  list the Wine prefixes that launchers record\n"
+    "  scan --all-prefixes [--json]       scan each of them and count the problems per area\n";
 constexpr std::string_view registryNote =
-    "The registry cleaned is the Wine prefix DIR, else $WINEPREFIX, else ~/.wine.\n";
+    "The registry cleaned is the Wine prefix DIR (or the one `prefixes` lists as NAME), else\n"
+    "$WINEPREFIX, else ~/.wine.\n";
 #endif
 
 std::string usageText() {
@@ -78,6 +83,7 @@ constexpr std::array commands{
     Command{"ignore", &IgnoreCommand::run},
 #ifndef _WIN32
     Command{"stat", &StatCommand::run},
+    Command{"prefixes", &PrefixCommands::list},
 #endif
     Command{"export", &RegFileCommands::exportKey},
     Command{"export-all", &RegFileCommands::exportAll},
@@ -86,7 +92,14 @@ constexpr std::array commands{
 
 } // namespace
 
-int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& err) {
+int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& err,
+           const discovery::HostEnvironment* environment) {
+#ifndef _WIN32
+    const discovery::ProcessEnvironment processEnvironment;
+    if (environment == nullptr) {
+        environment = &processEnvironment;
+    }
+#endif
     auto line = parseCommandLine(words);
     if (!line) {
         err << "tolvane-cli: " << line.message() << "\n" << usageText();
@@ -98,7 +111,17 @@ int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& 
     }
     for (const auto& command : commands) {
         if (command.name == line->command) {
-            CliContext context{*line, out, err};
+            CliContext context{*line, out, err, environment};
+#ifndef _WIN32
+            if (line->prefix) {
+                auto folder = PrefixCommands::resolve(context, line->prefix->string());
+                if (!folder) {
+                    context.fail(folder.message());
+                    return exitcode::usage;
+                }
+                line->prefix = std::move(folder.value());
+            }
+#endif
             return command.run(context);
         }
     }

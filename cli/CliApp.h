@@ -4,6 +4,10 @@
 #include <span>
 #include <string>
 
+namespace tolvane::discovery {
+class HostEnvironment;
+}
+
 namespace tolvane {
 
 // Exit codes of tolvane-cli.
@@ -14,6 +18,8 @@ inline constexpr int usage = 2;
 } // namespace exitcode
 
 // Runs one command line (without the program name) and returns the exit code.
-int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& err);
+// On Linux, `environment` is what prefix discovery reads (this process's when null).
+int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& err,
+           const discovery::HostEnvironment* environment = nullptr);
 
 } // namespace tolvane

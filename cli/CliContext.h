@@ -7,6 +7,10 @@
 #include <iosfwd>
 #include <memory>
 
+namespace tolvane::discovery {
+class HostEnvironment;
+}
+
 namespace tolvane {
 
 class CliSession;
@@ -16,6 +20,8 @@ struct CliContext {
     CommandLine& line;
     std::ostream& out;
     std::ostream& err;
+    // The host environment that prefix discovery reads (null on Windows).
+    const discovery::HostEnvironment* environment = nullptr;
 
     // The Wine prefix to work on: --prefix, else $WINEPREFIX, else ~/.wine.
     std::filesystem::path prefixPath() const;

@@ -8,6 +8,9 @@
 #include "engine/FixRun.h"
 #include "platform/Platform.h"
 #include "platform/RegistryStorage.h"
+#ifndef _WIN32
+#include "cli/PrefixCommands.h"
+#endif
 
 #include <future>
 #include <ostream>
@@ -92,6 +95,26 @@ Prepared prepare(CliContext& context, CliSession::Use use) {
 
 int ScanCommands::scan(CliContext& context) {
     const bool json = context.line.takeFlag("--json");
+#ifndef _WIN32
+    if (context.line.takeFlag("--all-prefixes")) {
+        if (context.line.prefix) {
+            context.fail("--all-prefixes and --prefix exclude each other");
+            return exitcode::usage;
+        }
+        auto list = context.line.takeOption("--modules");
+        auto modules = list ? CliScanner::parseModules(list.value())
+                            : Result<CliScanner::Selection>(list.error());
+        if (!modules) {
+            context.fail(modules.message());
+            return exitcode::usage;
+        }
+        if (!context.line.arguments.empty()) {
+            context.fail("unexpected argument " + context.line.arguments.front());
+            return exitcode::usage;
+        }
+        return PrefixCommands::scanAll(context, modules.value(), json);
+    }
+#endif
     Prepared prepared = prepare(context, CliSession::Use::read);
     if (!prepared.session) {
         return prepared.exitCode;

@@ -4,6 +4,7 @@
 #include "ui/CMyAppTrayIcon.h"
 #include "ui/CTabPanel.h"
 #include "ui/LinkOpener.h"
+#include "ui/PrefixCatalog.h"
 #include "ui/ProductInfo.h"
 #include "ui/RegistrySession.h"
 #include "ui/SkinButton.h"
@@ -119,18 +120,20 @@ CHollinDlg::CHollinDlg(UiContext& context, QWidget* parent)
     tabs_->createPages(*this);
     markActiveNavigation(tabs_->current());
 
-    connect(&context_.session, &RegistrySession::platformChanged, this,
-            qOverload<>(&CHollinDlg::update));
-
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusLine"));
-    status_->setGeometry(
-        QRect(pageArea.left() + 4, pageArea.bottom() + 6, pageArea.width() - 8, 22));
+    status_->setGeometry(pageArea.left() + 4, pageArea.bottom() + 8, pageArea.width() - 8, 18);
     status_->setFont(context_.theme.smallFont());
-    QPalette statusColours = status_->palette();
-    statusColours.setColor(QPalette::WindowText, context_.theme.headerText());
-    status_->setPalette(statusColours);
-    status_->hide();
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::WindowText, context_.theme.footerText());
+    status_->setPalette(palette);
+    connect(&context_.session, &RegistrySession::platformChanged, this,
+            [this] { showStatus(QString()); });
+    if (context_.prefixes != nullptr) {
+        connect(context_.prefixes, &PrefixCatalog::refreshed, this,
+                [this] { showStatus(message_); });
+    }
+    showStatus(QString());
 
     tray_ = new CMyAppTrayIcon(*this, context_.theme, icon);
     tray_->show();
@@ -178,16 +181,28 @@ void CHollinDlg::markActiveNavigation(int slot) {
 }
 
 void CHollinDlg::showStatus(const QString& text) {
+    // An outcome takes the line until the next one; without one it names the registry being
+    // cleaned.
+    message_ = text;
+    QString shown = text;
+    QString tip = text;
+    if (shown.isEmpty()) {
+        const auto folder = context_.session.folder();
+        shown = context_.session.describe();
+        if (context_.prefixes != nullptr && !folder.empty()) {
+            const auto title = context_.prefixes->title(folder);
+            shown = QStringLiteral("Cleaning %1 prefix %2").arg(title.launcher, title.name);
+        }
+        tip = folder.empty() ? shown : QString::fromStdString(folder.string());
+    }
     status_->setText(
-        QFontMetrics(status_->font()).elidedText(text, Qt::ElideMiddle, status_->width()));
-    status_->setToolTip(text);
-    status_->setAccessibleName(text);
-    status_->setVisible(!text.isEmpty());
-    update();
+        QFontMetrics(status_->font()).elidedText(shown, Qt::ElideMiddle, status_->width()));
+    status_->setToolTip(tip);
+    status_->setAccessibleName(shown);
 }
 
 QString CHollinDlg::statusText() const {
-    return status_->toolTip();
+    return message_;
 }
 
 void CHollinDlg::showPage(int slot) {
@@ -347,17 +362,6 @@ void CHollinDlg::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(QRectF(pageArea).adjusted(-ring, -ring + 2, ring, ring + 2),
                                 16 + ring, 16 + ring);
     }
-
-    // Footer: which registry is being cleaned.
-    painter.setPen(colours.footerText());
-    painter.setFont(colours.smallFont());
-    // The status line takes the footer's place while it has something to say.
-    const QString footer = status_->isVisible() ? QString() : context_.session.describe();
-    const QRectF footerArea(pageArea.left() + 4, pageArea.bottom() + 8, pageArea.width() - 8, 18);
-    painter.drawText(
-        footerArea, Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetrics(painter.font())
-            .elidedText(footer, Qt::ElideMiddle, static_cast<int>(footerArea.width())));
 
     painter.setPen(QPen(colours.windowEdge(), 1));
     painter.setBrush(Qt::NoBrush);

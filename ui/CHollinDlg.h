@@ -33,6 +33,8 @@ public:
 
     CTabPanel& tabPanel() { return *tabs_; }
     CMyAppTrayIcon& trayIcon() { return *tray_; }
+    // The line under the page that names the registry being cleaned.
+    QLabel& statusLine() { return *status_; }
     // Visible and not minimized: what the tray menu's enabling looks at.
     bool isShownOnScreen() const;
     // Whether a press at `point` (window coordinates) starts moving the window.
@@ -40,7 +42,8 @@ public:
     // The window's shape: top-left and bottom-right corners round, the other two square.
     static QRegion windowShape();
 
-    // A short outcome in the status line under the page (Apply, Stop, refusals, failed links).
+    // A short outcome in the status line under the page (Apply, Stop, refusals, failed links);
+    // an empty text puts the name of the registry being cleaned back.
     void showStatus(const QString& text);
     QString statusText() const;
 
@@ -74,11 +77,13 @@ private:
     Artwork artwork_;
     CTabPanel* tabs_ = nullptr;
     CMyAppTrayIcon* tray_ = nullptr;
+    QLabel* status_ = nullptr;
     std::array<SkinButton*, 6> navigation_{};
     bool startHidden_ = false;
     bool shownOnce_ = false;
     std::optional<QPoint> dragOffset_;
-    QLabel* status_ = nullptr;
+    // The outcome the status line shows; empty while it names the registry.
+    QString message_;
 };
 
 } // namespace tolvane

@@ -1,8 +1,11 @@
 #include "ui/COverviewDlg.h"
 
 #include "platform/ProfileStore.h"
+#include "platform/prefix/PrefixHistoryStore.h"
 #include "ui/CTabPanel.h"
 #include "ui/GuiThread.h"
+#include "ui/PrefixCombo.h"
+#include "ui/RegistrySession.h"
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
@@ -68,13 +71,22 @@ COverviewDlg::COverviewDlg(UiContext& context, QWidget* parent)
         const int slot = entry.slot;
         connect(button, &SkinButton::clicked, this, [this, slot] { startOnPage(slot); });
     }
+    if (context.prefixes != nullptr) {
+        auto* combo = new PrefixCombo(context, *context.prefixes, this);
+        combo->setGeometry(290, 58, 166, 28);
+    }
+    connect(&context.session, &RegistrySession::platformChanged, this,
+            &COverviewDlg::refreshOverview);
     refreshOverview();
 }
 
 void COverviewDlg::refreshOverview() {
+    const auto folder = context().session.folder();
+    const std::string section =
+        folder.empty() ? std::string("UI") : prefix::PrefixHistoryStore::sectionFor(folder);
     for (std::size_t i = 0; i < historyRows.size(); ++i) {
         const std::string value =
-            context().profile.getProfileString("UI", historyRows[i].entry, none);
+            context().profile.getProfileString(section, historyRows[i].entry, none);
         values_[i]->setText(QString::fromStdString(value));
     }
 }

@@ -17,8 +17,9 @@ public:
 
     COverviewDlg(UiContext& context, QWidget* parent);
 
-    // Rereads "Last Scan", "Last Scan Result", "Last Defrag" and "Last Backup" (section "UI");
-    // an absent entry shows "none".
+    // Rereads "Last Scan", "Last Scan Result", "Last Defrag" and "Last Backup": those of the
+    // open prefix (section "History\<key>"), or of section "UI" where the registry is no
+    // prefix; an absent entry shows "none".
     void refreshOverview();
 
     // Shows page `slot`, then asks it (queued, once it is on show) to start its main action.

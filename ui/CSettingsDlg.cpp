@@ -2,6 +2,8 @@
 
 #include "platform/Autostart.h"
 #include "platform/ProfileStore.h"
+#include "ui/PrefixCombo.h"
+#include "ui/PrefixSwitcher.h"
 #include "ui/RegistrySession.h"
 #include "ui/SkinCheckBox.h"
 #include "ui/Theme.h"
@@ -40,11 +42,20 @@ CSettingsDlg::CSettingsDlg(UiContext& context, QWidget* parent)
     runScan_ = makeBox("runScanCheck", "Run Scan at Startup", 160);
     startMinimized_ = makeBox("startMinimizedCheck", "Start Minimized in Tray", 210);
 
-    prefix_ = addLabel(QStringLiteral("prefixLabel"), QString(), QRect(22, 266, 300, 28),
+    // With the prefixes of this machine at hand the combo opens their list, and the button
+    // is for a prefix elsewhere.
+    const bool picker = context.prefixes != nullptr;
+    prefix_ = addLabel(QStringLiteral("prefixLabel"), QString(),
+                       picker ? QRect(22, 266, 82, 28) : QRect(22, 266, 300, 28),
                        theme().smallFont(), theme().mutedText());
+    if (picker) {
+        auto* combo = new PrefixCombo(context, *context.prefixes, this);
+        combo->setGeometry(104, 266, 224, 28);
+    }
     SkinButton* change =
         addButton(QStringLiteral("choosePrefixButton"), SkinButton::Style::secondary,
-                  QStringLiteral("Change..."), std::nullopt, QRect(330, 266, 76, 28));
+                  picker ? QStringLiteral("Other folder...") : QStringLiteral("Change..."),
+                  std::nullopt, picker ? QRect(334, 266, 100, 28) : QRect(330, 266, 76, 28));
     connect(change, &SkinButton::clicked, this, &CSettingsDlg::choosePrefix);
     connect(&context.session, &RegistrySession::platformChanged, this, &CSettingsDlg::showPrefix);
     showPrefix();
@@ -82,15 +93,17 @@ void CSettingsDlg::restoreDefaults() {
 }
 
 void CSettingsDlg::choosePrefix() {
-    if (isBusy()) {
-        return;
-    }
-    context().session.choose(this);
+    PrefixSwitcher(context(), this).chooseOtherFolder();
     showPrefix();
 }
 
 void CSettingsDlg::showPrefix() {
     const QString location = context().session.location();
+    if (context().prefixes != nullptr) {
+        prefix_->setText(QStringLiteral("Wine prefix:"));
+        prefix_->setToolTip(location);
+        return;
+    }
     const QString text = location.isEmpty() ? QStringLiteral("Wine prefix: none chosen")
                                             : QStringLiteral("Wine prefix: %1").arg(location);
     prefix_->setText(

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <filesystem>
 
 class QWidget;
 
@@ -27,6 +28,12 @@ public:
     // Lets the user pick another registry (a prefix folder) through Dialogs; true when one was
     // opened. Callers refuse it while an operation runs.
     virtual bool choose(QWidget* parent) = 0;
+    // The prefix folder open now; empty when none is (or the registry is no prefix).
+    virtual std::filesystem::path folder() const = 0;
+    // Opens the prefix in `folder` (one the user picked from the list of those found) and
+    // remembers it; an error is shown through Dialogs and the open registry stays. Callers
+    // refuse it while an operation runs.
+    virtual bool openFolder(const std::filesystem::path& folder, QWidget* parent) = 0;
 
     // Whether the registry may be changed now (no wineserver holds the prefix); the error
     // says why not.

@@ -93,6 +93,17 @@ QColor Theme::moduleTint(int moduleId) const {
     return QColor::fromRgb(tints[static_cast<std::size_t>(moduleId)]);
 }
 
+QColor Theme::launcherTint(int launcher) const {
+    // Steam, Lutris, Bottles, Heroic, PlayOnLinux, Phoenicis, CrossOver, winetricks, Wine.
+    static constexpr std::array<QRgb, 9> tints{
+        0x1b2a49, 0xd9792b, 0x3f7fd9, 0x7b3fc4, 0x3f9a4a, 0xd4493a, 0xb83a6e, 0x5b6b8c, 0x8e2a3f,
+    };
+    if (launcher < 0 || launcher >= static_cast<int>(tints.size())) {
+        return accent();
+    }
+    return QColor::fromRgb(tints[static_cast<std::size_t>(launcher)]);
+}
+
 QFont Theme::titleFont() const {
     return sized(26, QFont::Bold);
 }

@@ -84,6 +84,8 @@ public:
 
     // The tint of each scan module's icon, by module number (0 to 12).
     QColor moduleTint(int moduleId) const;
+    // The tint of each Wine launcher's icon, by LauncherIcons::Launcher.
+    QColor launcherTint(int launcher) const;
 
     // Message boxes shown through Dialogs: our light colours for the box and every text in it.
     QPalette dialogPalette() const;

@@ -11,6 +11,7 @@ namespace tolvane {
 class Autostart;
 class Dialogs;
 class LinkOpener;
+class PrefixCatalog;
 class ProfileStore;
 class RegistrySession;
 class Theme;
@@ -36,6 +37,9 @@ struct UiContext {
     // Whether the desktop shows tray icons; without one a hidden window could not come back,
     // so hiding minimizes instead.
     std::function<bool()> trayAvailable;
+    // The Wine prefixes found on this machine, for the prefix picker and the status line; null
+    // where the registry is not chosen among prefixes.
+    PrefixCatalog* prefixes = nullptr;
 };
 
 } // namespace tolvane

@@ -25,7 +25,7 @@ struct PrefixFileSystemOptions {
     // The Windows user when the prefix's registry names none; empty: the host user.
     std::string userName;
     // Wine's own font folders (host paths); nothing: those of the Wine installed on the host.
-    std::optional<std::vector<std::filesystem::path>> wineFontFolders;
+    std::optional<std::vector<std::filesystem::path>> wineFontFolders{};
 };
 
 // Files and environment of a Wine prefix as a Win32 program started by Wine 8 in it sees them

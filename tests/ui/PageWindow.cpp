@@ -15,10 +15,17 @@ ModuleFactoryMaker PageWindow::realModules() {
 }
 
 PageWindow::PageWindow(const std::function<void(UiBench&)>& prepare, ModuleFactoryMaker modules)
-    : context_{bench.busy,         bench.profile(),    bench.session,
-               bench.autostart(),  dialogs_,           bench.links,
-               bench.theme,        std::move(modules), bench.context().helpFile,
-               [] { return true; }} {
+    : context_{bench.busy,
+               bench.profile(),
+               bench.session,
+               bench.autostart(),
+               dialogs_,
+               bench.links,
+               bench.theme,
+               std::move(modules),
+               bench.context().helpFile,
+               [] { return true; },
+               nullptr} {
     if (prepare) {
         prepare(bench);
     }

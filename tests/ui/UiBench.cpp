@@ -18,6 +18,13 @@ bool TestSession::choose(QWidget* parent) {
     return true;
 }
 
+bool TestSession::openFolder(const std::filesystem::path& folder, QWidget*) {
+    folder_ = folder;
+    location_ = QString::fromStdString(folder.string());
+    Q_EMIT platformChanged();
+    return true;
+}
+
 UiBench::UiBench()
     : session(&platform.platform(), dialogs),
       profile_(profileRegistry_, hkeyCurrentUser,
@@ -40,7 +47,8 @@ UiBench::UiBench()
                    return [](int, ModuleSet&) -> std::unique_ptr<CModule> { return nullptr; };
                },
                scratch_ / "bin" / "Tolvane.html",
-               [this] { return trayAvailable; }} {}
+               [this] { return trayAvailable; },
+               nullptr} {}
 
 UiBench::~UiBench() = default;
 

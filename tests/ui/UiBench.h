@@ -40,6 +40,8 @@ public:
     QString describe() const override { return QStringLiteral("the test registry"); }
     QString location() const override { return location_; }
     bool choose(QWidget* parent) override;
+    std::filesystem::path folder() const override { return folder_; }
+    bool openFolder(const std::filesystem::path& folder, QWidget* parent) override;
 
     void close() { platform_ = nullptr; }
     int chooseCalls = 0;
@@ -48,6 +50,8 @@ private:
     Platform* platform_;
     Dialogs& dialogs_;
     QString location_ = QStringLiteral("/test/prefix");
+    // Empty until openFolder: the history stays in the global entries.
+    std::filesystem::path folder_;
 };
 
 // A page that stands in a slot of the container and counts what it is asked to do.

@@ -16,5 +16,6 @@ std::unique_ptr<QObject> makeScanResultsTest();
 std::unique_ptr<QObject> makeBackupTest();
 std::unique_ptr<QObject> makeDefragTest();
 std::unique_ptr<QObject> makeReviewTest();
+std::unique_ptr<QObject> makePickerTest();
 
 } // namespace tolvane::test

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
         {"BackupTest", tolvane::test::makeBackupTest},
         {"DefragTest", tolvane::test::makeDefragTest},
         {"ReviewTest", tolvane::test::makeReviewTest},
+        {"PickerTest", tolvane::test::makePickerTest},
     };
     QApplication application(argc, argv);
     std::vector<std::string> chosen;

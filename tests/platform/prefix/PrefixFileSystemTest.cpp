@@ -461,3 +461,36 @@ TEST_F(PrefixFileSystemTest, TempFilesAreHostFiles) {
 
 } // namespace
 } // namespace tolvane::prefix
+
+namespace tolvane::prefix {
+namespace {
+
+// Proton links s: to the Steam library and t: to its own files (relative and absolute links);
+// every dosdevices/x: link is a drive, not only c: and z:.
+TEST(PrefixDrivesTest, EveryDosDevicesLinkIsADrive) {
+    test::TempDir prefix;
+    test::TempDir library;
+    test::TempDir runtime;
+    const auto& root = prefix.path();
+    fs::create_directories(root / "dosdevices");
+    fs::create_directories(root / "drive_c" / "windows" / "system32");
+    fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
+    fs::create_directory_symlink(library.path(), root / "dosdevices" / "s:");
+    fs::create_symlink("../../" + runtime.path().filename().string(), root / "dosdevices" / "t:");
+    library.write("steamapps/common/Game/game.exe", "x");
+    runtime.write("bin/wine64", "x");
+    fs::create_directory_symlink(root / "missing", root / "dosdevices" / "u:");
+    WineRegistry registry;
+    // The prefix and the runtime folder are siblings in the temporary folder.
+    ASSERT_EQ(root.parent_path(), runtime.path().parent_path());
+    PrefixFileSystem files(root, registry, {root / "drive_c", root / "tmp", "tester"});
+    EXPECT_TRUE(files.PathFileExistsA("S:\\steamapps\\common\\Game\\game.exe"));
+    EXPECT_TRUE(files.PathFileExistsA("s:\\STEAMAPPS\\Common\\game\\GAME.EXE"));
+    EXPECT_TRUE(files.PathFileExistsA("T:\\bin\\wine64"));
+    EXPECT_FALSE(files.PathFileExistsA("S:\\steamapps\\common\\Other\\game.exe"));
+    EXPECT_FALSE(files.PathFileExistsA("U:\\anything"));
+    EXPECT_FALSE(files.PathFileExistsA("V:\\anything"));
+}
+
+} // namespace
+} // namespace tolvane::prefix
