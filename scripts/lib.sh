@@ -20,7 +20,7 @@ ensure_packages() {
 }
 
 # Packages every build needs.
-core_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3 tzdata libyaml-cpp-dev nlohmann-json3-dev)
+core_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3 tzdata libyaml-cpp-dev nlohmann-json3-dev ccache)
 gui_packages=(qt6-base-dev libgl-dev)
 # Packages the installer corpus (tests/corpus) is built from: installer tools, a 32-bit
 # compiler for its 32-bit COM server, fonts to install.
@@ -28,10 +28,18 @@ corpus_packages=(wixl nsis gcc-mingw-w64-i686 fonts-dejavu-core)
 # The fuzz targets (scripts/fuzz): clang with its libFuzzer runtime.
 fuzz_packages=(clang libclang-rt-14-dev)
 
+# A compiler cache for repeated builds of the same sources (later runs on one machine, and the
+# several configurations of one run share the unchanged files' results where flags agree).
+compiler_launcher() {
+    if command -v ccache >/dev/null 2>&1; then
+        echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+    fi
+}
+
 # Configures and builds one build folder: configure_and_build DIR [cmake options...]
 configure_and_build() {
     local dir=$1
     shift
-    cmake -S "$tolvane_root" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake -S "$tolvane_root" -B "$dir" -G Ninja $(compiler_launcher) "$@" >/dev/null
     cmake --build "$dir" --parallel "$(nproc)"
 }
