@@ -6,6 +6,7 @@
 #include "engine/ScanRun.h"
 #include "platform/PathText.h"
 #include "platform/Platform.h"
+#include "ui/CHollinDlg.h"
 #include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/GuiThread.h"
@@ -133,6 +134,7 @@ void CScannerProcessDlg::stopScan() {
     if (CTabPanel* tabs = tabPanel()) {
         tabs->switchTo(page::scanner);
     }
+    showStatus(QStringLiteral("The scan was stopped; nothing was changed."));
 }
 
 void CScannerProcessDlg::completed() {
@@ -154,6 +156,12 @@ void CScannerProcessDlg::completed() {
         results->fillList();
     }
     refreshOverview();
+    if (owner() != nullptr) {
+        const std::size_t found = modules_->results().count();
+        owner()->notify(
+            found == 0 ? QStringLiteral("The scan has finished: no problems found.")
+                       : QStringLiteral("The scan has finished: %1 problems found.").arg(found));
+    }
 }
 
 void CScannerProcessDlg::dropModules() {

@@ -42,6 +42,19 @@ bool SkinPanel::isBusy() const {
     return context_.busy != 0;
 }
 
+bool SkinPanel::refusedWhileBusy(const QString& action) {
+    if (owner_ != nullptr) {
+        return owner_->refusedWhileBusy(action);
+    }
+    return isBusy();
+}
+
+void SkinPanel::showStatus(const QString& text) {
+    if (owner_ != nullptr) {
+        owner_->showStatus(text);
+    }
+}
+
 Platform* SkinPanel::requirePlatform() {
     if (Platform* platform = context_.session.platform()) {
         return platform;

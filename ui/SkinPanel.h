@@ -44,6 +44,10 @@ protected:
     const Theme& theme() const;
     const Artwork& artwork() const { return artwork_; }
     bool isBusy() const;
+    // Whether `busy` is set; if so the status line says that `action` waits for it.
+    bool refusedWhileBusy(const QString& action);
+    // A short outcome in the window's status line.
+    void showStatus(const QString& text);
 
     // The registry to work on; null, after telling the user why, while none is open.
     Platform* requirePlatform();

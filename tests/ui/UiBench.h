@@ -27,8 +27,13 @@ namespace tolvane::test {
 // Remembers the links the program asked to open.
 class RecordingLinks final : public LinkOpener {
 public:
-    void open(const QUrl& url) override { opened.append(url); }
+    bool open(const QUrl& url) override {
+        opened.append(url);
+        return opens;
+    }
     QList<QUrl> opened;
+    // What the desktop answers: false as where no program opens the link.
+    bool opens = true;
 };
 
 // A session over the test platform; choose() takes the folder answered through Dialogs.
