@@ -48,8 +48,20 @@ public:
     std::filesystem::path folder() const override { return folder_; }
     bool openFolder(const std::filesystem::path& folder, QWidget* parent) override;
 
+    bool reload(QWidget*) override {
+        ++reloads;
+        if (onReload) {
+            onReload();
+        }
+        Q_EMIT platformChanged();
+        return true;
+    }
+
     void close() { platform_ = nullptr; }
     int chooseCalls = 0;
+    int reloads = 0;
+    // What reading the registry again finds (the test changes the registry here).
+    std::function<void()> onReload;
 
 private:
     Platform* platform_;
