@@ -78,7 +78,7 @@ COverviewDlg::COverviewDlg(UiContext& context, QWidget* parent)
                         QStringLiteral("Reload"), std::nullopt, QRect(370, 87, 80, 24));
     reload_->setAccessibleDescription(
         QStringLiteral("Reads the prefix again and scans it, keeping your ticks"));
-    connect(reload_, &SkinButton::clicked, this, &SkinPanel::reloadPrefix);
+    connect(reload_, &SkinButton::clicked, this, &COverviewDlg::reloadPrefix);
     if (context.prefixes != nullptr) {
         auto* combo = new PrefixCombo(context, *context.prefixes, this);
         combo->setGeometry(290, 58, 166, 28);

@@ -12,7 +12,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <cstdlib>
 #include <map>
+#include <vector>
 
 namespace tolvane::test {
 
@@ -122,12 +124,11 @@ private Q_SLOTS:
                                page::settings, page::about, page::scanResults}) {
             pages.show(slot);
             QWidget* page = pages.tabs().page(slot);
-            pages.window().activateWindow();
             pages.find<QWidget>("navAbout")->setFocus();
             std::vector<QWidget*> reached;
             for (int step = 0; step < 60; ++step) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                QWidget* focus = QApplication::focusWidget();
+                QTest::keyClick(pages.window().focusWidget(), Qt::Key_Tab);
+                QWidget* focus = pages.window().focusWidget();
                 if (focus == nullptr || !page->isAncestorOf(focus)) {
                     break;
                 }
