@@ -11,8 +11,10 @@
 #include "ui/PrefixCatalog.h"
 #include "ui/PrefixCombo.h"
 #include "ui/ProblemListModel.h"
+#include "ui/ProblemReviewWindow.h"
 #include "ui/SkinPanel.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -103,6 +105,54 @@ void ScreenshotTour::shootPicker() {
     }
 }
 
+QPalette ScreenshotTour::darkPalette() {
+    QPalette dark;
+    const QColor window(0x2b, 0x2d, 0x31);
+    const QColor base(0x1e, 0x1f, 0x22);
+    const QColor text(0xe6, 0xe6, 0xe6);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::PlaceholderText, QColor(0x8a, 0x8d, 0x93));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xe8));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Light, QColor(0x3c, 0x3f, 0x44));
+    dark.setColor(QPalette::Midlight, QColor(0x35, 0x37, 0x3c));
+    dark.setColor(QPalette::Mid, QColor(0x24, 0x25, 0x29));
+    dark.setColor(QPalette::Dark, QColor(0x18, 0x19, 0x1b));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x7a, 0x7c, 0x80));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x7a, 0x7c, 0x80));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x7a, 0x7c, 0x80));
+    return dark;
+}
+
+void ScreenshotTour::shootReview(const char* name) {
+    CTabPanel& tabs = app_.mainWindow()->tabPanel();
+    auto* results = dynamic_cast<CScannerFinishDlg*>(tabs.page(page::scanResults));
+    if (results == nullptr || results->model().rowCount() == 0) {
+        return;
+    }
+    results->openReview();
+    ProblemReviewWindow* review = results->reviewWindow();
+    if (review == nullptr) {
+        return;
+    }
+    review->resize(900, 520);
+    waitFor([] { return false; }, 300);
+    const auto file = outputFolder_ / (std::string(name) + ".png");
+    if (review->grab().save(QString::fromStdString(file.string()))) {
+        written_.push_back(file);
+    }
+    review->close();
+}
+
 void ScreenshotTour::showMixedRows(CTabPanel& tabs) {
     auto* results = dynamic_cast<CScannerFinishDlg*>(tabs.page(page::scanResults));
     auto* list = tabs.findChild<QListView*>(QStringLiteral("resultsList"));
@@ -166,6 +216,12 @@ std::vector<std::filesystem::path> ScreenshotTour::run() {
     if (showPage(page::overview)) {
         shootPicker();
     }
+    shootReview("10-review");
+    // The same window as it looks on a dark desktop.
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    shootReview("11-review-dark");
+    QApplication::setPalette(light);
     std::sort(written_.begin(), written_.end());
     return written_;
 }

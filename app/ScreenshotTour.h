@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPalette>
 #include <QString>
 #include <filesystem>
 #include <vector>
@@ -13,7 +14,8 @@ class ScanGate;
 // Walks the main window through every page and saves each one as a PNG: the Scanner page, a
 // scan in progress (held at `gate`, when the program's modules go through one) and its results
 // (scanning the prefix the program opened), then Overview, Defrag, Backup (after two
-// whole-registry backups, so it has rows), Settings and About. A page that cannot be shown is
+// whole-registry backups, so it has rows), Settings, About, the prefix picker, and the review
+// window of the scan in the desktop's light and dark palettes. A page that cannot be shown is
 // left out of the files returned.
 class ScreenshotTour {
 public:
@@ -26,6 +28,10 @@ private:
     void shoot(const char* name);
     // The Overview with the prefix picker open over it.
     void shootPicker();
+    // The review window of the last scan, under the palette the application has now.
+    void shootReview(const char* name);
+    // A dark desktop palette for the windows drawn with the desktop's look.
+    static QPalette darkPalette();
     bool showPage(int slot);
     void showMixedRows(CTabPanel& tabs);
     // Lets the event loop run until `done` holds or `milliseconds` pass.

@@ -65,24 +65,41 @@ int main(int argc, char** argv) {
             return QString::compare(a, b, Qt::CaseInsensitive) < 0;
         });
     });
+    // rowCount() after every change, so a filter that is only marked stale still counts in full.
+    int shown = 0;
     const double search = fastestMs([&] {
                               filter.setSearchText(QStringLiteral("entry123"));
+                              shown += filter.rowCount();
                               filter.setSearchText(QString());
+                              shown += filter.rowCount();
                           }) /
                           2.0;
     const double area = fastestMs([&] {
                             filter.setAreaFilter(5);
+                            shown += filter.rowCount();
                             filter.setAreaFilter(-1);
+                            shown += filter.rowCount();
                         }) /
                         2.0;
-    const double sort = fastestMs([&] {
-        filter.sort(tolvane::ReviewTableModel::keyPathColumn, Qt::AscendingOrder);
-        filter.sort(-1);
-    });
+    // The first sort by a column also orders that column's texts once; later sorts reuse it.
+    const auto firstStart = Steady::now();
+    filter.sort(tolvane::ReviewTableModel::keyPathColumn, Qt::AscendingOrder);
+    shown += filter.rowCount();
+    const double firstSort = secondsSince(firstStart) * 1000.0;
+    filter.sort(-1);
+    const double sort =
+        fastestMs([&] {
+            filter.sort(tolvane::ReviewTableModel::keyPathColumn, Qt::AscendingOrder);
+            shown += filter.rowCount();
+            filter.sort(tolvane::ReviewTableModel::keyPathColumn, Qt::DescendingOrder);
+            shown += filter.rowCount();
+            filter.sort(-1);
+        }) /
+        2.0;
     std::printf("review table, %d rows (fastest of 5, ms)\n", rows);
     std::printf("  baseline: one case-insensitive pass %.1f (%d hits), std::sort %.1f\n",
                 scanBaseline, hits, sortBaseline);
-    std::printf("  search %.1f, area filter %.1f, sort by key path %.1f (target < 100)\n", search,
-                area, sort);
-    return search < 100 && area < 100 && sort < 100 ? 0 : 1;
+    std::printf("  search %.1f, area filter %.1f (%d rows counted)\n", search, area, shown);
+    std::printf("  sort by key path: first %.1f, again %.1f (target < 100)\n", firstSort, sort);
+    return search < 100 && area < 100 && firstSort < 100 && sort < 100 ? 0 : 1;
 }

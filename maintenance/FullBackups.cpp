@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 #include <random>
+#include <string_view>
 #include <system_error>
 
 namespace tolvane {
@@ -88,9 +90,78 @@ std::string FullBackups::displayNameOf(const std::string& folderName) {
     return display;
 }
 
+std::optional<std::chrono::system_clock::time_point>
+FullBackups::timeOf(const std::string& folderName) {
+    // dd.mm.yyyy hh_mm_ss_mmm
+    static constexpr std::string_view shape = "dd.mm.yyyy hh_mm_ss_mmm";
+    if (folderName.size() != shape.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t at = 0; at < shape.size(); ++at) {
+        const bool digit = std::isdigit(static_cast<unsigned char>(folderName[at])) != 0;
+        const bool wanted = std::isalpha(static_cast<unsigned char>(shape[at])) != 0;
+        if (digit != wanted || (!wanted && folderName[at] != shape[at])) {
+            return std::nullopt;
+        }
+    }
+    const auto number = [&folderName](std::size_t from, std::size_t length) {
+        return std::stoi(folderName.substr(from, length));
+    };
+    const std::chrono::year_month_day day{std::chrono::year(number(6, 4)),
+                                          std::chrono::month(static_cast<unsigned>(number(3, 2))),
+                                          std::chrono::day(static_cast<unsigned>(number(0, 2)))};
+    const int hours = number(11, 2);
+    const int minutes = number(14, 2);
+    const int seconds = number(17, 2);
+    if (!day.ok() || hours > 23 || minutes > 59 || seconds > 60) {
+        return std::nullopt;
+    }
+    return std::chrono::sys_days(day) + std::chrono::hours(hours) + std::chrono::minutes(minutes) +
+           std::chrono::seconds(seconds) + std::chrono::milliseconds(number(20, 3));
+}
+
+std::size_t FullBackups::countKeys(const std::filesystem::path& regFile) {
+    std::ifstream in(regFile, std::ios::binary);
+    std::vector<char> chunk(64 * 1024);
+    std::size_t keys = 0;
+    bool atLineStart = true;
+    const auto feed = [&keys, &atLineStart](unsigned unit) {
+        if (atLineStart && unit == '[') {
+            ++keys;
+        }
+        atLineStart = unit == '\n';
+    };
+    bool first = true;
+    bool wide = false;
+    // The low byte of a UTF-16 unit split across two chunks.
+    std::optional<unsigned char> low;
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+        const auto got = static_cast<std::size_t>(in.gcount());
+        std::size_t at = 0;
+        if (first) {
+            first = false;
+            wide = got >= 2 && static_cast<unsigned char>(chunk[0]) == 0xFF &&
+                   static_cast<unsigned char>(chunk[1]) == 0xFE;
+            at = wide ? 2 : 0;
+        }
+        for (; at < got; ++at) {
+            const auto byte = static_cast<unsigned char>(chunk[at]);
+            if (!wide) {
+                feed(byte);
+            } else if (!low) {
+                low = byte;
+            } else {
+                feed(static_cast<unsigned>(*low) | (static_cast<unsigned>(byte) << 8U));
+                low.reset();
+            }
+        }
+    }
+    return keys;
+}
+
 std::vector<BackupEntry> FullBackups::list() const {
     const auto here = BackupManifest::current(platform_);
-    std::vector<std::string> names;
+    std::vector<BackupEntry> entries;
     std::error_code error;
     for (std::filesystem::directory_iterator it(root(), error), end; !error && it != end;
          it.increment(error)) {
@@ -98,22 +169,38 @@ std::vector<BackupEntry> FullBackups::list() const {
         std::error_code ignored;
         // Hidden entries are backups still being written; a folder without a .reg file (an
         // export that never finished) is no backup at all.
-        if (name.empty() || name.front() == '.' || !it->is_directory(ignored) ||
-            regFilesOf(it->path()).empty()) {
+        const auto regFiles = name.empty() || name.front() == '.' || !it->is_directory(ignored)
+                                  ? std::vector<std::string>()
+                                  : regFilesOf(it->path());
+        if (regFiles.empty()) {
             continue;
         }
-        if (const auto made = BackupManifest::readFrom(it->path());
-            made && !made->sameOrigin(here)) {
+        const auto made = BackupManifest::readFrom(it->path());
+        if (made && !made->sameOrigin(here)) {
             continue;
         }
-        names.push_back(std::move(name));
+        BackupEntry entry{name, displayNameOf(name)};
+        entry.made = timeOf(name);
+        entry.origin = made ? made->describe() : std::string();
+        for (const auto& file : regFiles) {
+            // Whole-registry backups are one export named main.reg; fix runs write one file
+            // per module.
+            if (lowerAscii(file) == "main.reg") {
+                entry.kind = BackupEntry::Kind::wholeRegistry;
+            }
+            entry.keys += countKeys(it->path() / file);
+        }
+        entries.push_back(std::move(entry));
     }
-    std::sort(names.begin(), names.end(), byNameIgnoringCase);
-    std::vector<BackupEntry> entries;
-    entries.reserve(names.size());
-    for (auto& name : names) {
-        entries.push_back({name, displayNameOf(name)});
-    }
+    std::sort(entries.begin(), entries.end(), [](const BackupEntry& a, const BackupEntry& b) {
+        if (a.made.has_value() != b.made.has_value()) {
+            return a.made.has_value();
+        }
+        if (a.made && *a.made != *b.made) {
+            return *a.made > *b.made;
+        }
+        return byNameIgnoringCase(a.folderName, b.folderName);
+    });
     return entries;
 }
 

@@ -16,8 +16,17 @@ struct Platform;
 // One backup of the backup folder: a whole-registry backup or a fix run's folder. The row shows
 // displayName; every action uses folderName.
 struct BackupEntry {
+    enum class Kind { wholeRegistry, fixRun };
+
     std::string folderName;
     std::string displayName;
+    Kind kind = Kind::fixRun;
+    // When it was made, read from the folder's name; none for a name that is no time stamp.
+    std::optional<std::chrono::system_clock::time_point> made;
+    // Keys written in its .reg files.
+    std::size_t keys = 0;
+    // What it was made from ("the Wine prefix /home/ann/.wine"); empty when not recorded.
+    std::string origin;
 };
 
 // Whole-registry backups kept as time-stamped folders in the registry's backup folder. Each
@@ -37,7 +46,8 @@ public:
     std::filesystem::path root() const;
 
     // The backups made from this registry (or by an older version, which recorded nothing),
-    // ordered by name as Windows lists folders; an empty list when the folder is missing.
+    // newest first by the time in their names (names that hold no time last, by name); an empty
+    // list when the folder is missing.
     std::vector<BackupEntry> list() const;
 
     // Makes a new backup; returns its folder's name. Refused when the prefix's files changed on
@@ -65,6 +75,12 @@ public:
 
     // "06.12.2026 22_31_47_051" is shown as "06.12.2026 22:31:47:051".
     static std::string displayNameOf(const std::string& folderName);
+    // The UTC time a folder name "06.12.2026 22_31_47_051" stands for; none for other names.
+    static std::optional<std::chrono::system_clock::time_point>
+    timeOf(const std::string& folderName);
+    // Keys in a .reg file, counted by the lines that open one (ANSI, UTF-8 or UTF-16LE files)
+    // without parsing the file.
+    static std::size_t countKeys(const std::filesystem::path& regFile);
 
 private:
     // The entry's full path; an error for names that would leave the backup folder.

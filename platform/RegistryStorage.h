@@ -18,6 +18,9 @@ public:
     virtual std::string describe() const = 0;
     // Whether changes may be made now; the error says why not.
     virtual Result<void> ensureWritable() = 0;
+    // Whether the registry's files were changed by another program since they were read: then
+    // only reading them again lets changes be made. The live registry is never stale.
+    virtual bool changedOnDisk() const { return false; }
     // Writes every change made so far to permanent storage.
     virtual Result<void> save() = 0;
 

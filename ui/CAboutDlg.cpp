@@ -1,5 +1,6 @@
 #include "ui/CAboutDlg.h"
 
+#include "ui/CHollinDlg.h"
 #include "ui/LinkOpener.h"
 #include "ui/ProductInfo.h"
 #include "ui/Theme.h"
@@ -52,7 +53,11 @@ CAboutDlg::CAboutDlg(UiContext& context, QWidget* parent)
 }
 
 void CAboutDlg::openWebPage() {
-    context().links.open(QUrl(QString::fromLatin1(product::webPage)));
+    if (owner() != nullptr) {
+        owner()->openWebPage();
+    } else {
+        (void)context().links.open(QUrl(QString::fromLatin1(product::webPage)));
+    }
 }
 
 void CAboutDlg::paintEvent(QPaintEvent* event) {

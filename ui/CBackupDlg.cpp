@@ -12,7 +12,8 @@
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
-#include <QListWidget>
+#include <QHeaderView>
+#include <QTreeWidget>
 
 namespace tolvane {
 
@@ -29,8 +30,16 @@ CBackupDlg::CBackupDlg(UiContext& context, QWidget* parent)
     addLabel(QStringLiteral("backupIntro"), QStringLiteral("Whole-registry backups"),
              QRect(58, 40, 300, 44), theme().valueFont(), theme().captionText());
 
-    list_ = new QListWidget(this);
+    list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("backupList"));
+    list_->setAccessibleName(QStringLiteral("Backups"));
+    list_->setRootIsDecorated(false);
+    list_->setColumnCount(columnTotal);
+    list_->setHeaderLabels({QStringLiteral("Made (UTC)"), QStringLiteral("Kind"),
+                            QStringLiteral("Keys"), QStringLiteral("Registry")});
+    list_->header()->setStretchLastSection(true);
+    list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_->header()->setSectionResizeMode(prefixColumn, QHeaderView::Stretch);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -72,15 +81,24 @@ void CBackupDlg::fillList() {
         return;
     }
     for (const auto& entry : FullBackups(*platform).list()) {
-        auto* row = new QListWidgetItem(fromCore(entry.displayName), list_);
-        row->setData(folderRole, fromCore(entry.folderName));
+        const QString origin =
+            entry.origin.empty() ? QStringLiteral("not recorded") : fromCore(entry.origin);
+        auto* row =
+            new QTreeWidgetItem(list_, QStringList{fromCore(entry.displayName),
+                                                   entry.kind == BackupEntry::Kind::wholeRegistry
+                                                       ? QStringLiteral("Whole registry")
+                                                       : QStringLiteral("Fix"),
+                                                   QString::number(entry.keys), origin});
+        row->setData(madeColumn, folderRole, fromCore(entry.folderName));
+        row->setTextAlignment(keysColumn, Qt::AlignRight | Qt::AlignVCenter);
+        row->setToolTip(prefixColumn, origin);
     }
 }
 
 std::optional<std::string> CBackupDlg::selectedFolder() const {
-    for (int row = list_->count() - 1; row >= 0; --row) {
-        if (const QListWidgetItem* item = list_->item(row); item->isSelected()) {
-            return item->data(folderRole).toString().toStdString();
+    for (int row = list_->topLevelItemCount() - 1; row >= 0; --row) {
+        if (const QTreeWidgetItem* item = list_->topLevelItem(row); item->isSelected()) {
+            return item->data(madeColumn, folderRole).toString().toStdString();
         }
     }
     return std::nullopt;
@@ -100,7 +118,7 @@ void CBackupDlg::endWork() {
 }
 
 void CBackupDlg::createBackup() {
-    if (isBusy()) {
+    if (refusedWhileBusy(QStringLiteral("Create Backup"))) {
         return;
     }
     Platform* platform = requirePlatform();
@@ -126,7 +144,7 @@ void CBackupDlg::createBackup() {
 }
 
 void CBackupDlg::restoreBackup() {
-    if (isBusy()) {
+    if (refusedWhileBusy(QStringLiteral("Restore"))) {
         return;
     }
     const auto folder = selectedFolder();
@@ -162,7 +180,7 @@ void CBackupDlg::restoreBackup() {
 }
 
 void CBackupDlg::deleteBackup() {
-    if (isBusy()) {
+    if (refusedWhileBusy(QStringLiteral("Delete"))) {
         return;
     }
     const auto folder = selectedFolder();

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-class QListWidget;
+class QTreeWidget;
 
 namespace tolvane {
 
@@ -33,7 +33,10 @@ public:
     void createBackup();
     void restoreBackup();
     void deleteBackup();
-    // Rows from the backup folder, in the order the folder lists them.
+    enum Column { madeColumn, kindColumn, keysColumn, prefixColumn, columnTotal };
+
+    // Rows from the backup folder, newest first: when, fix run or whole registry, how many
+    // keys and which registry it was made from.
     void fillList();
     // The folder Restore and Delete act on: of several selected rows the lowest one.
     std::optional<std::string> selectedFolder() const;
@@ -50,7 +53,7 @@ private:
     void showOutcome(bool succeeded, const QString& success, const QString& failure,
                      const std::string& message);
 
-    QListWidget* list_ = nullptr;
+    QTreeWidget* list_ = nullptr;
     std::unique_ptr<ActivityBar> bar_;
     // Last: its worker is stopped and joined before anything it reports to goes.
     BackgroundTask task_{*this};

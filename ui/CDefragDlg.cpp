@@ -44,7 +44,7 @@ CDefragDlg::CDefragDlg(UiContext& context, QWidget* parent)
 CDefragDlg::~CDefragDlg() = default;
 
 void CDefragDlg::startMainAction() {
-    if (isBusy() || !ensureWritable()) {
+    if (refusedWhileBusy(QStringLiteral("Defrag")) || !ensureWritable()) {
         return;
     }
     Platform& platform = *context().session.platform();

@@ -8,6 +8,7 @@
 #include "ui/ProductInfo.h"
 #include "ui/RegistrySession.h"
 #include "ui/SkinButton.h"
+#include "ui/SkinPanel.h"
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
@@ -17,10 +18,56 @@
 #include <QPainterPath>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <vector>
 
 namespace tolvane {
 
 namespace {
+
+// The controls below `area` that Tab reaches, in reading order: rows from the top (controls whose
+// middles lie within a few pixels share a row), each row from the left.
+std::vector<QWidget*> inReadingOrder(QWidget& area) {
+    constexpr int rowTolerance = 12;
+    struct Placed {
+        QWidget* widget;
+        QRect box;
+    };
+    std::vector<Placed> placed;
+    for (QWidget* widget : area.findChildren<QWidget*>()) {
+        if (widget->isWindow() || (widget->focusPolicy() & Qt::TabFocus) == 0 ||
+            widget->focusProxy() != nullptr) {
+            continue;
+        }
+        // A control's own parts (a combo box's editor) follow their control.
+        bool part = false;
+        for (QWidget* up = widget->parentWidget(); up != nullptr && up != &area;
+             up = up->parentWidget()) {
+            part = part || (up->focusPolicy() & Qt::TabFocus) != 0;
+        }
+        if (!part) {
+            placed.push_back({widget, QRect(widget->mapTo(&area, QPoint(0, 0)), widget->size())});
+        }
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return a.box.center().y() < b.box.center().y();
+    });
+    std::vector<QWidget*> order;
+    for (auto row = placed.begin(); row != placed.end();) {
+        auto end = row;
+        while (end != placed.end() &&
+               end->box.center().y() - row->box.center().y() <= rowTolerance) {
+            ++end;
+        }
+        std::stable_sort(
+            row, end, [](const Placed& a, const Placed& b) { return a.box.left() < b.box.left(); });
+        for (auto it = row; it != end; ++it) {
+            order.push_back(it->widget);
+        }
+        row = end;
+    }
+    return order;
+}
 
 // The navigation buttons and the pages they show; the scan's own pages light up "Scanner".
 struct NavigationEntry {
@@ -104,11 +151,13 @@ CHollinDlg::CHollinDlg(UiContext& context, QWidget* parent)
     SkinButton* hideButton = makeButton("hideButton", titleStyle, QStringLiteral("-"),
                                         Artwork::Glyph::minimize, QRect(640, 5, 22, 22));
     hideButton->setToolTip(QStringLiteral("Hide to the notification area"));
+    hideButton->setAccessibleName(hideButton->toolTip());
     connect(hideButton, &SkinButton::clicked, this, &CHollinDlg::hideToTray);
     SkinButton* closeButton = makeButton("closeButton", titleStyle, QStringLiteral("-"),
                                          Artwork::Glyph::close, QRect(665, 5, 22, 22));
     closeButton->setDanger(true);
     closeButton->setToolTip(QStringLiteral("Close"));
+    closeButton->setAccessibleName(closeButton->toolTip());
     connect(closeButton, &SkinButton::clicked, this, [this] { done(QDialog::Accepted); });
 
     setFixedSize(windowWidth, windowHeight);
@@ -119,6 +168,7 @@ CHollinDlg::CHollinDlg(UiContext& context, QWidget* parent)
     connect(tabs_, &CTabPanel::pageChanged, this, &CHollinDlg::markActiveNavigation);
     tabs_->createPages(*this);
     markActiveNavigation(tabs_->current());
+    orderTabs({hideButton, closeButton});
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusLine"));
@@ -171,6 +221,29 @@ bool CHollinDlg::isDragArea(QPoint point) const {
            childAt(point) == nullptr;
 }
 
+void CHollinDlg::orderTabs(const std::vector<QWidget*>& corner) {
+    // The navigation column, then the page on show (hidden pages are passed over), then the
+    // window's corner buttons.
+    std::vector<QWidget*> chain;
+    for (SkinButton* button : findChildren<SkinButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (std::find(corner.begin(), corner.end(), button) == corner.end()) {
+            chain.push_back(button);
+        }
+    }
+    std::stable_sort(chain.begin(), chain.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    for (int slot = 0; slot < CTabPanel::slotCount; ++slot) {
+        if (SkinPanel* page = tabs_->page(slot)) {
+            const auto controls = inReadingOrder(*page);
+            chain.insert(chain.end(), controls.begin(), controls.end());
+        }
+    }
+    chain.insert(chain.end(), corner.begin(), corner.end());
+    for (std::size_t at = 1; at < chain.size(); ++at) {
+        QWidget::setTabOrder(chain[at - 1], chain[at]);
+    }
+}
+
 void CHollinDlg::markActiveNavigation(int slot) {
     const int active = navigationIndexOf(slot);
     for (std::size_t i = 0; i < navigation_.size(); ++i) {
@@ -206,11 +279,16 @@ QString CHollinDlg::statusText() const {
 }
 
 void CHollinDlg::showPage(int slot) {
+    const SkinPanel* page = tabs_->page(slot);
+    if (page == nullptr || slot == tabs_->current() ||
+        refusedWhileBusy(QStringLiteral("The %1 page").arg(page->caption()))) {
+        return;
+    }
     tabs_->switchTo(slot);
 }
 
 void CHollinDlg::aboutCommand() {
-    if (context_.busy != 0) {
+    if (refusedWhileBusy(QStringLiteral("About"))) {
         return;
     }
     if (!isShownOnScreen()) {
@@ -220,11 +298,36 @@ void CHollinDlg::aboutCommand() {
 }
 
 void CHollinDlg::helpCommand() {
-    context_.links.open(QUrl::fromLocalFile(QString::fromStdString(context_.helpFile.string())));
+    const QString file = QString::fromStdString(context_.helpFile.string());
+    if (!context_.links.open(QUrl::fromLocalFile(file))) {
+        showStatus(QStringLiteral("The help could not be opened; open %1 by hand.").arg(file));
+    }
 }
 
 void CHollinDlg::bonusCommand() {
-    context_.links.open(QUrl(QString::fromLatin1(product::webPage)));
+    openWebPage();
+}
+
+void CHollinDlg::openWebPage() {
+    const QString address = QString::fromLatin1(product::webPage);
+    if (!context_.links.open(QUrl(address))) {
+        showStatus(QStringLiteral("The web page could not be opened; visit %1 in a browser.")
+                       .arg(address));
+    }
+}
+
+bool CHollinDlg::refusedWhileBusy(const QString& action) {
+    if (context_.busy == 0) {
+        return false;
+    }
+    showStatus(QStringLiteral("%1 is not available while another operation runs.").arg(action));
+    return true;
+}
+
+void CHollinDlg::notify(const QString& text) {
+    if (!isShownOnScreen()) {
+        tray_->notify(text);
+    }
 }
 
 void CHollinDlg::hideToTray() {
@@ -258,7 +361,7 @@ void CHollinDlg::exitCommand() {
 }
 
 void CHollinDlg::done(int result) {
-    if (context_.busy != 0) {
+    if (refusedWhileBusy(QStringLiteral("Closing"))) {
         return;
     }
     tray_->remove();

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <array>
 #include <optional>
+#include <vector>
 
 class QLabel;
 
@@ -47,6 +48,13 @@ public:
     void showStatus(const QString& text);
     QString statusText() const;
 
+    // Whether `busy` is set; if so the status line says that `action` waits for it.
+    bool refusedWhileBusy(const QString& action);
+    // A desktop notification, given only while the window is in the tray or minimized.
+    void notify(const QString& text);
+    // The program's web page in the browser; where none opens, the status line gives the address.
+    void openWebPage();
+
     // Ends the program (as OK or Cancel); refused while `busy` is set.
     void done(int result) override;
 
@@ -72,6 +80,8 @@ private:
     SkinButton* makeButton(const char* objectName, int style, const QString& text,
                            std::optional<Artwork::Glyph> glyph, QRect geometry);
     void markActiveNavigation(int slot);
+    // Tab goes down the navigation column, through the page as it reads, then to `corner`.
+    void orderTabs(const std::vector<QWidget*>& corner);
 
     UiContext& context_;
     Artwork artwork_;

@@ -50,6 +50,11 @@ CMyAppTrayIcon::~CMyAppTrayIcon() {
     delete icon_;
 }
 
+void CMyAppTrayIcon::notify(const QString& text) {
+    icon_->showMessage(QString::fromLatin1(product::name), text);
+    Q_EMIT notified(text);
+}
+
 void CMyAppTrayIcon::show() {
     icon_->show();
 }

@@ -31,6 +31,13 @@ public:
     QAction* maximizeAction() const { return maximize_; }
     QAction* exitAction() const { return exit_; }
 
+    // A message from the icon (the desktop's notification); `notified` tells who listens.
+    void notify(const QString& text);
+
+Q_SIGNALS:
+    void notified(const QString& text);
+
+public:
     // Applies the enabling rules; runs each time the menu is about to open.
     void updateMenu();
     // What the icon does with a click: a double click toggles the window.

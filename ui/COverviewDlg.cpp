@@ -71,6 +71,14 @@ COverviewDlg::COverviewDlg(UiContext& context, QWidget* parent)
         const int slot = entry.slot;
         connect(button, &SkinButton::clicked, this, [this, slot] { startOnPage(slot); });
     }
+    changedNotice_ = addLabel(QStringLiteral("prefixChangedNotice"),
+                              QStringLiteral("The prefix has changed on disk since it was read."),
+                              QRect(30, 88, 330, 22), theme().bodyFont(), theme().captionText());
+    reload_ = addButton(QStringLiteral("reloadButton"), SkinButton::Style::secondary,
+                        QStringLiteral("Reload"), std::nullopt, QRect(370, 87, 80, 24));
+    reload_->setAccessibleDescription(
+        QStringLiteral("Reads the prefix again and scans it, keeping your ticks"));
+    connect(reload_, &SkinButton::clicked, this, &COverviewDlg::reloadPrefix);
     if (context.prefixes != nullptr) {
         auto* combo = new PrefixCombo(context, *context.prefixes, this);
         combo->setGeometry(290, 58, 166, 28);
@@ -80,7 +88,15 @@ COverviewDlg::COverviewDlg(UiContext& context, QWidget* parent)
     refreshOverview();
 }
 
+void COverviewDlg::showEvent(QShowEvent* event) {
+    SkinPanel::showEvent(event);
+    refreshOverview();
+}
+
 void COverviewDlg::refreshOverview() {
+    const bool changed = context().session.changedOnDisk();
+    changedNotice_->setVisible(changed);
+    reload_->setVisible(changed);
     const auto folder = context().session.folder();
     const std::string section =
         folder.empty() ? std::string("UI") : prefix::PrefixHistoryStore::sectionFor(folder);

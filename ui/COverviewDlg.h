@@ -26,8 +26,14 @@ public:
     // While an operation runs the switch is refused and the page ignores the request.
     void startOnPage(int slot);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     std::array<QLabel*, 4> values_{};
+    // Shown while the prefix has changed on disk since it was read.
+    QLabel* changedNotice_ = nullptr;
+    SkinButton* reload_ = nullptr;
 };
 
 } // namespace tolvane

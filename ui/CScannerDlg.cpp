@@ -109,7 +109,7 @@ void CScannerDlg::firstModuleClicked() {
 }
 
 void CScannerDlg::startMainAction() {
-    if (isBusy()) {
+    if (refusedWhileBusy(QStringLiteral("Scan"))) {
         return;
     }
     CTabPanel* tabs = tabPanel();

@@ -122,20 +122,20 @@ void CScannerFinishDlg::showCount() {
 }
 
 void CScannerFinishDlg::rowClicked(const QModelIndex& index) {
-    if (isBusy() || !index.isValid()) {
+    if (!index.isValid() || refusedWhileBusy(QStringLiteral("Ticking an entry"))) {
         return;
     }
     model_->toggle(index.row());
 }
 
 void CScannerFinishDlg::tickAll() {
-    if (!isBusy()) {
+    if (!refusedWhileBusy(QStringLiteral("Select All"))) {
         model_->setAllTicked(true);
     }
 }
 
 void CScannerFinishDlg::tickNone() {
-    if (!isBusy()) {
+    if (!refusedWhileBusy(QStringLiteral("Select None"))) {
         model_->setAllTicked(false);
     }
 }

@@ -2,10 +2,12 @@
 
 #include "engine/IgnoreList.h"
 #include "engine/ModuleSet.h"
+#include "engine/ProblemList.h"
 #include "engine/ProtectionList.h"
 #include "engine/ScanRun.h"
 #include "platform/PathText.h"
 #include "platform/Platform.h"
+#include "ui/CHollinDlg.h"
 #include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/GuiThread.h"
@@ -123,16 +125,49 @@ bool CScannerProcessDlg::startScan(const std::array<bool, moduleCount>& enabledM
     return scanning_;
 }
 
+void CScannerProcessDlg::reloadAndRescan() {
+    if (refusedWhileBusy(QStringLiteral("Reload")) || scanning_) {
+        return;
+    }
+    std::map<std::tuple<int, int, std::string, std::string>, int> ticks;
+    if (modules_) {
+        for (const ProblemRecord& record : modules_->results().records()) {
+            ticks[{record.moduleId, record.entryKind, record.primaryName, record.secondaryName}] =
+                record.selected;
+        }
+    }
+    // Reopening drops the modules (and the list) made on the old reading.
+    if (!context().session.reload(this)) {
+        return;
+    }
+    carriedTicks_ = std::move(ticks);
+    CTabPanel* tabs = tabPanel();
+    SkinPanel* scanner = tabs != nullptr ? tabs->page(page::scanner) : nullptr;
+    if (scanner != nullptr) {
+        tabs->switchTo(page::scanner);
+        scanner->startMainAction();
+    }
+    if (!scanning_) {
+        // No scan followed (no module ticked): the ticks belong to no list any more.
+        carriedTicks_.clear();
+        showStatus(QStringLiteral("The prefix was read again; scan it to see what needs fixing."));
+        return;
+    }
+    showStatus(QStringLiteral("The prefix was read again and is being scanned."));
+}
+
 void CScannerProcessDlg::stopScan() {
     if (!scanning_ || !run_->stop()) {
         // Not running, or already completing: the completion step shows the results.
         return;
     }
+    carriedTicks_.clear();
     scanning_ = false;
     progress_->flush();
     if (CTabPanel* tabs = tabPanel()) {
         tabs->switchTo(page::scanner);
     }
+    showStatus(QStringLiteral("The scan was stopped; nothing was changed."));
 }
 
 void CScannerProcessDlg::completed() {
@@ -142,6 +177,16 @@ void CScannerProcessDlg::completed() {
     scanning_ = false;
     run_->wait();
     progress_->flush();
+    if (!carriedTicks_.empty()) {
+        for (ProblemRecord& record : modules_->results().records()) {
+            const auto found = carriedTicks_.find(
+                {record.moduleId, record.entryKind, record.primaryName, record.secondaryName});
+            if (found != carriedTicks_.end()) {
+                record.selected = found->second;
+            }
+        }
+        carriedTicks_.clear();
+    }
     CScannerFinishDlg* results = resultsPage();
     if (results != nullptr) {
         handedTo_ = results;
@@ -154,6 +199,12 @@ void CScannerProcessDlg::completed() {
         results->fillList();
     }
     refreshOverview();
+    if (owner() != nullptr) {
+        const std::size_t found = modules_->results().count();
+        owner()->notify(
+            found == 0 ? QStringLiteral("The scan has finished: no problems found.")
+                       : QStringLiteral("The scan has finished: %1 problems found.").arg(found));
+    }
 }
 
 void CScannerProcessDlg::dropModules() {

@@ -5,7 +5,10 @@
 
 #include <QPointer>
 #include <array>
+#include <map>
 #include <memory>
+#include <string>
+#include <tuple>
 
 class QLabel;
 
@@ -35,6 +38,11 @@ public:
     // Stop Scan: ends the run, resets the counters and shows the Scanner page.
     void stopScan();
 
+    // Reload: reads the open prefix again and scans it with the Scanner page's boxes; the
+    // entries found again keep the ticks the user gave them (matched by module, kind and
+    // names). Refused while an operation runs.
+    void reloadAndRescan();
+
     bool scanning() const { return scanning_; }
     // The module set of the last scan; null before the first scan of the open registry.
     ModuleSet* moduleSet() const { return modules_.get(); }
@@ -57,6 +65,8 @@ private:
     std::unique_ptr<ScanRun> run_;
     bool scanning_ = false;
     QPointer<CScannerFinishDlg> handedTo_;
+    // The ticks a reload carries over to the scan that follows it.
+    std::map<std::tuple<int, int, std::string, std::string>, int> carriedTicks_;
 };
 
 } // namespace tolvane

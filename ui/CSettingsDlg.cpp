@@ -81,6 +81,7 @@ void CSettingsDlg::apply() {
     profile.writeProfileInt(section, "StartMinimized", startMinimized_->isChecked() ? 1 : 0);
     profile.writeProfileInt(section, "Autostart", autostart_->isChecked() ? 1 : 0);
     context().autostart.SetAutostart(autostart_->isChecked());
+    showStatus(QStringLiteral("Settings applied."));
 }
 
 void CSettingsDlg::restoreDefaults() {
@@ -90,6 +91,7 @@ void CSettingsDlg::restoreDefaults() {
     runScan_->setChecked(false);
     autostart_->setChecked(false);
     apply();
+    showStatus(QStringLiteral("Default settings restored and applied."));
 }
 
 void CSettingsDlg::choosePrefix() {

@@ -4,8 +4,8 @@
 
 namespace tolvane {
 
-void DesktopLinkOpener::open(const QUrl& url) {
-    QDesktopServices::openUrl(url);
+bool DesktopLinkOpener::open(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace tolvane

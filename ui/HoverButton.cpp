@@ -1,6 +1,7 @@
 #include "ui/HoverButton.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace tolvane {
@@ -15,6 +16,18 @@ void HoverButton::leaveEvent(QEvent* event) {
     hovered_ = false;
     update();
     QAbstractButton::leaveEvent(event);
+}
+
+void HoverButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers().testFlag(Qt::ControlModifier) == false && !event->isAutoRepeat()) {
+        if (isEnabled()) {
+            click();
+        }
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void HoverButton::setUpToggle(const QString& text, const QFont& font) {

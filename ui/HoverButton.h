@@ -20,6 +20,9 @@ protected:
     void paintCaption(QPainter& painter, const QColor& colour, qreal left) const;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Enter and Return click, as Space does: the painted buttons are no QPushButtons, which
+    // would take them as the dialog's default.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool hovered_ = false;

@@ -4,12 +4,12 @@
 
 namespace tolvane {
 
-// Opens web pages and local files (the help) with the desktop's programs. Failures are not
-// reported: nothing in the program depends on the page being shown.
+// Opens web pages and local files (the help) with the desktop's programs.
 class LinkOpener {
 public:
     virtual ~LinkOpener() = default;
-    virtual void open(const QUrl& url) = 0;
+    // Whether the desktop took the link; the caller says where to find it when not.
+    virtual bool open(const QUrl& url) = 0;
 };
 
 } // namespace tolvane

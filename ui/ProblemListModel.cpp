@@ -66,6 +66,12 @@ QVariant ProblemListModel::data(const QModelIndex& index, int role) const {
         return fromCore(record.problemName) + QLatin1Char('\n') + fromCore(record.description);
     case Qt::ToolTipRole:
         return fromCore(record.description);
+    case Qt::AccessibleTextRole:
+        // Read out on one line: screen readers stop at a line break.
+        return fromCore(record.problemName) + QStringLiteral(": ") + fromCore(record.description);
+    case Qt::CheckStateRole:
+        // For assistive tools; the row's own tick box is painted by the delegate.
+        return isTicked(row) ? Qt::Checked : Qt::Unchecked;
     case recordRole:
         return static_cast<qulonglong>(rows_[static_cast<std::size_t>(row)]);
     case tickedRole:
@@ -79,6 +85,11 @@ QVariant ProblemListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+Qt::ItemFlags ProblemListModel::flags(const QModelIndex& index) const {
+    // Checkable so that assistive tools report the tick; ticking goes through setTicked.
+    return QAbstractListModel::flags(index) | Qt::ItemIsUserCheckable;
+}
+
 bool ProblemListModel::isTicked(int row) const {
     return isRow(row) && (*records_)[rows_[static_cast<std::size_t>(row)]].selected != 0;
 }
@@ -89,7 +100,7 @@ void ProblemListModel::setTicked(int row, bool ticked) {
     }
     (*records_)[rows_[static_cast<std::size_t>(row)]].selected = ticked ? 1 : 0;
     const QModelIndex changed = index(row);
-    Q_EMIT dataChanged(changed, changed, {tickedRole});
+    Q_EMIT dataChanged(changed, changed, {tickedRole, Qt::CheckStateRole});
     Q_EMIT ticksChanged();
 }
 
@@ -98,7 +109,7 @@ void ProblemListModel::setAllTicked(bool ticked) {
         (*records_)[record].selected = ticked ? 1 : 0;
     }
     if (!rows_.empty()) {
-        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {tickedRole});
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {tickedRole, Qt::CheckStateRole});
     }
     Q_EMIT ticksChanged();
 }
@@ -117,7 +128,7 @@ void ProblemListModel::setRecordsTicked(const std::vector<std::size_t>& recordIn
         last = std::max(last, row);
     }
     if (last >= 0) {
-        Q_EMIT dataChanged(index(first), index(last), {tickedRole});
+        Q_EMIT dataChanged(index(first), index(last), {tickedRole, Qt::CheckStateRole});
         Q_EMIT ticksChanged();
     }
 }

@@ -41,6 +41,7 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     // Display: the problem name, a line break, the description.
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     bool isTicked(int row) const;
     void setTicked(int row, bool ticked);

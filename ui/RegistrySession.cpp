@@ -13,4 +13,9 @@ Result<void> RegistrySession::ensureWritable() {
     return open->storage.ensureWritable();
 }
 
+bool RegistrySession::changedOnDisk() {
+    Platform* open = platform();
+    return open != nullptr && open->storage.changedOnDisk();
+}
+
 } // namespace tolvane

@@ -38,6 +38,13 @@ public:
     // Whether the registry may be changed now (no wineserver holds the prefix); the error
     // says why not.
     Result<void> ensureWritable();
+    // Whether another program changed the open prefix's files since they were read.
+    bool changedOnDisk();
+    // Reads the open prefix again (the same folder, opened afresh); false, with the reason
+    // shown through Dialogs, when it cannot be.
+    virtual bool reload(QWidget* parent) {
+        return !folder().empty() && openFolder(folder(), parent);
+    }
 
 Q_SIGNALS:
     // Another registry was opened. Objects built on the old Platform (module sets, runs) must

@@ -82,9 +82,9 @@ bool ReviewFilterModel::lessThan(const QModelIndex& left, const QModelIndex& rig
             return (sortOrder() == Qt::AscendingOrder) == (areaA < areaB);
         }
     }
-    const int order =
-        table_.foldedText(a, left.column()).compare(table_.foldedText(b, right.column()));
-    return order != 0 ? order < 0 : a < b;
+    const int rankA = table_.sortRank(a, left.column());
+    const int rankB = table_.sortRank(b, right.column());
+    return rankA != rankB ? rankA < rankB : a < b;
 }
 
 QVariant ReviewFilterModel::data(const QModelIndex& index, int role) const {

@@ -6,6 +6,9 @@
 #include "ui/CoreText.h"
 #include "ui/ProblemListModel.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace tolvane {
 
 ReviewTableModel::ReviewTableModel(ProblemListModel& ticks, QObject* parent)
@@ -26,6 +29,9 @@ void ReviewTableModel::rebuild() {
     texts_.clear();
     folded_.clear();
     modules_.clear();
+    for (auto& ranks : ranks_) {
+        ranks.clear();
+    }
     const ProblemList* records = ticks_.records();
     const int rows = ticks_.rowCount();
     texts_.reserve(static_cast<std::size_t>(rows));
@@ -69,6 +75,26 @@ const QString& ReviewTableModel::text(int row, int column) const {
 
 const QString& ReviewTableModel::foldedText(int row, int column) const {
     return folded_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+int ReviewTableModel::sortRank(int row, int column) const {
+    auto& ranks = ranks_[static_cast<std::size_t>(column)];
+    if (ranks.size() != texts_.size()) {
+        std::vector<int> order(texts_.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [this, column](int a, int b) {
+            return foldedText(a, column) < foldedText(b, column);
+        });
+        ranks.assign(texts_.size(), 0);
+        int rank = 0;
+        for (std::size_t at = 0; at < order.size(); ++at) {
+            if (at > 0 && foldedText(order[at - 1], column) != foldedText(order[at], column)) {
+                rank = static_cast<int>(at);
+            }
+            ranks[static_cast<std::size_t>(order[at])] = rank;
+        }
+    }
+    return ranks[static_cast<std::size_t>(row)];
 }
 
 bool ReviewTableModel::isTicked(int row) const {

@@ -42,6 +42,9 @@ public:
     const QString& text(int row, int column) const;
     // The text case-folded once, for sorting and searching without folding on every compare.
     const QString& foldedText(int row, int column) const;
+    // The row's place among all rows ordered by the column's folded text (equal texts share a
+    // place). Worked out once per column and fill, so a sort compares two integers.
+    int sortRank(int row, int column) const;
     int moduleOf(int row) const { return modules_[static_cast<std::size_t>(row)]; }
     bool isTicked(int row) const;
     // Ticks or unticks the given rows with one change notice.
@@ -56,6 +59,8 @@ private:
     std::vector<std::array<QString, columnTotal>> texts_;
     std::vector<std::array<QString, columnTotal>> folded_;
     std::vector<int> modules_;
+    // Per column: empty until the column is first sorted.
+    mutable std::array<std::vector<int>, columnTotal> ranks_;
 };
 
 } // namespace tolvane

@@ -12,7 +12,11 @@ SkinButton::SkinButton(const Theme& theme, Style style, const QString& text,
     : HoverButton(parent), theme_(theme), artwork_(theme), style_(style), glyph_(glyph) {
     setText(text);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(style == Style::title ? Qt::NoFocus : Qt::TabFocus);
+    setFocusPolicy(Qt::TabFocus);
+    // A caption of two lines is one name for assistive tools.
+    if (text.contains(QLatin1Char('\n'))) {
+        setAccessibleName(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    }
     switch (style) {
     case Style::nav:
         setFont(theme.navFont());
@@ -133,6 +137,11 @@ void SkinButton::paintTitle(QPainter& painter) {
     if (glyph_) {
         artwork_.paintGlyph(painter, *glyph_, area.adjusted(5, 5, -5, -5), theme_.titleGlyph());
     }
+    if (hasFocus()) {
+        painter.setPen(QPen(theme_.focusRing(), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(area.adjusted(0.5, 0.5, -0.5, -0.5));
+    }
 }
 
 void SkinButton::paintFilled(QPainter& painter, bool primary) {
@@ -192,6 +201,11 @@ void SkinButton::paintLink(QPainter& painter) {
     painter.setFont(linkFont);
     painter.setPen(hovered() ? theme_.linkHover() : theme_.linkText());
     painter.drawText(rect(), alignment_, text());
+    if (hasFocus()) {
+        painter.setPen(QPen(theme_.focusRing(), 1.0, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    }
 }
 
 } // namespace tolvane

@@ -2,6 +2,7 @@
 
 #include "ui/CHollinDlg.h"
 #include "ui/COverviewDlg.h"
+#include "ui/CScannerProcessDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/Dialogs.h"
 #include "ui/ProductInfo.h"
@@ -42,6 +43,19 @@ bool SkinPanel::isBusy() const {
     return context_.busy != 0;
 }
 
+bool SkinPanel::refusedWhileBusy(const QString& action) {
+    if (owner_ != nullptr) {
+        return owner_->refusedWhileBusy(action);
+    }
+    return isBusy();
+}
+
+void SkinPanel::showStatus(const QString& text) {
+    if (owner_ != nullptr) {
+        owner_->showStatus(text);
+    }
+}
+
 Platform* SkinPanel::requirePlatform() {
     if (Platform* platform = context_.session.platform()) {
         return platform;
@@ -56,6 +70,14 @@ bool SkinPanel::ensureWritable() {
     if (requirePlatform() == nullptr) {
         return false;
     }
+    // Changes made on the old reading would overwrite what Wine wrote since: offer to read
+    // the prefix again instead.
+    if (context_.session.changedOnDisk()) {
+        if (context_.dialogs.question(this, product::name, changedOnDiskQuestion)) {
+            reloadPrefix();
+        }
+        return false;
+    }
     if (auto writable = context_.session.ensureWritable(); !writable) {
         context_.dialogs.error(this, product::name,
                                QStringLiteral("The registry cannot be changed now: %1.")
@@ -63,6 +85,14 @@ bool SkinPanel::ensureWritable() {
         return false;
     }
     return true;
+}
+
+void SkinPanel::reloadPrefix() {
+    if (CTabPanel* tabs = tabPanel()) {
+        if (auto* scan = dynamic_cast<CScannerProcessDlg*>(tabs->page(page::scanProgress))) {
+            scan->reloadAndRescan();
+        }
+    }
 }
 
 void SkinPanel::refreshOverview() {

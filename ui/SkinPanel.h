@@ -28,6 +28,11 @@ struct UiContext;
 class SkinPanel : public QWidget {
     Q_OBJECT
 public:
+    static inline const QString changedOnDiskQuestion =
+        QStringLiteral("The Wine prefix has changed on disk since Tolvane read it (Wine or another "
+                       "program ran in it). Reload it and scan again? Your ticks are kept for the "
+                       "entries found again.");
+
     SkinPanel(UiContext& context, const QString& caption, QWidget* parent);
 
     // Set by the page container when it creates the pages.
@@ -44,12 +49,18 @@ protected:
     const Theme& theme() const;
     const Artwork& artwork() const { return artwork_; }
     bool isBusy() const;
+    // Whether `busy` is set; if so the status line says that `action` waits for it.
+    bool refusedWhileBusy(const QString& action);
+    // A short outcome in the window's status line.
+    void showStatus(const QString& text);
 
     // The registry to work on; null, after telling the user why, while none is open.
     Platform* requirePlatform();
     // Whether the registry may be changed now; tells the user why not (a wineserver runs for
     // the prefix, or none is open).
     bool ensureWritable();
+    // Reads the open prefix again and scans it, keeping the ticks of the entries found again.
+    void reloadPrefix();
     // Rereads the four history values on the Overview page (after a scan, backup or defrag).
     void refreshOverview();
 

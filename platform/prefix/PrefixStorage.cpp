@@ -67,6 +67,16 @@ Result<void> PrefixStorage::ensureWritable() {
     return {};
 }
 
+bool PrefixStorage::changedOnDisk() const {
+    for (const auto branch : branches) {
+        const auto file = registry_.fileOf(branch);
+        if (!file.empty() && !checkUnchanged(file, registry_.stampOf(branch))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<FileStamp> PrefixStorage::expectedStamp(const std::filesystem::path& target) const {
     const auto wanted = resolved(target);
     for (const auto branch : branches) {

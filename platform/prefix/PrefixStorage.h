@@ -29,6 +29,7 @@ public:
 
     std::string describe() const override;
     Result<void> ensureWritable() override;
+    bool changedOnDisk() const override;
     Result<void> save() override;
 
     // Puts prepared files (new versions of the registry files, e.g. a restored backup) in place

@@ -131,3 +131,58 @@ TEST_F(FullBackupsTest, ARestoreOfMalformedFilesChangesNothing) {
 
 } // namespace
 } // namespace tolvane
+
+TEST_F(FullBackupsTest, BackupsAreListedNewestFirstWithTheirKindKeysAndOrigin) {
+    FullBackups backups(p());
+    const auto root = backups.root();
+    // A year's turn: as text "01.01.2027" would come before "31.12.2025".
+    test::writeFile(
+        root / "31.12.2025 23_59_59_999" / "main.reg",
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\A]\n\n[HKEY_CURRENT_USER\\Software\\B]"
+        "\n\"[not a key]\"=\"x\"\n");
+    test::writeFile(root / "01.01.2027 00_00_00_000" / "Startup.reg",
+                    "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Run]\r\n\"a\"=\"b\"\r\n");
+    // The second run of the same second sorts by its milliseconds.
+    test::writeFile(root / "01.01.2027 00_00_00_010" / "Fonts.reg", "REGEDIT4\n");
+    test::writeFile(root / "kept by hand" / "main.reg", "REGEDIT4\n");
+    // Windows' own export: UTF-16LE with a byte-order mark.
+    std::u16string wide = u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\x]\r\n"
+                          u"@=\"[\"\r\n\r\n[HKEY_USERS\\y]\r\n";
+    std::string bytes;
+    for (const char16_t unit : wide) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    test::writeFile(root / "15.06.2026 12_00_00_000" / "Fonts.reg", bytes);
+    ASSERT_TRUE(BackupManifest::current(p()).writeTo(root / "15.06.2026 12_00_00_000"));
+
+    const auto listed = backups.list();
+    std::vector<std::string> names;
+    for (const auto& entry : listed) {
+        names.push_back(entry.folderName);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"01.01.2027 00_00_00_010", "01.01.2027 00_00_00_000",
+                                               "15.06.2026 12_00_00_000", "31.12.2025 23_59_59_999",
+                                               "kept by hand"}));
+    EXPECT_EQ(listed[1].kind, BackupEntry::Kind::fixRun);
+    EXPECT_EQ(listed[1].keys, 1u);
+    EXPECT_EQ(listed[2].keys, 2u);
+    EXPECT_EQ(listed[2].origin, BackupManifest::current(p()).describe());
+    EXPECT_EQ(listed[3].kind, BackupEntry::Kind::wholeRegistry);
+    EXPECT_EQ(listed[3].keys, 2u);
+    EXPECT_EQ(listed[3].origin, "");
+    EXPECT_FALSE(listed[4].made.has_value());
+}
+
+TEST(FullBackupsNames, OnlyRealTimeStampsGiveATime) {
+    using namespace std::chrono;
+    EXPECT_EQ(FullBackups::timeOf("29.02.2028 13_14_15_016"), sys_days(year(2028) / February / 29) +
+                                                                  hours(13) + minutes(14) +
+                                                                  seconds(15) + milliseconds(16));
+    for (const char* name :
+         {"29.02.2027 13_14_15_016", "32.01.2026 10_00_00_000", "01.13.2026 10_00_00_000",
+          "01.01.2026 24_00_00_000", "01.01.2026 10:00:00:000", "01.01.2026 10_00_00_00", "",
+          "1.01.2026 10_00_00_0000"}) {
+        EXPECT_FALSE(FullBackups::timeOf(name).has_value()) << name;
+    }
+}

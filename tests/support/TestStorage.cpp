@@ -6,6 +6,9 @@ Result<void> TestStorage::ensureWritable() {
     if (refuseWrites) {
         return makeError("a wineserver is running for the test registry");
     }
+    if (changed) {
+        return makeError("the test registry has changed on disk since Tolvane read it");
+    }
     return {};
 }
 

@@ -13,11 +13,14 @@ class TestStorage final : public RegistryStorage {
 public:
     std::string describe() const override { return "the test registry"; }
     Result<void> ensureWritable() override;
+    bool changedOnDisk() const override { return changed; }
     Result<void> save() override;
 
     std::atomic<int> saves{0};
     std::atomic<bool> refuseWrites{false};
     std::atomic<bool> failSaves{false};
+    // As if Wine wrote the registry files after they were read.
+    std::atomic<bool> changed{false};
 };
 
 } // namespace tolvane::test

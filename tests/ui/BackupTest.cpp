@@ -8,8 +8,8 @@
 #include "ui/CBackupDlg.h"
 #include "ui/CTabPanel.h"
 
-#include <QListWidget>
 #include <QTest>
+#include <QTreeWidget>
 #include <filesystem>
 
 namespace tolvane::test {
@@ -40,18 +40,20 @@ public:
         click("navBackup");
     }
 
-    QListWidget* list() { return find<QListWidget>("backupList"); }
-    QStringList rows() {
+    QTreeWidget* list() { return find<QTreeWidget>("backupList"); }
+    int count() { return list()->topLevelItemCount(); }
+    QStringList rows(int column = CBackupDlg::madeColumn) {
         QStringList texts;
-        for (int row = 0; row < list()->count(); ++row) {
-            texts << list()->item(row)->text();
+        for (int row = 0; row < count(); ++row) {
+            texts << list()->topLevelItem(row)->text(column);
         }
         return texts;
     }
     void select(std::initializer_list<int> rows) {
         list()->clearSelection();
         for (const int row : rows) {
-            list()->item(row)->setSelected(true);
+            QVERIFY(row < count());
+            list()->topLevelItem(row)->setSelected(true);
         }
     }
     // Presses `button` with `answer` queued for its question, until the action has ended.
@@ -87,7 +89,7 @@ class BackupTest : public QObject {
 private Q_SLOTS:
     void createRestoreAndDeleteThroughThePanel() {
         BackupPages pages;
-        QCOMPARE(pages.list()->count(), 0);
+        QCOMPARE(pages.count(), 0);
 
         pages.bench.dialogs.setNextAnswer(true);
         pages.click("createButton");
@@ -102,10 +104,11 @@ private Q_SLOTS:
                  QStringList({createQuestion, QStringLiteral("Backup was succesfully created")}));
 
         // One row: shown with ":" and carrying its folder's real name.
-        QCOMPARE(pages.list()->count(), 1);
-        const QString folder = pages.list()->item(0)->data(Qt::UserRole).toString();
+        QCOMPARE(pages.count(), 1);
+        const QString folder = pages.list()->topLevelItem(0)->data(0, Qt::UserRole).toString();
         QVERIFY(folder.contains(QLatin1Char('_')));
-        QCOMPARE(pages.list()->item(0)->text(), QString(folder).replace('_', ':'));
+        QCOMPARE(pages.rows(), QStringList({QString(folder).replace('_', ':')}));
+        QCOMPARE(pages.rows(CBackupDlg::kindColumn), QStringList({"Whole registry"}));
         QVERIFY(std::filesystem::exists(pages.root() / folder.toStdString() / "main.reg"));
         const std::string lastBackup =
             pages.bench.profile().getProfileString("UI", "Last Backup", "none");
@@ -130,7 +133,7 @@ private Q_SLOTS:
         pages.select({0});
         pages.act("deleteButton");
         QCOMPARE(pages.bench.dialogs.texts(), QStringList({deleteQuestion}));
-        QCOMPARE(pages.list()->count(), 0);
+        QCOMPARE(pages.count(), 0);
         QVERIFY(std::filesystem::is_empty(pages.root()));
     }
 
@@ -169,21 +172,29 @@ private Q_SLOTS:
         QCOMPARE(pages.colour(), std::string("yellow"));
         pages.select({0, 1});
         pages.act("deleteButton");
-        QCOMPARE(pages.rows(), QStringList({"01.01.2026 10:00:00:000", "03.01.2026 10:00:00:000"}));
+        QCOMPARE(pages.rows(), QStringList({"03.01.2026 10:00:00:000", "01.01.2026 10:00:00:000"}));
     }
 
-    void everyEntryOfTheBackupFolderIsListed() {
+    void backupsAreListedNewestFirstWithWhatTheyHold() {
         BackupPages pages([](UiBench& bench) {
             const auto root = bench.platform.workingDirectory() / "Backup";
+            makeBackup(root / "31.12.2025 08_15_00_250", colourKey("green"));
+            writeFile(root / "01.01.2027 09_00_00_000" / "Startup.reg",
+                      "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\n[HKEY_CURRENT_USER\\B]\n");
+            // Neither a loose file nor a folder without a .reg file is a backup.
             writeFile(root / "notes_2026.txt", "kept by the user");
             std::filesystem::create_directories(root / "05.01.2026 08_15_00_250");
         });
-        QCOMPARE(pages.rows(), QStringList({"05.01.2026 08:15:00:250", "notes:2026.txt"}));
+        QCOMPARE(pages.rows(), QStringList({"01.01.2027 09:00:00:000", "31.12.2025 08:15:00:250"}));
+        QCOMPARE(pages.rows(CBackupDlg::kindColumn), QStringList({"Fix", "Whole registry"}));
+        QCOMPARE(pages.rows(CBackupDlg::keysColumn), QStringList({"2", "1"}));
+        QCOMPARE(pages.rows(CBackupDlg::prefixColumn),
+                 QStringList({"not recorded", "not recorded"}));
         // The list is read again each time the page is shown.
-        std::filesystem::remove(pages.root() / "notes_2026.txt");
+        std::filesystem::remove_all(pages.root() / "01.01.2027 09_00_00_000");
         pages.click("navOverview");
         pages.click("navBackup");
-        QCOMPARE(pages.rows(), QStringList({"05.01.2026 08:15:00:250"}));
+        QCOMPARE(pages.rows(), QStringList({"31.12.2025 08:15:00:250"}));
     }
 
     void aFailedActionIsReportedAsAnError_data() {
@@ -255,9 +266,11 @@ private Q_SLOTS:
         pages.click("createButton");
         pages.click("restoreButton");
         pages.click("deleteButton");
+        QCOMPARE(pages.window().statusText(),
+                 QStringLiteral("Delete is not available while another operation runs."));
         pages.bench.busy = 0;
         QVERIFY(pages.bench.dialogs.shown().empty());
-        QCOMPARE(pages.list()->count(), 1);
+        QCOMPARE(pages.count(), 1);
     }
 
     void createBackupOnTheOverviewAsksTheSameQuestion() {
@@ -269,7 +282,7 @@ private Q_SLOTS:
         QVERIFY(pages.settle());
         QCOMPARE(pages.bench.dialogs.texts(),
                  QStringList({createQuestion, QStringLiteral("Backup was succesfully created")}));
-        QCOMPARE(pages.list()->count(), 1);
+        QCOMPARE(pages.count(), 1);
         QVERIFY(pages.text("lastBackupValue") != QStringLiteral("none"));
     }
 };

@@ -99,14 +99,23 @@ private Q_SLOTS:
         CTabPanel& tabs = window->tabPanel();
         bench.busy = 1;
 
+        // Each refusal says so in the status line.
         click(*window, "navSettings");
+        QCOMPARE(
+            window->statusText(),
+            QStringLiteral("The Settings page is not available while another operation runs."));
         click(*window, "navAbout");
         QCOMPARE(tabs.current(), page::overview);
+        QCOMPARE(window->statusText(),
+                 QStringLiteral("About is not available while another operation runs."));
         pick(*window, &CMyAppTrayIcon::aboutAction);
         QCOMPARE(tabs.current(), page::overview);
 
         pick(*window, &CMyAppTrayIcon::exitAction);
+        window->showStatus(QString());
         click(*window, "closeButton");
+        QCOMPARE(window->statusText(),
+                 QStringLiteral("Closing is not available while another operation runs."));
         QVERIFY(!window->close());
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QCoreApplication::processEvents();
@@ -253,6 +262,30 @@ private Q_SLOTS:
         QTest::mouseClick(window->findChild<SkinButton*>("webPageLink"), Qt::LeftButton);
         QCOMPARE(bench.links.opened.size(), 3);
         QCOMPARE(bench.links.opened[2], QUrl(QString::fromLatin1(product::webPage)));
+    }
+
+    void linksTheDesktopCannotOpenAreGivenInTheStatusLine() {
+        UiBench bench;
+        bench.links.opens = false;
+        auto window = bench.makeWindow();
+        UiBench::showAndSettle(*window);
+        const QString helpFile = QString::fromStdString(bench.context().helpFile.string());
+        const QString webPage = QString::fromLatin1(product::webPage);
+        click(*window, "navHelp");
+        QCOMPARE(window->statusText(),
+                 QStringLiteral("The help could not be opened; open %1 by hand.").arg(helpFile));
+        click(*window, "navBonus");
+        QVERIFY2(window->statusText().contains(webPage), qPrintable(window->statusText()));
+        window->showStatus(QString());
+        click(*window, "navAbout");
+        QTest::mouseClick(window->findChild<SkinButton*>("webPageLink"), Qt::LeftButton);
+        QVERIFY2(window->statusText().contains(webPage), qPrintable(window->statusText()));
+
+        // A link that opens says nothing.
+        bench.links.opens = true;
+        window->showStatus(QString());
+        click(*window, "navHelp");
+        QCOMPARE(window->statusText(), QString());
     }
 
     void theUpperPartDragsTheWindow() {

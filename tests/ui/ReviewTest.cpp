@@ -2,6 +2,7 @@
 // grouping, keyboard ticking, copy, export and Ignore; and the program's message boxes under
 // a dark desktop theme.
 #include "engine/ModuleSet.h"
+#include "engine/ProblemList.h"
 #include "tests/ui/PageWindow.h"
 #include "tests/ui/UiSuites.h"
 #include "ui/CScannerFinishDlg.h"
@@ -128,6 +129,38 @@ private Q_SLOTS:
         QVERIFY(pages.cell(0, ReviewTableModel::keyPathColumn).endsWith("\\Run"));
         pages.table().sortByColumn(ReviewTableModel::valueNameColumn, Qt::DescendingOrder);
         QCOMPARE(pages.cell(0, ReviewTableModel::valueNameColumn), QStringLiteral("Echo"));
+    }
+
+    void sortingFollowsTheTextsOfTheCurrentFill() {
+        // Equal texts keep the list's order; a refill with other texts sorts by those.
+        const auto records = [](std::initializer_list<const char*> names) {
+            ProblemList list;
+            for (const char* name : names) {
+                list.add({0, 0, name, "", "Software\\Gone", "", 0});
+            }
+            return list;
+        };
+        ProblemList first = records({"b", "A", "c", "a", "B"});
+        ProblemListModel list;
+        list.fill(&first);
+        ReviewTableModel table(list);
+        ReviewFilterModel filter(table);
+        const auto sorted = [&filter](int column, Qt::SortOrder order) {
+            filter.sort(column, order);
+            QStringList texts;
+            for (int row = 0; row < filter.rowCount(); ++row) {
+                texts << filter.index(row, column).data().toString() +
+                             QString::number(filter.mapToSource(filter.index(row, 0)).row());
+            }
+            return texts;
+        };
+        const int key = ReviewTableModel::problemColumn;
+        QCOMPARE(sorted(key, Qt::AscendingOrder), QStringList({"A1", "a3", "b0", "B4", "c2"}));
+        QCOMPARE(sorted(key, Qt::DescendingOrder), QStringList({"c2", "B4", "b0", "a3", "A1"}));
+
+        ProblemList second = records({"z", "y", "x", "w", "v"});
+        list.fill(&second);
+        QCOMPARE(sorted(key, Qt::AscendingOrder), QStringList({"v4", "w3", "x2", "y1", "z0"}));
     }
 
     void groupingKeepsEachAreaTogetherWithItsCount() {

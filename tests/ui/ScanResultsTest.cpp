@@ -391,6 +391,69 @@ private Q_SLOTS:
         QCOMPARE(pages.rowCount(), 5);
         QVERIFY(pages.appPathExists("alpha.exe"));
     }
+
+    void aPrefixChangedOnDiskIsReloadedAndRescannedWithTheTicksKept_data() {
+        QTest::addColumn<bool>("reload");
+        QTest::newRow("reload") << true;
+        QTest::newRow("not now") << false;
+    }
+
+    void aPrefixChangedOnDiskIsReloadedAndRescannedWithTheTicksKept() {
+        QFETCH(bool, reload);
+        ScannedPages pages;
+        pages.clickRow(1);
+        const std::string unticked = pages.records()[1].primaryName;
+        // Wine ran meanwhile: one entry more on disk.
+        pages.bench.platform.storage().changed = true;
+        pages.bench.session.onReload = [&pages] {
+            pages.bench.platform.importReg(
+                "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                "CurrentVersion\\App Paths\\zeta.exe]\n@=\"%ProgramFiles%\\\\Gone\\\\zeta.exe\"\n");
+            pages.bench.platform.storage().changed = false;
+        };
+        pages.bench.dialogs.setNextAnswer(reload);
+        pages.click("fixButton");
+        const auto shown = pages.bench.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t{1});
+        QCOMPARE(shown[0].text, SkinPanel::changedOnDiskQuestion);
+        // Nothing was fixed on the old reading.
+        QVERIFY(pages.appPathExists("alpha.exe"));
+        QVERIFY(pages.backupFolders().empty());
+        if (!reload) {
+            QCOMPARE(pages.bench.session.reloads, 0);
+            QCOMPARE(pages.rowCount(), 5);
+            return;
+        }
+        QCOMPARE(pages.bench.session.reloads, 1);
+        QTRY_COMPARE(pages.tabs().current(), page::scanResults);
+        QTRY_COMPARE(pages.rowCount(), 6);
+        for (int row = 0; row < pages.rowCount(); ++row) {
+            const ProblemRecord& record =
+                pages.records()[static_cast<std::size_t>(pages.recordOf(row))];
+            QCOMPARE(pages.ticked(row), record.primaryName != unticked);
+        }
+    }
+
+    void theOverviewOffersReloadWhileThePrefixIsStale() {
+        ScannedPages pages;
+        pages.click("navOverview");
+        auto* reload = pages.find<QWidget>("reloadButton");
+        QVERIFY(reload->isHidden());
+        QVERIFY(pages.find<QWidget>("prefixChangedNotice")->isHidden());
+
+        pages.bench.platform.storage().changed = true;
+        pages.bench.session.onReload = [&pages] { pages.bench.platform.storage().changed = false; };
+        pages.click("navScanner");
+        pages.click("navOverview");
+        QVERIFY(!reload->isHidden());
+        QVERIFY(!pages.find<QWidget>("prefixChangedNotice")->isHidden());
+        pages.click("reloadButton");
+        QCOMPARE(pages.bench.session.reloads, 1);
+        QTRY_COMPARE(pages.tabs().current(), page::scanResults);
+        QTRY_COMPARE(pages.rowCount(), 5);
+        pages.click("navOverview");
+        QVERIFY(reload->isHidden());
+    }
 };
 
 std::unique_ptr<QObject> makeScanResultsTest() {

@@ -5,6 +5,7 @@
 #include "platform/ProfileStore.h"
 #include "tests/ui/PageWindow.h"
 #include "tests/ui/UiSuites.h"
+#include "ui/CMyAppTrayIcon.h"
 #include "ui/CScannerDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/ProblemListModel.h"
@@ -12,6 +13,7 @@
 
 #include <QAbstractItemView>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 #include <mutex>
 #include <thread>
@@ -243,12 +245,33 @@ private Q_SLOTS:
         QCOMPARE(pages.text("moduleCounter9"), QStringLiteral("0"));
     }
 
+    void aScanThatEndsWhileTheWindowIsHiddenIsAnnounced() {
+        PageWindow pages(
+            [](UiBench& bench) { bench.platform.importReg(PageWindow::fiveProblems); });
+        QSignalSpy notices(&pages.window().trayIcon(), &CMyAppTrayIcon::notified);
+        pages.click("navScanner");
+        pages.click("scanButton");
+        QTRY_COMPARE(pages.tabs().current(), page::scanResults);
+        // Shown on screen: the results page is the news.
+        QCOMPARE(notices.count(), 0);
+
+        pages.click("navScanner");
+        pages.click("hideButton");
+        QVERIFY(!pages.window().isShownOnScreen());
+        pages.window().tabPanel().page(page::scanner)->startMainAction();
+        QTRY_COMPARE(notices.count(), 1);
+        QCOMPARE(notices[0][0].toString(),
+                 QStringLiteral("The scan has finished: 5 problems found."));
+    }
+
     void scanIsIgnoredWhileAnOperationRuns() {
         PageWindow pages;
         pages.click("navScanner");
         pages.bench.busy = 1;
         pages.click("scanButton");
         QCOMPARE(pages.tabs().current(), page::scanner);
+        QCOMPARE(pages.window().statusText(),
+                 QStringLiteral("Scan is not available while another operation runs."));
         QVERIFY(!storedSelection(pages));
         pages.bench.busy = 0;
     }
@@ -280,6 +303,8 @@ private Q_SLOTS:
 
         pages.click("stopScanButton");
         QCOMPARE(pages.tabs().current(), page::scanner);
+        QCOMPARE(pages.window().statusText(),
+                 QStringLiteral("The scan was stopped; nothing was changed."));
         QCOMPARE(pages.bench.busy.load(), 0);
         for (int id = 0; id < moduleCount; ++id) {
             QCOMPARE(pages.text(QStringLiteral("moduleCounter%1").arg(id).toLatin1().constData()),

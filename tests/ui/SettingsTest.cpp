@@ -107,10 +107,12 @@ private Q_SLOTS:
         bench.autostart().SetAutostart(true);
         SettingsPage settings(bench);
         settings.box("startMinimizedCheck")->setChecked(true);
+        QCOMPARE(settings.window->statusText(), QString());
         settings.press("applyButton");
         QVERIFY(!std::filesystem::exists(bench.autostart().entryFile()));
         QCOMPARE(stored(bench, "StartMinimized"), 1u);
         QCOMPARE(stored(bench, "Autostart"), 0u);
+        QCOMPARE(settings.window->statusText(), QStringLiteral("Settings applied."));
     }
 
     void changedBoxesAreKeptButNotStoredWithoutApply() {

@@ -27,8 +27,13 @@ namespace tolvane::test {
 // Remembers the links the program asked to open.
 class RecordingLinks final : public LinkOpener {
 public:
-    void open(const QUrl& url) override { opened.append(url); }
+    bool open(const QUrl& url) override {
+        opened.append(url);
+        return opens;
+    }
     QList<QUrl> opened;
+    // What the desktop answers: false as where no program opens the link.
+    bool opens = true;
 };
 
 // A session over the test platform; choose() takes the folder answered through Dialogs.
@@ -43,8 +48,20 @@ public:
     std::filesystem::path folder() const override { return folder_; }
     bool openFolder(const std::filesystem::path& folder, QWidget* parent) override;
 
+    bool reload(QWidget*) override {
+        ++reloads;
+        if (onReload) {
+            onReload();
+        }
+        Q_EMIT platformChanged();
+        return true;
+    }
+
     void close() { platform_ = nullptr; }
     int chooseCalls = 0;
+    int reloads = 0;
+    // What reading the registry again finds (the test changes the registry here).
+    std::function<void()> onReload;
 
 private:
     Platform* platform_;

@@ -186,12 +186,14 @@ TEST_F(PrefixStorageTest, ARunningWineserverBlocksChanges) {
 TEST_F(PrefixStorageTest, FilesChangedOnDiskSinceTheyWereReadAreNeverOverwritten) {
     PrefixStorage storage(*registry, prefix, probe());
     changeUserValue();
+    EXPECT_FALSE(storage.changedOnDisk());
     // Wine ran meanwhile and wrote its own user.reg, as wineserver does: a new file renamed
     // over the old one.
     const std::string wines = dir.read("prefix/user.reg") + "\n[Software\\\\Wine] 1796672713\n";
     dir.write("prefix/user.reg.new", wines);
     std::filesystem::rename(prefix / "user.reg.new", prefix / "user.reg");
 
+    EXPECT_TRUE(storage.changedOnDisk());
     const auto writable = storage.ensureWritable();
     ASSERT_FALSE(writable.ok());
     EXPECT_NE(writable.message().find("user.reg has changed on disk"), std::string::npos)
@@ -208,6 +210,7 @@ TEST_F(PrefixStorageTest, FilesChangedOnDiskSinceTheyWereReadAreNeverOverwritten
     (*reopened)->RegCloseKey(key);
     ASSERT_TRUE(fresh.save().ok());
     EXPECT_TRUE(fresh.ensureWritable().ok());
+    EXPECT_FALSE(fresh.changedOnDisk());
     ASSERT_EQ((*reopened)->RegCreateKeyA(hkeyCurrentUser, "Software\\Tolvane2", key), 0);
     (*reopened)->RegCloseKey(key);
     EXPECT_TRUE(fresh.save().ok());
