@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ChangeLock.h"
 #include "ui/Artwork.h"
 #include "ui/SkinButton.h"
 
@@ -50,6 +51,9 @@ protected:
     // Whether the registry may be changed now; tells the user why not (a wineserver runs for
     // the prefix, or none is open).
     bool ensureWritable();
+    // Takes the registry's change lock for a change that follows (a fix, a restore); tells the
+    // user why not when another Tolvane process holds it.
+    std::optional<ChangeLock> takeChangeLock();
     // Rereads the four history values on the Overview page (after a scan, backup or defrag).
     void refreshOverview();
 

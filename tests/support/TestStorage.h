@@ -3,6 +3,7 @@
 #include "platform/RegistryStorage.h"
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 namespace tolvane::test {
@@ -14,10 +15,19 @@ public:
     std::string describe() const override { return "the test registry"; }
     Result<void> ensureWritable() override;
     Result<void> save() override;
+    Result<void> holdChangeLock() override;
+    void releaseChangeLock() override;
 
     std::atomic<int> saves{0};
     std::atomic<bool> refuseWrites{false};
     std::atomic<bool> failSaves{false};
+    // How the change lock is taken and given back (a test hands in a real prefix lock); by
+    // default it is always free. `changeLockHeld` says whether it is held now.
+    std::function<Result<void>()> takeChangeLock;
+    std::function<void()> giveBackChangeLock;
+    std::atomic<bool> changeLockHeld{false};
+    // Saves made while the change lock was not held.
+    std::atomic<int> savesWithoutChangeLock{0};
 };
 
 } // namespace tolvane::test
