@@ -24,6 +24,12 @@ public:
     // Writes every change made so far to permanent storage.
     virtual Result<void> save() = 0;
 
+    // Keeps other Tolvane processes from changing the registry until releaseChangeLock(), for
+    // a change made of several steps and stores (a fix, a restore); never waits: the error
+    // says who holds it. The live registry has nothing to hold. See ChangeLock.
+    virtual Result<void> holdChangeLock() { return {}; }
+    virtual void releaseChangeLock() {}
+
     // What backups record as their origin: the same text for the same registry, however it was
     // opened (a prefix by its canonical path).
     virtual std::string origin() const { return describe(); }

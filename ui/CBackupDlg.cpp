@@ -128,6 +128,10 @@ void CBackupDlg::createBackup() {
                                                    "Are you sure you want to continue?"))) {
         return;
     }
+    changeLock_ = takeChangeLock();
+    if (!changeLock_) {
+        return;
+    }
     beginWork(platform->clock);
     task_.start([platform](std::stop_token) { return FullBackups(*platform).create(); },
                 [this, platform](Result<std::string> created) {
@@ -167,10 +171,15 @@ void CBackupDlg::restoreBackup() {
                                                    "Are you sure you want to continue?"))) {
         return;
     }
+    changeLock_ = takeChangeLock();
+    if (!changeLock_) {
+        return;
+    }
     beginWork(platform->clock);
     task_.start([platform, name = *folder, force = other.has_value()](
                     std::stop_token) { return FullBackups(*platform).restore(name, force); },
                 [this](Result<void> restored) {
+                    changeLock_.reset();
                     endWork();
                     showOutcome(restored.ok(), QStringLiteral("Registry was succesfully restored"),
                                 QStringLiteral("The registry was not restored: %1."),

@@ -56,6 +56,8 @@ private:
     QTreeWidget* list_ = nullptr;
     std::unique_ptr<ActivityBar> bar_;
     // Last: its worker is stopped and joined before anything it reports to goes.
+    // Held from before a restore's first change to after its store.
+    std::optional<ChangeLock> changeLock_;
     BackgroundTask task_{*this};
 };
 

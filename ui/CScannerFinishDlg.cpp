@@ -181,6 +181,11 @@ void CScannerFinishDlg::fix() {
     if (!ensureWritable()) {
         return;
     }
+    // No other Tolvane process may store between this fix's backup and its own store.
+    changeLock_ = takeChangeLock();
+    if (!changeLock_) {
+        return;
+    }
     fixRun_->setWithoutBackupQuestion([this](const std::string& reason) {
         return context().dialogs.question(
             this, QStringLiteral("Backup"),
@@ -217,6 +222,7 @@ void CScannerFinishDlg::fix() {
     if (started == FixRun::Start::started) {
         return;
     }
+    changeLock_.reset();
     setWorkingLayout(false);
     if (started == FixRun::Start::cancelled) {
         showOutcome(QStringLiteral("Fix cancelled: nothing was changed."));
@@ -232,6 +238,7 @@ void CScannerFinishDlg::fixCompleted(const FixOutcome& outcome) {
     if (fixRun_) {
         fixRun_->wait();
     }
+    changeLock_.reset();
     setWorkingLayout(false);
     // The rows left keep the ticks the user gave them; what was ticked but kept (its backup
     // could not be written, or nothing could be stored) stays ticked.
@@ -296,6 +303,10 @@ void CScannerFinishDlg::undoLastFix() {
     if (!lastFix_ || modules_ == nullptr || !ensureWritable()) {
         return;
     }
+    changeLock_ = takeChangeLock();
+    if (!changeLock_) {
+        return;
+    }
     Platform& platform = *platform_;
     context().busy = 1;
     setWorkingLayout(true);
@@ -305,6 +316,7 @@ void CScannerFinishDlg::undoLastFix() {
             return FullBackups(platform).restore(folder);
         },
         [this](Result<void> restored) {
+            changeLock_.reset();
             setWorkingLayout(false);
             context().busy = 0;
             if (!restored) {

@@ -80,6 +80,9 @@ private:
     std::unique_ptr<ActivityBar> bar_;
     ModuleSet* modules_ = nullptr;
     Platform* platform_ = nullptr;
+    // Held from before a fix's (or an Undo's) first change to after its store; declared before
+    // the runs so that it goes after them.
+    std::optional<ChangeLock> changeLock_;
     std::unique_ptr<FixRun> fixRun_;
     QLabel* outcome_ = nullptr;
     SkinButton* undo_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/SkinPanel.h"
 
+#include "platform/Platform.h"
 #include "ui/CHollinDlg.h"
 #include "ui/COverviewDlg.h"
 #include "ui/CScannerProcessDlg.h"
@@ -93,6 +94,21 @@ void SkinPanel::reloadPrefix() {
             scan->reloadAndRescan();
         }
     }
+}
+
+std::optional<ChangeLock> SkinPanel::takeChangeLock() {
+    Platform* platform = requirePlatform();
+    if (platform == nullptr) {
+        return std::nullopt;
+    }
+    auto taken = ChangeLock::take(platform->storage);
+    if (!taken) {
+        context_.dialogs.error(this, product::name,
+                               QStringLiteral("The registry cannot be changed now: %1.")
+                                   .arg(QString::fromStdString(taken.message())));
+        return std::nullopt;
+    }
+    return std::move(taken.value());
 }
 
 void SkinPanel::refreshOverview() {

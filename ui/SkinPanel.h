@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ChangeLock.h"
 #include "ui/Artwork.h"
 #include "ui/SkinButton.h"
 
@@ -61,6 +62,9 @@ protected:
     bool ensureWritable();
     // Reads the open prefix again and scans it, keeping the ticks of the entries found again.
     void reloadPrefix();
+    // Takes the registry's change lock for a change that follows (a fix, a restore); tells the
+    // user why not when another Tolvane process holds it.
+    std::optional<ChangeLock> takeChangeLock();
     // Rereads the four history values on the Overview page (after a scan, backup or defrag).
     void refreshOverview();
 

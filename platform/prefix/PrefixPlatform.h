@@ -43,6 +43,7 @@ public:
 
     Platform& platform() { return platform_; }
     WineRegistry& registry() { return *registry_; }
+    PrefixStorage& storage() { return storage_; }
     const std::filesystem::path& prefix() const { return prefix_; }
 
     // The prefix the user means: $WINEPREFIX, else ~/.wine.

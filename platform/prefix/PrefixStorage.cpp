@@ -102,7 +102,7 @@ Result<void> PrefixStorage::store(const std::vector<Replacement>& replacements) 
     // A lock held since loading keeps other Tolvane processes out; without one, take it for
     // the store so no two stores interleave.
     std::optional<PrefixLock> storeLock;
-    if (!lock_) {
+    if (!lock_ && !changeLock_) {
         auto taken = PrefixLock::acquire(prefix_, PrefixLock::Wait::no);
         if (!taken) {
             return taken.error();
@@ -193,6 +193,22 @@ Result<void> PrefixStorage::replaceFiles(std::vector<AtomicFileWriter::Prepared>
                          reloaded.message());
     }
     return {};
+}
+
+Result<void> PrefixStorage::holdChangeLock() {
+    if (lock_ || changeLock_) {
+        return {};
+    }
+    auto taken = PrefixLock::acquire(prefix_, PrefixLock::Wait::no);
+    if (!taken) {
+        return taken.error();
+    }
+    changeLock_.emplace(std::move(taken.value()));
+    return {};
+}
+
+void PrefixStorage::releaseChangeLock() {
+    changeLock_.reset();
 }
 
 std::string PrefixStorage::origin() const {

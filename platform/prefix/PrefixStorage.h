@@ -41,6 +41,13 @@ public:
     Result<void> keepFiles(const std::filesystem::path& folder) override;
     Result<void> restoreFiles(const std::filesystem::path& folder) override;
 
+    // Takes the prefix lock without waiting and holds it until releaseChangeLock(), so that
+    // no other Tolvane process changes the prefix between a change's first step and its last
+    // store (stores meanwhile use this lock). A lock held since loading counts as taken.
+    // The error says who holds it. Called from one thread while no store runs.
+    Result<void> holdChangeLock() override;
+    void releaseChangeLock() override;
+
 private:
     // A file that the store replaces, and the version of it that must still be on disk.
     struct Replacement {
@@ -60,6 +67,7 @@ private:
     std::filesystem::path prefix_;
     WineServerProbe probe_;
     std::optional<PrefixLock> lock_;
+    std::optional<PrefixLock> changeLock_;
 };
 
 } // namespace tolvane::prefix

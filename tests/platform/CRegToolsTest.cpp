@@ -6,7 +6,9 @@
 #include "tests/support/TestPlatform.h"
 
 #include <barrier>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -229,6 +231,138 @@ TEST_F(CRegToolsTest, TwoRegistriesBackingUpAtOnceNeverReadEachOthersExports) {
         std::jthread second([&] { backUp("Beta", beta); });
     }
     for (const auto* outcomes : {&alpha, &beta}) {
+        EXPECT_EQ(std::count(outcomes->begin(), outcomes->end(), BackupOutcome::saved), rounds);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(sharedTemp.path()));
+}
+
+// The editor of one side of a staged race: `beforeWrite` runs once the export's file is
+// named, `afterWrite` once the export is written.
+class StagedEditor final : public RegistryEditor {
+public:
+    StagedEditor(RegistryEditor& editor, std::function<void()> beforeWrite,
+                 std::function<void()> afterWrite)
+        : editor_(editor), beforeWrite_(std::move(beforeWrite)),
+          afterWrite_(std::move(afterWrite)) {}
+    Result<void> exportKey(const std::filesystem::path& file, std::string_view key) override {
+        if (staged) {
+            beforeWrite_();
+        }
+        auto exported = editor_.exportKey(file, key);
+        if (staged) {
+            afterWrite_();
+        }
+        return exported;
+    }
+    Result<void> exportRegistry(const std::filesystem::path& file) override {
+        return editor_.exportRegistry(file);
+    }
+    Result<void> importRegFile(const std::filesystem::path& file) override {
+        return editor_.importRegFile(file);
+    }
+
+    bool staged = false;
+
+private:
+    RegistryEditor& editor_;
+    std::function<void()> beforeWrite_;
+    std::function<void()> afterWrite_;
+};
+
+// Two registries of one user back up a key each in the worst order: Beta names its export
+// file while Alpha's is named but not yet written, at the same clock tick, and writes it after
+// Alpha wrote and before Alpha reads back. An export file that the two could share (a
+// temporary name searched from the clock in a shared folder) ends up holding Beta's keys when
+// Alpha reads it.
+TEST_F(CRegToolsTest, ABackupNeverReadsAnExportThatAnotherProcessWroteMeanwhile) {
+    const test::TempDir sharedTemp;
+    constexpr int rounds = 20;
+    std::barrier step(2);
+    const auto wait = [&step] { step.arrive_and_wait(); };
+
+    struct Side {
+        test::TestPlatform test;
+        std::unique_ptr<SharedTempFileSystem> files;
+        std::unique_ptr<StagedEditor> editor;
+        std::unique_ptr<Platform> platform;
+        std::filesystem::path backup;
+    };
+    const auto makeSide = [&](const std::string& own, std::function<void()> before,
+                              std::function<void()> after) {
+        auto side = std::make_unique<Side>();
+        side->files = std::make_unique<SharedTempFileSystem>(side->test.files(),
+                                                             sharedTemp.path().string() + "/");
+        side->editor = std::make_unique<StagedEditor>(side->test.platform().editor,
+                                                      std::move(before), std::move(after));
+        side->platform = std::make_unique<Platform>(
+            Platform{side->test.registry(), *side->files, *side->editor,
+                     side->test.platform().clock, side->test.platform().autostart,
+                     side->test.platform().storage, side->test.workingDirectory()});
+        std::string reg = "REGEDIT4\n";
+        for (int i = 0; i <= rounds; ++i) {
+            reg += "\n[HKEY_CURRENT_USER\\" + own + "\\K" + std::to_string(i) + "]\n\"v\"=\"" +
+                   own + "\"\n";
+        }
+        side->test.importReg(reg);
+        side->backup = side->test.workingDirectory() / "Backup" / (own + ".reg");
+        std::filesystem::create_directories(side->backup.parent_path());
+        // The first key makes the file; the race is about the keys appended to it.
+        EXPECT_EQ(CRegTools(*side->platform)
+                      .backupKeyOutcome(side->backup, hkeyCurrentUser, own + "\\K0"),
+                  BackupOutcome::saved);
+        side->editor->staged = true;
+        return side;
+    };
+    // Alpha: named -> (Beta named) -> writes -> (Beta writes) -> reads back.
+    auto alpha = makeSide(
+        "Alpha",
+        [&] {
+            wait();
+            wait();
+        },
+        [&] {
+            wait();
+            wait();
+        });
+    // Beta starts once Alpha's file is named: named -> (Alpha writes) -> writes.
+    auto beta = makeSide(
+        "Beta",
+        [&] {
+            wait();
+            wait();
+        },
+        [&] { wait(); });
+
+    std::vector<BackupOutcome> alphaOutcomes;
+    std::vector<BackupOutcome> betaOutcomes;
+    {
+        std::jthread first([&] {
+            CRegTools tools(*alpha->platform);
+            for (int i = 1; i <= rounds; ++i) {
+                alphaOutcomes.push_back(tools.backupKeyOutcome(alpha->backup, hkeyCurrentUser,
+                                                               "Alpha\\K" + std::to_string(i)));
+            }
+        });
+        std::jthread second([&] {
+            CRegTools tools(*beta->platform);
+            for (int i = 1; i <= rounds; ++i) {
+                wait();
+                betaOutcomes.push_back(tools.backupKeyOutcome(beta->backup, hkeyCurrentUser,
+                                                              "Beta\\K" + std::to_string(i)));
+            }
+        });
+    }
+    for (const auto* side : {alpha.get(), beta.get()}) {
+        const std::string text = test::readFile(side->backup);
+        const std::string own = side == alpha.get() ? "Alpha" : "Beta";
+        const std::string stranger = side == alpha.get() ? "Beta" : "Alpha";
+        EXPECT_EQ(text.find(stranger), std::string::npos) << own << "'s backup holds other keys";
+        for (int i = 0; i <= rounds; ++i) {
+            EXPECT_NE(text.find("\\" + own + "\\K" + std::to_string(i) + "]"), std::string::npos)
+                << own << " lost K" << i;
+        }
+    }
+    for (const auto* outcomes : {&alphaOutcomes, &betaOutcomes}) {
         EXPECT_EQ(std::count(outcomes->begin(), outcomes->end(), BackupOutcome::saved), rounds);
     }
     EXPECT_TRUE(std::filesystem::is_empty(sharedTemp.path()));

@@ -20,7 +20,27 @@ Result<void> TestStorage::save() {
         return makeError("the test registry could not be written");
     }
     ++saves;
+    if (!changeLockHeld) {
+        ++savesWithoutChangeLock;
+    }
     return {};
+}
+
+Result<void> TestStorage::holdChangeLock() {
+    if (takeChangeLock) {
+        if (auto taken = takeChangeLock(); !taken) {
+            return taken;
+        }
+    }
+    changeLockHeld = true;
+    return {};
+}
+
+void TestStorage::releaseChangeLock() {
+    changeLockHeld = false;
+    if (giveBackChangeLock) {
+        giveBackChangeLock();
+    }
 }
 
 } // namespace tolvane::test

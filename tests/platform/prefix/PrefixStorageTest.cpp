@@ -1,6 +1,7 @@
 // Saving a prefix: only changed files, atomically, never while its wineserver runs.
 #include "platform/prefix/PrefixStorage.h"
 
+#include "platform/ChangeLock.h"
 #include "platform/prefix/PrefixLock.h"
 #include "platform/prefix/RegFileReader.h"
 #include "platform/prefix/StoreJournal.h"
@@ -457,6 +458,40 @@ TEST_F(PrefixStoreFailureTest, ALockedPrefixWaitsOrRefuses) {
     EXPECT_NE(told.find("waiting for another Tolvane process working on " + prefix.string()),
               std::string::npos)
         << told;
+}
+
+// A change of several steps (a fix: backup, deletions, store) holds the lock throughout: no
+// other process gets in, and its own stores go through under it.
+TEST_F(PrefixStoreFailureTest, AChangeLockKeepsOthersOutAndItsOwnStoresGoThrough) {
+    PrefixStorage storage(*registry, prefix, probe());
+    {
+        auto held = ChangeLock::take(storage);
+        ASSERT_TRUE(held.ok()) << held.message();
+        const auto other = PrefixLock::acquire(prefix, PrefixLock::Wait::no);
+        ASSERT_FALSE(other.ok());
+        EXPECT_NE(other.message().find("another Tolvane process"), std::string::npos);
+
+        changeBothFiles();
+        const auto saved = storage.save();
+        EXPECT_TRUE(saved.ok()) << saved.message();
+        EXPECT_FALSE(machineKeyExists());
+        EXPECT_NE(dir.read("prefix/user.reg").find("D:\\\\t"), std::string::npos);
+        EXPECT_TRUE(leftovers().empty());
+
+        // Taking it again while held (a restore inside a fix's hold) is no conflict.
+        auto again = ChangeLock::take(storage);
+        EXPECT_TRUE(again.ok()) << again.message();
+    }
+    EXPECT_TRUE(PrefixLock::acquire(prefix, PrefixLock::Wait::no).ok()) << "released";
+
+    // Held by another process: refused with who holds it, nothing changed.
+    auto other = PrefixLock::acquire(prefix, PrefixLock::Wait::no);
+    ASSERT_TRUE(other.ok());
+    const auto refused = ChangeLock::take(storage);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.message().find("another Tolvane process is working on the Wine prefix"),
+              std::string::npos)
+        << refused.message();
 }
 
 TEST_F(PrefixStoreFailureTest, RegistryFilesThatCannotBeReadSafelyAreRefusedBeforeReading) {
