@@ -133,8 +133,8 @@ std::size_t FullBackups::countKeys(const std::filesystem::path& regFile) {
     };
     bool first = true;
     bool wide = false;
-    // The low byte of a UTF-16 unit split across two chunks.
-    std::optional<unsigned char> low;
+    // The low byte of a UTF-16 unit split across two chunks; negative while there is none.
+    int low = -1;
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         const auto got = static_cast<std::size_t>(in.gcount());
         std::size_t at = 0;
@@ -148,11 +148,11 @@ std::size_t FullBackups::countKeys(const std::filesystem::path& regFile) {
             const auto byte = static_cast<unsigned char>(chunk[at]);
             if (!wide) {
                 feed(byte);
-            } else if (!low) {
+            } else if (low < 0) {
                 low = byte;
             } else {
-                feed(static_cast<unsigned>(*low) | (static_cast<unsigned>(byte) << 8U));
-                low.reset();
+                feed(static_cast<unsigned>(low) | (static_cast<unsigned>(byte) << 8U));
+                low = -1;
             }
         }
     }
@@ -179,7 +179,9 @@ std::vector<BackupEntry> FullBackups::list() const {
         if (made && !made->sameOrigin(here)) {
             continue;
         }
-        BackupEntry entry{name, displayNameOf(name)};
+        BackupEntry entry;
+        entry.folderName = name;
+        entry.displayName = displayNameOf(name);
         entry.made = timeOf(name);
         entry.origin = made ? made->describe() : std::string();
         for (const auto& file : regFiles) {
