@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <string>
 
 class QWidget;
 
@@ -38,6 +39,9 @@ public:
     // Whether the registry may be changed now (no wineserver holds the prefix); the error
     // says why not.
     Result<void> ensureWritable();
+    // Where the ignore list's entries for this registry hold: the prefix folder, or the live
+    // registry where there is no folder to choose.
+    std::string ignorePlace() const;
 
 Q_SIGNALS:
     // Another registry was opened. Objects built on the old Platform (module sets, runs) must

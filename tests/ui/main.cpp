@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
         {"DefragTest", tolvane::test::makeDefragTest},
         {"ReviewTest", tolvane::test::makeReviewTest},
         {"PickerTest", tolvane::test::makePickerTest},
+        {"IgnoreTest", tolvane::test::makeIgnoreTest},
     };
     QApplication application(argc, argv);
     std::vector<std::string> chosen;
