@@ -196,7 +196,7 @@ private Q_SLOTS:
         pages.bench.busy = how == 2 ? 1 : 0;
         pages.pressIgnore(2);
         pages.bench.busy = 0;
-        QCOMPARE(pages.bench.dialogs.shown().size(), std::size_t{how == 2 ? 0 : 1});
+        QCOMPARE(pages.bench.dialogs.shown().size(), static_cast<std::size_t>(how == 2 ? 0 : 1));
         QVERIFY(!pages.bench.profile().getProfileBinary(IgnoreList::section, IgnoreList::entry));
         QCOMPARE(pages.rowCount(), 5);
         QCOMPARE(pages.records()[2].selected, 1);
