@@ -14,6 +14,7 @@
 #include <span>
 #include <stop_token>
 #include <string>
+#include <utility>
 
 namespace tolvane {
 
@@ -57,6 +58,11 @@ public:
     // What scans leave out and fixes keep: records whose fix would touch what `protection`
     // protects, and records that `ignored` lists for `place` (the registry being cleaned).
     void setScreen(ProtectionList protection, IgnoreList ignored, std::string place);
+    // Swaps the ignore list of the screen for `ignored` (the user ignored more since the scan):
+    // later fixes keep what it names. The last scan's ignored count stays as it was.
+    void setIgnoreList(IgnoreList ignored) { ignoreList_ = std::move(ignored); }
+    // The registry the screen was set for (an ignore list place); empty while none is set.
+    const std::string& place() const { return place_; }
     // Whether `record` would be left out by the screen (false while none is set).
     bool isScreenedOut(const ProblemRecord& record) const;
     // Records the last scan left out because the ignore list names them.

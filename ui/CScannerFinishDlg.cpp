@@ -5,6 +5,7 @@
 #include "maintenance/FullBackups.h"
 #include "platform/PathText.h"
 #include "platform/Platform.h"
+#include "platform/ProfileStore.h"
 #include "ui/ActivityBar.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CoreText.h"
@@ -17,9 +18,11 @@
 #include "ui/Theme.h"
 #include "ui/UiContext.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 
 namespace tolvane {
 
@@ -47,6 +50,10 @@ CScannerFinishDlg::CScannerFinishDlg(UiContext& context, QWidget* parent)
     list_->installEventFilter(this);
     list_->setFocusPolicy(Qt::StrongFocus);
     list_->setAccessibleName(QStringLiteral("Problems found"));
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QListView::customContextMenuRequested, this, &CScannerFinishDlg::showRowMenu);
+    list_->setToolTip(QStringLiteral("Click or Space ticks a problem; right-click or Ctrl+I "
+                                     "ignores it in later scans"));
 
     bar_ = std::make_unique<ActivityBar>(theme(), *this, QStringLiteral("fixBar"),
                                          QRect(20, 262, 425, 14));
@@ -63,6 +70,13 @@ CScannerFinishDlg::CScannerFinishDlg(UiContext& context, QWidget* parent)
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     countCaption_ = addLabel(QStringLiteral("problemCountCaption"), QStringLiteral("listed"),
                              QRect(228, 306, 44, 32), theme().bodyFont(), theme().mutedText());
+    // What the ignore list left out of the scan and what was ignored here since.
+    ignored_ = addLabel(QStringLiteral("ignoredCount"), QString(), QRect(300, 76, 160, 20),
+                        theme().smallFont(), theme().mutedText());
+    ignored_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ignored_->setToolTip(QStringLiteral("Entries of the ignore list, left out of the results. "
+                                        "Settings lists them and puts them back."));
+    ignored_->hide();
     SkinButton* review =
         addButton(QStringLiteral("reviewButton"), SkinButton::Style::secondary,
                   QStringLiteral("Review") + QChar(0x2026), std::nullopt, QRect(264, 306, 66, 32));
@@ -99,6 +113,7 @@ void CScannerFinishDlg::forgetScan() {
     showOutcome(QString());
     modules_ = nullptr;
     platform_ = nullptr;
+    ignoredSinceScan_ = 0;
     model_->forget();
     showCount();
 }
@@ -119,6 +134,14 @@ void CScannerFinishDlg::showOutcome(const QString& text) {
 
 void CScannerFinishDlg::showCount() {
     count_->setText(QString::number(model_->rowCount()));
+    const std::size_t ignored = ignoredCount();
+    ignored_->setText(QStringLiteral("%1 ignored").arg(ignored));
+    ignored_->setAccessibleName(ignored_->text());
+    ignored_->setVisible(ignored > 0);
+}
+
+std::size_t CScannerFinishDlg::ignoredCount() const {
+    return (modules_ != nullptr ? modules_->ignoredCount() : 0) + ignoredSinceScan_;
 }
 
 void CScannerFinishDlg::rowClicked(const QModelIndex& index) {
@@ -141,6 +164,16 @@ void CScannerFinishDlg::tickNone() {
 }
 
 bool CScannerFinishDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+I ignores the row that has the keyboard focus, as its context menu does.
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_I &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::ControlModifier) {
+        const QModelIndex current = list_->currentIndex();
+        if (current.isValid()) {
+            ignoreRecords({current.data(ProblemListModel::recordRole).toULongLong()});
+        }
+        return true;
+    }
     // Space ticks or unticks the row that has the keyboard focus, as a click does.
     if (watched == list_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
@@ -343,8 +376,14 @@ void CScannerFinishDlg::openReview(int row) {
     if (!review_) {
         review_ = std::make_unique<ProblemReviewWindow>(*model_, context().dialogs, nullptr);
         connect(review_.get(), &ProblemReviewWindow::ignoreRequested, this,
-                [this](const QList<int>&) {
-                    tellStatus(QStringLiteral("Ignoring entries is not available yet."));
+                [this](const QList<int>& records) {
+                    std::vector<std::size_t> indexes;
+                    for (const int record : records) {
+                        if (record >= 0) {
+                            indexes.push_back(static_cast<std::size_t>(record));
+                        }
+                    }
+                    ignoreRecords(indexes);
                 });
     }
     review_->show();
@@ -353,6 +392,110 @@ void CScannerFinishDlg::openReview(int row) {
     if (row >= 0) {
         review_->focusRecordRow(row);
     }
+}
+
+std::unique_ptr<QMenu> CScannerFinishDlg::makeRowMenu(int row) {
+    const QModelIndex index = model_->index(row);
+    if (!index.isValid()) {
+        return nullptr;
+    }
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName(QStringLiteral("resultsRowMenu"));
+    QAction* ignore = menu->addAction(QStringLiteral("Ignore this entry"));
+    ignore->setObjectName(QStringLiteral("ignoreRowAction"));
+    ignore->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    ignore->setEnabled(!isBusy());
+    const std::size_t record = index.data(ProblemListModel::recordRole).toULongLong();
+    connect(ignore, &QAction::triggered, this, [this, record] { ignoreRecords({record}); });
+    QAction* review = menu->addAction(QStringLiteral("Review") + QChar(0x2026));
+    connect(review, &QAction::triggered, this, [this, row] { openReview(row); });
+    return menu;
+}
+
+void CScannerFinishDlg::showRowMenu(const QPoint& position) {
+    const QModelIndex index = list_->indexAt(position);
+    if (!index.isValid()) {
+        return;
+    }
+    list_->setCurrentIndex(index);
+    if (auto menu = makeRowMenu(index.row())) {
+        menu->exec(list_->viewport()->mapToGlobal(position));
+    }
+}
+
+void CScannerFinishDlg::ignoreRecords(const std::vector<std::size_t>& recordIndexes) {
+    if (isBusy()) {
+        tellStatus(QStringLiteral("Ignoring entries is not available while another operation "
+                                  "runs."));
+        return;
+    }
+    if (modules_ == nullptr) {
+        return;
+    }
+    ProblemList& records = modules_->results();
+    // Only what is listed: a fixed record is gone from the registry already.
+    std::vector<std::size_t> listed;
+    for (const std::size_t index : recordIndexes) {
+        if (model_->rowOfRecord(index) >= 0) {
+            listed.push_back(index);
+        }
+    }
+    if (listed.empty()) {
+        return;
+    }
+    const std::string& place = modules_->place();
+    const bool live = place.empty() || place == IgnoreList::livePlace;
+    const QString what = listed.size() == 1
+                             ? QStringLiteral("Leave this entry out of later scans?\n%1")
+                                   .arg(fromCore(records[listed.front()].description))
+                             : QStringLiteral("Leave the %1 selected entries out of later scans?")
+                                   .arg(listed.size());
+    const QString where =
+        live ? QStringLiteral("Ignore in this registry only, or in every Wine prefix as well?")
+             : QStringLiteral("Ignore in this prefix only (%1), or in all prefixes?")
+                   .arg(fromCore(place));
+    const Dialogs::Answer answer = context().dialogs.questionWithChoices(
+        this, QStringLiteral("Ignore"), what + QStringLiteral("\n\n") + where,
+        live ? QStringLiteral("This registry") : QStringLiteral("This prefix"),
+        QStringLiteral("All prefixes"));
+    if (answer == Dialogs::Answer::cancel) {
+        return;
+    }
+    // The stored list is read afresh: the command line may have changed it meanwhile. One that
+    // cannot be read is never written over.
+    auto loaded = IgnoreList::load(context().profile);
+    if (!loaded) {
+        context().dialogs.error(
+            this, product::name,
+            QStringLiteral("Nothing was ignored: %1.").arg(fromCore(loaded.message())));
+        return;
+    }
+    IgnoreList ignoreList = std::move(loaded.value());
+    const std::string scope = answer == Dialogs::Answer::yes ? place : std::string();
+    for (const std::size_t index : listed) {
+        const ProblemRecord& record = records[index];
+        ignoreList.add(
+            IgnoreEntry{record.moduleId, record.primaryName, record.secondaryName, scope});
+    }
+    if (!ignoreList.store(context().profile)) {
+        context().dialogs.error(this, product::name,
+                                QStringLiteral("Nothing was ignored: the settings could not be "
+                                               "written."));
+        return;
+    }
+    // Every listed record the list now names goes, also one found twice under another row.
+    std::vector<std::size_t> named;
+    for (std::size_t index = 0; index < records.count(); ++index) {
+        if (model_->rowOfRecord(index) >= 0 && ignoreList.ignores(records[index], place)) {
+            named.push_back(index);
+        }
+    }
+    modules_->setIgnoreList(std::move(ignoreList));
+    const int taken = model_->leaveOut(named);
+    ignoredSinceScan_ += static_cast<std::size_t>(taken);
+    showCount();
+    tellStatus(taken == 1 ? QStringLiteral("1 entry ignored.")
+                          : QStringLiteral("%1 entries ignored.").arg(taken));
 }
 
 void CScannerFinishDlg::tellStatus(const QString& text) {

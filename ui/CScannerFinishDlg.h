@@ -13,6 +13,7 @@
 
 class QLabel;
 class QListView;
+class QMenu;
 class QModelIndex;
 
 namespace tolvane {
@@ -50,6 +51,14 @@ public:
     void undoLastFix();
     // The review window, with the row `row` of the list current (-1: as it was).
     void openReview(int row = -1);
+    // Asks whether to ignore the records (indexes in the merged list) in this prefix only or in
+    // all of them, stores them in the ignore list and takes them out of the list. Refused while
+    // an operation runs; nothing changes when the user cancels or the list cannot be stored.
+    void ignoreRecords(const std::vector<std::size_t>& recordIndexes);
+    // The context menu of row `row` ("Ignore this entry"); null when there is no such row.
+    std::unique_ptr<QMenu> makeRowMenu(int row);
+    // Records left out of the last scan by the ignore list, and those ignored since.
+    std::size_t ignoredCount() const;
 
     ProblemListModel& model() { return *model_; }
     ProblemReviewWindow* reviewWindow() const { return review_.get(); }
@@ -72,11 +81,15 @@ private:
     // On the GUI thread, after the fix run's worker finished.
     void fixCompleted(const FixOutcome& outcome);
     void showCount();
+    void showRowMenu(const QPoint& position);
 
     QListView* list_ = nullptr;
     ProblemListModel* model_ = nullptr;
     QLabel* count_ = nullptr;
     QLabel* countCaption_ = nullptr;
+    QLabel* ignored_ = nullptr;
+    // Records the user ignored on this page since the scan.
+    std::size_t ignoredSinceScan_ = 0;
     std::unique_ptr<ActivityBar> bar_;
     ModuleSet* modules_ = nullptr;
     Platform* platform_ = nullptr;

@@ -5,7 +5,6 @@
 #include "engine/ProblemList.h"
 #include "engine/ProtectionList.h"
 #include "engine/ScanRun.h"
-#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CScannerFinishDlg.h"
@@ -109,11 +108,9 @@ bool CScannerProcessDlg::startScan(const std::array<bool, moduleCount>& enabledM
     // The ignore list is read afresh for every scan: Settings may have changed it. One that
     // cannot be read ignores nothing; every record found is then shown for the user to judge.
     auto ignored = IgnoreList::load(context().profile);
-    const QString folder = context().session.location();
-    modules_->setScreen(
-        ProtectionList(platform->registry), ignored ? std::move(ignored.value()) : IgnoreList(),
-        folder.isEmpty() ? std::string(IgnoreList::livePlace)
-                         : IgnoreList::placeOfPrefix(pathFromText(folder.toUtf8().toStdString())));
+    modules_->setScreen(ProtectionList(platform->registry),
+                        ignored ? std::move(ignored.value()) : IgnoreList(),
+                        context().session.ignorePlace());
     // The run replaces the merged list the results page shows.
     if (CScannerFinishDlg* results = resultsPage()) {
         results->forgetScan();

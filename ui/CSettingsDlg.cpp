@@ -2,6 +2,7 @@
 
 #include "platform/Autostart.h"
 #include "platform/ProfileStore.h"
+#include "ui/IgnoredEntriesDlg.h"
 #include "ui/PrefixCombo.h"
 #include "ui/PrefixSwitcher.h"
 #include "ui/RegistrySession.h"
@@ -60,6 +61,13 @@ CSettingsDlg::CSettingsDlg(UiContext& context, QWidget* parent)
     connect(&context.session, &RegistrySession::platformChanged, this, &CSettingsDlg::showPrefix);
     showPrefix();
 
+    SkinButton* ignoredButton = addButton(
+        QStringLiteral("ignoredEntriesButton"), SkinButton::Style::secondary,
+        QStringLiteral("Ignored entries") + QChar(0x2026), std::nullopt, QRect(20, 310, 130, 30));
+    ignoredButton->setToolTip(QStringLiteral("The entries that scans leave out; remove them to "
+                                             "have them reported again"));
+    connect(ignoredButton, &SkinButton::clicked, this, &CSettingsDlg::showIgnoredEntries);
+
     SkinButton* applyButton =
         addButton(QStringLiteral("applyButton"), SkinButton::Style::primary,
                   QStringLiteral("Apply"), std::nullopt, QRect(350, 310, 46, 30));
@@ -73,6 +81,18 @@ CSettingsDlg::CSettingsDlg(UiContext& context, QWidget* parent)
     runScan_->setChecked(profile.getProfileInt(section, "RunScanAtStartup", 0) != 0);
     startMinimized_->setChecked(profile.getProfileInt(section, "StartMinimized", 0) != 0);
     autostart_->setChecked(profile.getProfileInt(section, "Autostart", 0) != 0);
+}
+
+CSettingsDlg::~CSettingsDlg() = default;
+
+void CSettingsDlg::showIgnoredEntries() {
+    if (!ignored_) {
+        ignored_ = std::make_unique<IgnoredEntriesDlg>(context().profile, context().dialogs,
+                                                       context().session.ignorePlace(), this);
+        ignored_->setPalette(theme().dialogPalette());
+    }
+    ignored_->reload();
+    ignored_->open();
 }
 
 void CSettingsDlg::apply() {

@@ -21,6 +21,15 @@ public:
     // Yes/No/Cancel with a question icon; Escape and the window's close button answer Cancel.
     virtual Answer questionWithCancel(QWidget* parent, const QString& caption,
                                       const QString& text) = 0;
+    // questionWithCancel with its Yes and No buttons named for the two choices (the answer is
+    // yes for the first, no for the second). Scripts answer it as they answer
+    // questionWithCancel, which it falls back to.
+    virtual Answer questionWithChoices(QWidget* parent, const QString& caption, const QString& text,
+                                       const QString& yesText, const QString& noText) {
+        static_cast<void>(yesText);
+        static_cast<void>(noText);
+        return questionWithCancel(parent, caption, text);
+    }
     // OK with an information icon.
     virtual void information(QWidget* parent, const QString& caption, const QString& text) = 0;
     // OK with a critical icon: an action could not run or failed.

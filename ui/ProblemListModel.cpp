@@ -12,6 +12,7 @@ ProblemListModel::ProblemListModel(QObject* parent) : QAbstractListModel(parent)
 void ProblemListModel::fill(ProblemList* records) {
     beginResetModel();
     records_ = records;
+    leftOut_.assign(records_ != nullptr ? records_->count() : 0, false);
     if (records_ != nullptr) {
         for (auto& record : *records_) {
             if (record.entryKind != entrykind::fixed) {
@@ -39,12 +40,29 @@ void ProblemListModel::rebuildRows() {
     }
     rows_.reserve(records_->count());
     rowOf_.assign(records_->count(), -1);
+    leftOut_.resize(records_->count(), false);
     for (std::size_t index = 0; index < records_->count(); ++index) {
-        if ((*records_)[index].entryKind != entrykind::fixed) {
+        if ((*records_)[index].entryKind != entrykind::fixed && !leftOut_[index]) {
             rowOf_[index] = static_cast<int>(rows_.size());
             rows_.push_back(index);
         }
     }
+}
+
+int ProblemListModel::leaveOut(const std::vector<std::size_t>& recordIndexes) {
+    int taken = 0;
+    for (const std::size_t record : recordIndexes) {
+        if (rowOfRecord(record) < 0) {
+            continue;
+        }
+        (*records_)[record].selected = 0;
+        leftOut_[record] = true;
+        ++taken;
+    }
+    if (taken > 0) {
+        refill();
+    }
+    return taken;
 }
 
 int ProblemListModel::rowOfRecord(std::size_t recordIndex) const {

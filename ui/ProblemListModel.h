@@ -35,6 +35,9 @@ public:
     // keep the ticks the user gave them.
     void refill();
     ProblemList* records() const { return records_; }
+    // Takes the records out of the list for good (the user ignored them): unticked, so no fix
+    // acts on them, and no longer listed until the next scan. Returns how many were listed.
+    int leaveOut(const std::vector<std::size_t>& recordIndexes);
     // The row that shows record `recordIndex`; -1 when it is not listed (fixed, or no such).
     int rowOfRecord(std::size_t recordIndex) const;
 
@@ -68,6 +71,8 @@ private:
     std::vector<std::size_t> rows_;
     // For each record of the merged list, its row or -1.
     std::vector<int> rowOf_;
+    // For each record of the merged list, whether the user ignored it since the scan.
+    std::vector<bool> leftOut_;
 };
 
 } // namespace tolvane

@@ -2,6 +2,7 @@
 
 #include "ui/Theme.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -39,6 +40,24 @@ Dialogs::Answer QtDialogs::questionWithCancel(QWidget* parent, const QString& ca
     // With a Cancel button, Escape and the close button both answer Cancel.
     switch (showBox(theme_, parent, QMessageBox::Question, caption, text,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::yes;
+    case QMessageBox::No:
+        return Answer::no;
+    default:
+        return Answer::cancel;
+    }
+}
+
+Dialogs::Answer QtDialogs::questionWithChoices(QWidget* parent, const QString& caption,
+                                               const QString& text, const QString& yesText,
+                                               const QString& noText) {
+    auto box = makeBox(theme_, parent, QMessageBox::Question, caption, text,
+                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box->button(QMessageBox::Yes)->setText(yesText);
+    box->button(QMessageBox::No)->setText(noText);
+    box->setEscapeButton(QMessageBox::Cancel);
+    switch (box->exec()) {
     case QMessageBox::Yes:
         return Answer::yes;
     case QMessageBox::No:

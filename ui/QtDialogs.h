@@ -24,6 +24,8 @@ public:
     bool question(QWidget* parent, const QString& caption, const QString& text) override;
     Answer questionWithCancel(QWidget* parent, const QString& caption,
                               const QString& text) override;
+    Answer questionWithChoices(QWidget* parent, const QString& caption, const QString& text,
+                               const QString& yesText, const QString& noText) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QString> chooseFolder(QWidget* parent, const QString& caption,

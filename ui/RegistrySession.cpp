@@ -1,5 +1,7 @@
 #include "ui/RegistrySession.h"
 
+#include "engine/IgnoreList.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/RegistryStorage.h"
 
@@ -16,6 +18,13 @@ Result<void> RegistrySession::ensureWritable() {
 bool RegistrySession::changedOnDisk() {
     Platform* open = platform();
     return open != nullptr && open->storage.changedOnDisk();
+}
+
+std::string RegistrySession::ignorePlace() const {
+    const QString folder = location();
+    return folder.isEmpty()
+               ? std::string(IgnoreList::livePlace)
+               : IgnoreList::placeOfPrefix(pathFromText(folder.toUtf8().toStdString()));
 }
 
 } // namespace tolvane

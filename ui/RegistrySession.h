@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <string>
 
 class QWidget;
 
@@ -45,6 +46,9 @@ public:
     virtual bool reload(QWidget* parent) {
         return !folder().empty() && openFolder(folder(), parent);
     }
+    // Where the ignore list's entries for this registry hold: the prefix folder, or the live
+    // registry where there is no folder to choose.
+    std::string ignorePlace() const;
 
 Q_SIGNALS:
     // Another registry was opened. Objects built on the old Platform (module sets, runs) must

@@ -210,5 +210,30 @@ TEST_F(ModuleSetTest, TheScreenLeavesProtectedAndIgnoredRecordsOutOfScansAndFixe
     EXPECT_EQ(records[3].selected, 0);
 }
 
+// What the user ignores after a scan reaches the next fix, while the scan's count stays.
+TEST_F(ModuleSetTest, AnIgnoreListSwappedInAfterTheScanKeepsItsRecordsFromTheFix) {
+    test::TestRegistry registry;
+    problemsOf[9] = {"Software\\Vendor\\Kept", "Software\\Vendor\\Later"};
+    ASSERT_TRUE(set.createModules());
+    set.setScreen(ProtectionList(registry.gateway()), IgnoreList(), "/here");
+    enableOnly({9});
+    ProblemList& merged = set.runScan();
+    ASSERT_EQ(merged.count(), 2u);
+
+    IgnoreList later;
+    ASSERT_TRUE(later.add({9, "Software\\Vendor\\Later", "", "/here"}));
+    set.setIgnoreList(later);
+    EXPECT_EQ(set.place(), "/here");
+    EXPECT_EQ(set.ignoredCount(), 0u);
+
+    std::vector<ProblemRecord> records(merged.begin(), merged.end());
+    for (auto& record : records) {
+        record.selected = 1;
+    }
+    set.runFix(records, false);
+    EXPECT_EQ(modules[9]->fixed, (std::vector<std::string>{"Software\\Vendor\\Kept"}));
+    EXPECT_EQ(records[1].selected, 0);
+}
+
 } // namespace
 } // namespace tolvane

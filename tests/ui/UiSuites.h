@@ -18,5 +18,6 @@ std::unique_ptr<QObject> makeDefragTest();
 std::unique_ptr<QObject> makeReviewTest();
 std::unique_ptr<QObject> makePickerTest();
 std::unique_ptr<QObject> makeAccessibilityTest();
+std::unique_ptr<QObject> makeIgnoreTest();
 
 } // namespace tolvane::test

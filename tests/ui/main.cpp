@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
         {"ReviewTest", tolvane::test::makeReviewTest},
         {"PickerTest", tolvane::test::makePickerTest},
         {"AccessibilityTest", tolvane::test::makeAccessibilityTest},
+        {"IgnoreTest", tolvane::test::makeIgnoreTest},
     };
     QApplication application(argc, argv);
     std::vector<std::string> chosen;
