@@ -87,6 +87,7 @@ TEST_F(CModuleFileAssocTest, JudgesEachFileTypeOnceWhateverItsSpellingAndReports
 TEST_F(CModuleFileAssocTest, IconsAreJudgedInEveryFormAndOnlyAMissingFileIsReported) {
     test.addFile("C:\\Program Files\\App\\app.exe");
     test.addFile("C:\\Program Files\\App\\doc.ico");
+    test.addFile("C:\\windows\\system32\\shell32.dll");
     classes(R"([HKEY_CLASSES_ROOT\.a1]
 @="Index.File"
 [HKEY_CLASSES_ROOT\Index.File\DefaultIcon]
