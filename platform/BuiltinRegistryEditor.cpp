@@ -28,7 +28,8 @@ std::string quoted(std::string_view text) {
 }
 
 std::string quoted(const std::filesystem::path& file) {
-    return quoted(textFromPath(file));
+    const std::string text = textFromPath(file);
+    return quoted(std::string_view(text));
 }
 
 // How deep a key lies in a whole-registry export, which writes HKEY_LOCAL_MACHINE and
