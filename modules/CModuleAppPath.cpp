@@ -1,6 +1,7 @@
 #include "modules/CModuleAppPath.h"
 
 #include "engine/ModuleTable.h"
+#include "platform/FileSystem.h"
 #include "platform/PathChecks.h"
 #include "platform/RegistryGateway.h"
 
@@ -37,14 +38,16 @@ CModuleAppPath::CModuleAppPath(ModuleSet* owner, const Platform& platform)
 
 ProblemList CModuleAppPath::Scan() {
     resetList();
+    const FileSystem::ScanScope scanScope(files());
+    PathChecks paths(files(), registry());
     walkSubKeys(hkeyLocalMachine, appPathsKey,
-                [this](HKey area, const std::string& name) { examine(area, name); });
+                [this, &paths](HKey area, const std::string& name) { examine(area, name, paths); });
     return takeList();
 }
 
-void CModuleAppPath::examine(HKey area, const std::string& name) {
+void CModuleAppPath::examine(HKey area, const std::string& name, PathChecks& paths) {
     setStatusText(name);
-    std::string lowered = lowerAscii(name);
+    const std::string lowered = lowerAscii(name);
     if (std::find(skippedNames.begin(), skippedNames.end(), lowered) != skippedNames.end()) {
         return;
     }
@@ -54,7 +57,9 @@ void CModuleAppPath::examine(HKey area, const std::string& name) {
     if (registry().RegQueryValueA(area, name, &value, size) != winerr::success) {
         return;
     }
-    if (size > tooShortSize && HasDrivePath(value, lowered)) {
+    // Too short for any path, or no program where the entry says: an entry that cannot be
+    // judged (an unset variable) is kept.
+    if (size > tooShortSize && paths.AppPathTargetState(value) != PathState::missing) {
         return;
     }
     addProblem(entrykind::ordinary, "Missing or Invalid Path",

@@ -4,8 +4,11 @@
 
 namespace tolvane {
 
+class PathChecks;
+
 // The application path entries of the machine: a sub-key of App Paths whose default value is
-// too short or does not start with a drive is reported; the fix deletes the sub-key.
+// too short, names no drive or names a program that is not there is reported; the fix deletes
+// the sub-key.
 class CModuleAppPath final : public RegistryAreaModule {
 public:
     CModuleAppPath(ModuleSet* owner, const Platform& platform);
@@ -15,7 +18,7 @@ public:
     std::vector<FixTarget> fixTargets(const ProblemRecord& record) const override;
 
 private:
-    void examine(HKey area, const std::string& name);
+    void examine(HKey area, const std::string& name, PathChecks& paths);
 };
 
 } // namespace tolvane

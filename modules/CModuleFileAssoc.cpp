@@ -62,6 +62,7 @@ CModuleFileAssoc::CModuleFileAssoc(ModuleSet* owner, const Platform& platform)
 ProblemList CModuleFileAssoc::Scan() {
     resetList();
     seenTypes_.clear();
+    iconsJudged_.clear();
     RegistryGateway& registry = platform_.registry;
     const FileSystem::ScanScope scanScope(platform_.files);
     PathChecks paths(platform_.files, registry);
@@ -102,8 +103,9 @@ ProblemList CModuleFileAssoc::Scan() {
                 }
             }
         }
-        if (!fileType.empty()) {
-            checkOpenCommand(name, fileType, paths);
+        // A type whose command is reported loses its whole key, icon and all.
+        if (!fileType.empty() && !checkOpenCommand(name, fileType, paths)) {
+            checkDefaultIcon(fileType, paths);
         }
     }
     return takeList();
@@ -140,18 +142,18 @@ bool CModuleFileAssoc::IsSeenType(std::string_view name) const {
     return seenTypes_.contains(lowerCase(name));
 }
 
-void CModuleFileAssoc::checkOpenCommand(const std::string& keyName, const std::string& fileType,
+bool CModuleFileAssoc::checkOpenCommand(const std::string& keyName, const std::string& fileType,
                                         PathChecks& paths) {
     RegistryGateway& registry = platform_.registry;
     const std::string shellPath = fileType + "\\shell";
     RegKey shell;
     if (!openClassKey(registry, shellPath, shell)) {
-        return;
+        return false;
     }
     const std::string openPath = shellPath + "\\open";
     RegKey open;
     if (!openClassKey(registry, openPath, open)) {
-        return;
+        return false;
     }
     const std::string commandPath = openPath + "\\command";
     RegKey command;
@@ -160,11 +162,11 @@ void CModuleFileAssoc::checkOpenCommand(const std::string& keyName, const std::s
             addProblem(entrykind::ordinary, "Key is Empty", "The key " + openPath + " is empty",
                        openPath, "");
         }
-        return;
+        return false;
     }
     std::string commandText;
     if (!readDefaultValue(registry, command, commandText)) {
-        return;
+        return false;
     }
     if (!commandText.empty()) {
         if (!paths.CommandTargetExists(commandText)) {
@@ -172,10 +174,34 @@ void CModuleFileAssoc::checkOpenCommand(const std::string& keyName, const std::s
                        "The Filetype " + keyName +
                            " under HKEY_CLASSES_ROOT is associated to non-existent " + fileType,
                        keyName, isExtension(keyName) ? fileType : std::string());
+            return true;
         }
     } else if (IsKeyEmpty(registry, command.get())) {
         addProblem(entrykind::ordinary, "Key is Empty", "The key " + commandPath + " is empty",
                    commandPath, "");
+    }
+    return false;
+}
+
+void CModuleFileAssoc::checkDefaultIcon(const std::string& fileType, PathChecks& paths) {
+    // A type that several extensions name is judged once.
+    if (!iconsJudged_.insert(lowerCase(fileType)).second) {
+        return;
+    }
+    RegistryGateway& registry = platform_.registry;
+    const std::string iconPath = fileType + "\\DefaultIcon";
+    RegKey icon;
+    std::string location;
+    if (!openClassKey(registry, iconPath, icon) || !readDefaultValue(registry, icon, location) ||
+        location.empty()) {
+        return;
+    }
+    // "%1" (each file its own icon), an unset variable or no path at all is never reported.
+    if (paths.IconState(location) == PathState::missing) {
+        addProblem(entrykind::ordinary, "Missing or Invalid Path",
+                   "The Filetype " + fileType +
+                       " under HKEY_CLASSES_ROOT is associated to non-existent " + location,
+                   iconPath, "");
     }
 }
 

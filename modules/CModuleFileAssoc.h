@@ -15,8 +15,8 @@ class PathChecks;
 
 // File associations: every key directly under HKEY_CLASSES_ROOT, that is extensions, the file
 // types they name and programmatic identifiers. It reports CLSID references to missing classes,
-// open commands whose program is gone, and open or command keys left empty; the fix deletes
-// the key trees a record names.
+// open commands whose program is gone, icons whose file is gone, and open or command keys left
+// empty; the fix deletes the key trees a record names.
 class CModuleFileAssoc final : public CModule {
 public:
     CModuleFileAssoc(ModuleSet* owner, const Platform& platform);
@@ -30,9 +30,13 @@ private:
     void CheckProgIdClsid(HKey root, const std::string& keyName);
     // Whether an extension met earlier in this scan named `name` as its file type, in any case.
     bool IsSeenType(std::string_view name) const;
-    // Judges the open command of `fileType`, the type that key `keyName` leads to.
-    void checkOpenCommand(const std::string& keyName, const std::string& fileType,
+    // Judges the open command of `fileType`, the type that key `keyName` leads to. True when
+    // it reported the command missing, a record whose fix deletes the type's whole key.
+    bool checkOpenCommand(const std::string& keyName, const std::string& fileType,
                           PathChecks& paths);
+    // Reports `fileType`'s DefaultIcon key when the icon file it names is gone; the fix
+    // deletes that key only.
+    void checkDefaultIcon(const std::string& fileType, PathChecks& paths);
     // Saves the keys a record names; false when a key exists but could not be saved.
     bool backUpRecord(const ProblemRecord& record);
 
@@ -40,6 +44,8 @@ private:
     // Lower-cased file types named by the extensions of the current scan. A large registry
     // holds tens of thousands of extensions and types, so every name is looked up here.
     std::unordered_set<std::string> seenTypes_;
+    // Lower-cased file types whose icon this scan has judged.
+    std::unordered_set<std::string> iconsJudged_;
 };
 
 } // namespace tolvane

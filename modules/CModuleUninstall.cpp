@@ -98,7 +98,12 @@ bool CModuleUninstall::Fix(std::span<ProblemRecord> records, bool backup) {
 }
 
 std::vector<FixTarget> CModuleUninstall::fixTargets(const ProblemRecord& record) const {
-    return {FixTarget{hkeyLocalMachine, std::string(uninstallKey) + record.primaryName, {}}};
+    // A record of one value (an icon, a quiet uninstaller) leaves the rest of its entry alone.
+    std::optional<std::string> value;
+    if (!record.secondaryName.empty()) {
+        value = record.secondaryName;
+    }
+    return {FixTarget{hkeyLocalMachine, std::string(uninstallKey) + record.primaryName, value}};
 }
 
 } // namespace tolvane

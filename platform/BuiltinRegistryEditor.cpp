@@ -1,5 +1,6 @@
 #include "platform/BuiltinRegistryEditor.h"
 
+#include "platform/PathText.h"
 #include "platform/RegFileRoots.h"
 #include "platform/RegFileText.h"
 #include "platform/RegKey.h"
@@ -27,7 +28,8 @@ std::string quoted(std::string_view text) {
 }
 
 std::string quoted(const std::filesystem::path& file) {
-    return quoted(std::string_view(file.native()));
+    const std::string text = textFromPath(file);
+    return quoted(std::string_view(text));
 }
 
 // How deep a key lies in a whole-registry export, which writes HKEY_LOCAL_MACHINE and

@@ -345,6 +345,34 @@ PathState PathChecks::IconState(std::string_view location) {
     }
 }
 
+PathState PathChecks::AppPathTargetState(std::string_view value) {
+    std::size_t unresolvedAt = std::string::npos;
+    const std::string text = expandReferences(value, unresolvedAt);
+    if (unresolvedAt != std::string::npos) {
+        return PathState::unknown;
+    }
+    const std::string_view trimmed = trimBlanks(text);
+    if (!trimmed.empty() && trimmed.front() == '"' &&
+        trimmed.find('"', 1) == std::string_view::npos) {
+        return PathState::missing;
+    }
+    // Shortest candidate first, as a program with blanks in its path is started; the entry
+    // holds a full path, so a candidate that names no drive finds nothing.
+    const CommandLineTarget target(text);
+    bool unsure = false;
+    for (const CommandLineTarget::Candidate& candidate : target.candidates()) {
+        if (formOf(candidate.program) != PathForm::drive) {
+            continue;
+        }
+        const PathState state = programState(candidate.program);
+        if (state == PathState::exists) {
+            return state;
+        }
+        unsure = unsure || state == PathState::unknown;
+    }
+    return unsure ? PathState::unknown : PathState::missing;
+}
+
 PathState PathChecks::LibraryState(std::string_view name) {
     std::size_t unresolvedAt = std::string::npos;
     const std::string expanded = expandReferences(unquoted(name), unresolvedAt);
@@ -478,13 +506,7 @@ PathState PathChecks::appPathState(std::string_view name) {
         return PathState::missing;
     }
     program.resize(std::min(program.size(), program.find('\0')));
-    // The entry holds the program's full path; one that names no drive (a bare name, as
-    // often as not its own) does not find the program, but an unset variable may.
-    const PathState state = FileState(program);
-    if (state == PathState::unknown && program.find('%') == std::string::npos) {
-        return PathState::missing;
-    }
-    return state;
+    return AppPathTargetState(program);
 }
 
 bool PathChecks::inSearchFolders(std::string_view name, std::string_view extension) {

@@ -75,6 +75,11 @@ public:
     // A library as LoadLibrary finds it: a drive path as it stands, a bare name (".dll" added
     // where it has no extension) in the system and Windows folders and PATH.
     PathState LibraryState(std::string_view name);
+    // The program an App Paths entry's default value names, which is its full path: quoted, or
+    // unquoted and perhaps followed by arguments, with environment references expanded. A text
+    // that names no drive or never closes its quote is missing; an unset variable or a path
+    // too long to test leaves the answer unknown.
+    PathState AppPathTargetState(std::string_view value);
     // A Windows Installer product code "{...}": known when its uninstall entry or the
     // Installer's product key exists.
     PathState ProductState(std::string_view code);

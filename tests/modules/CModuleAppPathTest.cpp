@@ -17,16 +17,18 @@ protected:
     }
 };
 
-TEST_F(CModuleAppPathTest, JudgesTheDefaultValueByItsSizeAndDriveFormOnly) {
+TEST_F(CModuleAppPathTest, JudgesTheDefaultValueByItsSizeFormAndProgram) {
+    test.addFile("C:\\ab.e");
+    test.addFile("C:\\Program Files\\q.exe");
     struct Case {
         const char* name;
         std::string value;
         bool reported;
     };
     const std::vector<Case> cases{
-        {"SETUP.EXE", "bad", false},                // skipped in any case
-        {"Install.exe", "", false},                 // skipped
-        {"gone.exe", "C:\\Tools\\gone.exe", false}, // drive form alone decides
+        {"SETUP.EXE", "bad", false}, // skipped in any case
+        {"Install.exe", "", false},  // skipped
+        {"gone.exe", "C:\\Tools\\gone.exe", true},
         {"rel.exe", "tool.exe", true},
         {"six.exe", "C:\\a.e", true}, // 7 bytes with the NUL: too short
         {"seven.exe", "C:\\ab.e", false},
@@ -36,7 +38,6 @@ TEST_F(CModuleAppPathTest, JudgesTheDefaultValueByItsSizeAndDriveFormOnly) {
         {"env.exe", "%ProgramFiles%\\x\\x.exe", true},
         {"long.exe", "C:\\" + std::string(300, 'x'), false}, // does not fit: not judged
     };
-    std::vector<std::string> expected;
     for (const auto& c : cases) {
         entry(c.name, c.value);
     }
@@ -47,16 +48,40 @@ TEST_F(CModuleAppPathTest, JudgesTheDefaultValueByItsSizeAndDriveFormOnly) {
 
     // Sub-keys enumerate sorted, case-insensitively.
     EXPECT_EQ(primaryNames(records),
-              (std::vector<std::string>{"empty.exe", "env.exe", "NoDefault.exe", "open.exe",
-                                        "rel.exe", "six.exe"}));
+              (std::vector<std::string>{"empty.exe", "env.exe", "gone.exe", "NoDefault.exe",
+                                        "open.exe", "rel.exe", "six.exe"}));
     EXPECT_EQ(records.at(0),
               found(6, "Missing or Invalid Path",
                     "The key empty.exe under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                     "CurrentVersion\\App Paths contains a bad path for the default value",
                     "empty.exe"));
     EXPECT_EQ(progress.statuses.size(), cases.size() + 1) << "every sub-key name is shown";
-    EXPECT_EQ(progress.counters.back(), "6");
+    EXPECT_EQ(progress.counters.back(), "7");
     EXPECT_EQ(test.registry().openHandleCount(), 0u);
+}
+
+// Installers write the program's path in every form Windows accepts.
+TEST_F(CModuleAppPathTest, FindsTheProgramInEveryFormInstallersWrite) {
+    test.addFile("C:\\Program Files\\Other\\other.exe");
+    test.addFile("C:\\Program Files\\Good\\good.exe");
+    entry("a.exe", "%ProgramFiles%\\Other\\other.exe");
+    setText(std::string(area) + "b.exe", "", "%ProgramFiles%\\Other\\other.exe", regtype::expandSz);
+    entry("c.exe", "C:\\Program Files\\Other\\other.exe -tool");
+    entry("d.exe", "\"C:\\Program Files\\Good\\good.exe\"");
+    entry("e.exe", "  \"C:\\Program Files\\Good\\good.exe\" /x ");
+    entry("f.exe", "C:\\Program Files\\Good\\good");     // ".exe" added as Windows does
+    entry("g.exe", "%TolvaneNoSuchVariable%\\gone.exe"); // cannot be told: kept
+    entry("h.exe", "C:\\PROGRAM FILES\\GOOD\\GOOD.EXE"); // case does not matter
+    entry("x1.exe", "%ProgramFiles%\\Gone\\other.exe");
+    entry("x2.exe", "\"C:\\Program Files\\Gone\\good.exe\" -x");
+    entry("x3.exe", "C:\\Program Files\\Other\\other.exe\\tool.exe -tool");
+    entry("x4.exe", "C:\\Program Files\\Other"); // a folder is no program
+    entry("x5.exe", "\"good.exe\"");             // no full path
+
+    const auto records = scanAndSelect(module);
+
+    EXPECT_EQ(primaryNames(records),
+              (std::vector<std::string>{"x1.exe", "x2.exe", "x3.exe", "x4.exe", "x5.exe"}));
 }
 
 TEST_F(CModuleAppPathTest, FixSavesEachSelectedEntryBeforeDeletingIt) {

@@ -1,6 +1,7 @@
 #include "modules/CModuleFileAssoc.h"
 
 #include "engine/ModuleSet.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryRoutines.h"
 #include "tests/support/ModuleTestHelpers.h"
 #include "tests/support/RecordingProgress.h"
@@ -81,6 +82,113 @@ TEST_F(CModuleFileAssocTest, JudgesEachFileTypeOnceWhateverItsSpellingAndReports
                   "is associated to non-existent Lonely.Type | Lonely.Type | ",
               }));
     EXPECT_EQ(test.registry().openHandleCount(), 0u);
+}
+
+TEST_F(CModuleFileAssocTest, IconsAreJudgedInEveryFormAndOnlyAMissingFileIsReported) {
+    test.addFile("C:\\Program Files\\App\\app.exe");
+    test.addFile("C:\\Program Files\\App\\doc.ico");
+    test.addFile("C:\\windows\\system32\\shell32.dll");
+    classes(R"([HKEY_CLASSES_ROOT\.a1]
+@="Index.File"
+[HKEY_CLASSES_ROOT\Index.File\DefaultIcon]
+@="C:\\Program Files\\App\\app.exe,1"
+[HKEY_CLASSES_ROOT\Quoted.Resource\DefaultIcon]
+@="\"C:\\Program Files\\App\\app.exe\",-101"
+[HKEY_CLASSES_ROOT\Plain.Icon\DefaultIcon]
+@="C:\\Program Files\\App\\doc.ico"
+[HKEY_CLASSES_ROOT\Expanded.Icon\DefaultIcon]
+@=hex(2):25,50,72,6f,67,72,61,6d,46,69,6c,65,73,25,5c,41,70,70,5c,61,70,70,2e,65,78,65,2c,30,00
+[HKEY_CLASSES_ROOT\System.Icon\DefaultIcon]
+@="shell32.dll,3"
+[HKEY_CLASSES_ROOT\PerFile.Icon\DefaultIcon]
+@="%1"
+[HKEY_CLASSES_ROOT\Unset.Icon\DefaultIcon]
+@="%TolvaneNoSuchVariable%\\x.ico,0"
+[HKEY_CLASSES_ROOT\Empty.Icon\DefaultIcon]
+@=""
+[HKEY_CLASSES_ROOT\Gone.Index\DefaultIcon]
+@="C:\\Program Files\\Gone\\app.exe,0"
+[HKEY_CLASSES_ROOT\Gone.Quoted\DefaultIcon]
+@="\"%ProgramFiles%\\Gone\\doc.ico\""
+[HKEY_CLASSES_ROOT\.g1]
+@="Gone.Typed"
+[HKEY_CLASSES_ROOT\.g2]
+@="GONE.TYPED"
+[HKEY_CLASSES_ROOT\Gone.Typed\DefaultIcon]
+@="C:\\Gone\\typed.ico,-2"
+[HKEY_CLASSES_ROOT\Gone.Typed\shell\open\command]
+@="\"C:\\Program Files\\App\\app.exe\" \"%1\""
+)");
+
+    // A type that two extensions name is reported once, under its own name.
+    EXPECT_EQ(test::recordLines(module->Scan()),
+              (std::vector<std::string>{
+                  "8/0 Missing or Invalid Path | The Filetype Gone.Typed under HKEY_CLASSES_ROOT "
+                  "is associated to non-existent C:\\Gone\\typed.ico,-2 | Gone.Typed\\DefaultIcon "
+                  "| ",
+                  "8/0 Missing or Invalid Path | The Filetype Gone.Index under HKEY_CLASSES_ROOT "
+                  "is associated to non-existent C:\\Program Files\\Gone\\app.exe,0 | "
+                  "Gone.Index\\DefaultIcon | ",
+                  "8/0 Missing or Invalid Path | The Filetype Gone.Quoted under HKEY_CLASSES_ROOT "
+                  "is associated to non-existent \"%ProgramFiles%\\Gone\\doc.ico\" | "
+                  "Gone.Quoted\\DefaultIcon | ",
+              }));
+    EXPECT_EQ(test.registry().openHandleCount(), 0u);
+}
+
+TEST_F(CModuleFileAssocTest, AMissingIconCostsOnlyTheIconKey) {
+    classes(R"([HKEY_CLASSES_ROOT\.gi]
+@="GoneIcon.File"
+"Content Type"="x/y"
+[HKEY_CLASSES_ROOT\GoneIcon.File]
+@="A document"
+[HKEY_CLASSES_ROOT\GoneIcon.File\DefaultIcon]
+@="C:\\Gone\\doc.ico,0"
+[HKEY_CLASSES_ROOT\GoneIcon.File\shell\open\command]
+@="notepad.exe %1"
+[HKEY_CLASSES_ROOT\.bad]
+@="BadCommand.File"
+[HKEY_CLASSES_ROOT\BadCommand.File\DefaultIcon]
+@="C:\\Gone\\bad.ico,0"
+[HKEY_CLASSES_ROOT\BadCommand.File\shell\open\command]
+@="C:\\Gone\\bad.exe %1"
+)");
+    // The bad command takes its type's whole key, icon and all: no record of its own for that.
+    ASSERT_EQ(test::recordLines(module->Scan()),
+              (std::vector<std::string>{
+                  "8/0 Missing or Invalid Path | The Filetype .bad under HKEY_CLASSES_ROOT is "
+                  "associated to non-existent BadCommand.File | .bad | BadCommand.File",
+                  "8/0 Missing or Invalid Path | The Filetype GoneIcon.File under "
+                  "HKEY_CLASSES_ROOT is associated to non-existent C:\\Gone\\doc.ico,0 | "
+                  "GoneIcon.File\\DefaultIcon | ",
+              }));
+    auto records = scanSelected();
+    EXPECT_EQ(
+        module->fixTargets(records[1]),
+        (std::vector<FixTarget>{FixTarget{hkeyClassesRoot, "GoneIcon.File\\DefaultIcon", {}}}));
+    const auto file = useBackupFolder(test.workingDirectory() / "Backup" / "run");
+    std::filesystem::create_directories(file.parent_path());
+    records.erase(records.begin());
+
+    EXPECT_TRUE(module->Fix(records, true));
+
+    EXPECT_FALSE(classKeyExists("GoneIcon.File\\DefaultIcon"));
+    EXPECT_TRUE(classKeyExists("GoneIcon.File\\shell\\open\\command"));
+    EXPECT_TRUE(classKeyExists(".gi"));
+    {
+        RegKey type;
+        ASSERT_EQ(RegKey::open(test.registry(), hkeyClassesRoot, "GoneIcon.File", type),
+                  winerr::success);
+        std::string text;
+        std::int32_t size = maxPath;
+        ASSERT_EQ(test.registry().RegQueryValueA(type.get(), "", &text, size), winerr::success);
+        EXPECT_EQ(text, "A document");
+    }
+    EXPECT_TRUE(classKeyExists("BadCommand.File\\DefaultIcon")) << "its record was not ticked";
+    const std::string saved = test::readFile(file);
+    EXPECT_EQ(occurrences(saved, "[HKEY_CLASSES_ROOT\\GoneIcon.File\\DefaultIcon]"), 1u);
+    EXPECT_EQ(occurrences(saved, "[HKEY_CLASSES_ROOT\\GoneIcon.File]"), 0u);
+    EXPECT_EQ(scanSelected().size(), 1u) << "a rescan finds only the unticked record";
 }
 
 TEST_F(CModuleFileAssocTest, EmptyOpenAndCommandKeys) {

@@ -87,6 +87,12 @@ TEST_F(CModuleUninstallTest, AMissingIconOrQuietUninstallerCostsOnlyItsValue) {
                     "CurrentVersion\\Uninstall contains a bad path for the DisplayIcon value",
                     "Icons", "DisplayIcon"));
     EXPECT_EQ(records.at(2).secondaryName, "QuietUninstallString");
+    // What the protection list is asked about is what the fix removes: the whole dead entry,
+    // one value of a working one.
+    EXPECT_EQ(module.fixTargets(records.at(0)),
+              (std::vector<FixTarget>{{hkeyLocalMachine, area + "Dead", std::nullopt}}));
+    EXPECT_EQ(module.fixTargets(records.at(1)),
+              (std::vector<FixTarget>{{hkeyLocalMachine, area + "Icons", "DisplayIcon"}}));
 
     fix(module, records, true);
 

@@ -339,6 +339,11 @@ TEST_F(PathChecksTest, BareProgramsAndProductsAreFoundWhereWindowsKeepsThem) {
                                                   "\"%SystemRoot%\\notepad.exe\""),
                   winerr::success);
         EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::exists);
+        // Installers also write the program unquoted with its arguments.
+        ASSERT_EQ(
+            registry.gateway().RegSetValueA(entry.get(), "", regtype::sz, "C:\\App\\a.exe -tool"),
+            winerr::success);
+        EXPECT_EQ(checks.CommandState("tolvaneregistered /x"), PathState::exists);
         ASSERT_EQ(registry.gateway().RegSetValueA(entry.get(), "", regtype::sz,
                                                   "%TolvaneNoSuchVariable%\\a.exe"),
                   winerr::success);
