@@ -179,7 +179,9 @@ std::vector<BackupEntry> FullBackups::list() const {
         if (made && !made->sameOrigin(here)) {
             continue;
         }
-        BackupEntry entry{name, displayNameOf(name)};
+        BackupEntry entry;
+        entry.folderName = name;
+        entry.displayName = displayNameOf(name);
         entry.made = timeOf(name);
         entry.origin = made ? made->describe() : std::string();
         for (const auto& file : regFiles) {
