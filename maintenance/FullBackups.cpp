@@ -133,8 +133,8 @@ std::size_t FullBackups::countKeys(const std::filesystem::path& regFile) {
     };
     bool first = true;
     bool wide = false;
-    // The low byte of a UTF-16 unit split across two chunks.
-    std::optional<unsigned char> low;
+    // The low byte of the UTF-16 unit being read (it may end one chunk); -1 before one.
+    int low = -1;
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         const auto got = static_cast<std::size_t>(in.gcount());
         std::size_t at = 0;
@@ -148,11 +148,11 @@ std::size_t FullBackups::countKeys(const std::filesystem::path& regFile) {
             const auto byte = static_cast<unsigned char>(chunk[at]);
             if (!wide) {
                 feed(byte);
-            } else if (!low) {
+            } else if (low < 0) {
                 low = byte;
             } else {
-                feed(static_cast<unsigned>(*low) | (static_cast<unsigned>(byte) << 8U));
-                low.reset();
+                feed(static_cast<unsigned>(low) | (static_cast<unsigned>(byte) << 8U));
+                low = -1;
             }
         }
     }
