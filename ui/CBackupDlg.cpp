@@ -37,6 +37,7 @@ CBackupDlg::CBackupDlg(UiContext& context, QWidget* parent)
     list_->setColumnCount(columnTotal);
     list_->setHeaderLabels({QStringLiteral("Made (UTC)"), QStringLiteral("Kind"),
                             QStringLiteral("Keys"), QStringLiteral("Registry")});
+    list_->header()->setAccessibleName(QStringLiteral("Backup columns"));
     list_->header()->setStretchLastSection(true);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(prefixColumn, QHeaderView::Stretch);

@@ -32,6 +32,8 @@ CDefragDlg::CDefragDlg(UiContext& context, QWidget* parent)
     SkinButton* defrag =
         addButton(QStringLiteral("defragButton"), SkinButton::Style::primary,
                   QStringLiteral("Defrag"), std::nullopt, QRect(168, 200, 130, 40));
+    // Told apart from the navigation's "Defrag" page button.
+    defrag->setAccessibleName(QStringLiteral("Defrag the registry"));
     connect(defrag, &SkinButton::clicked, this, &CDefragDlg::startMainAction);
 
     wait_ = addLabel(QStringLiteral("waitLabel"), QStringLiteral("Please Wait..."),

@@ -10,6 +10,7 @@
 #include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/GuiThread.h"
+#include "ui/ProblemListModel.h"
 #include "ui/RegistrySession.h"
 #include "ui/SkinProgressBar.h"
 #include "ui/Theme.h"
@@ -17,6 +18,7 @@
 #include "ui/WidgetProgress.h"
 
 #include <QLabel>
+#include <vector>
 
 namespace tolvane {
 
@@ -174,16 +176,6 @@ void CScannerProcessDlg::completed() {
     scanning_ = false;
     run_->wait();
     progress_->flush();
-    if (!carriedTicks_.empty()) {
-        for (ProblemRecord& record : modules_->results().records()) {
-            const auto found = carriedTicks_.find(
-                {record.moduleId, record.entryKind, record.primaryName, record.secondaryName});
-            if (found != carriedTicks_.end()) {
-                record.selected = found->second;
-            }
-        }
-        carriedTicks_.clear();
-    }
     CScannerFinishDlg* results = resultsPage();
     if (results != nullptr) {
         handedTo_ = results;
@@ -194,7 +186,24 @@ void CScannerProcessDlg::completed() {
     }
     if (results != nullptr) {
         results->fillList();
+        // Filling ticks every row; a reload's scan then gives back the user's own ticks.
+        if (!carriedTicks_.empty()) {
+            std::vector<std::size_t> ticked;
+            std::vector<std::size_t> unticked;
+            const auto found = modules_->results().records();
+            for (std::size_t index = 0; index < found.size(); ++index) {
+                const ProblemRecord& record = found[index];
+                const auto carried = carriedTicks_.find(
+                    {record.moduleId, record.entryKind, record.primaryName, record.secondaryName});
+                if (carried != carriedTicks_.end()) {
+                    (carried->second != 0 ? ticked : unticked).push_back(index);
+                }
+            }
+            results->model().setRecordsTicked(ticked, true);
+            results->model().setRecordsTicked(unticked, false);
+        }
     }
+    carriedTicks_.clear();
     refreshOverview();
     if (owner() != nullptr) {
         const std::size_t found = modules_->results().count();

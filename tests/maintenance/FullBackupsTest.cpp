@@ -129,9 +129,6 @@ TEST_F(FullBackupsTest, ARestoreOfMalformedFilesChangesNothing) {
     EXPECT_EQ(test::readFile(scratch / "prefix" / "user.reg"), userBefore);
 }
 
-} // namespace
-} // namespace tolvane
-
 TEST_F(FullBackupsTest, BackupsAreListedNewestFirstWithTheirKindKeysAndOrigin) {
     FullBackups backups(p());
     const auto root = backups.root();
@@ -186,3 +183,6 @@ TEST(FullBackupsNames, OnlyRealTimeStampsGiveATime) {
         EXPECT_FALSE(FullBackups::timeOf(name).has_value()) << name;
     }
 }
+
+} // namespace
+} // namespace tolvane

@@ -202,8 +202,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("create: Backup is a file")
             << "create"
-            << "The backup was not created: cannot create the backup folder ";
-        QTest::newRow("restore: no .reg file")
+            << "The backup was not created: cannot create a backup folder in ";
+        QTest::newRow("restore: the .reg file went after listing")
             << "restore"
             << "The registry was not restored: the backup 01.01.2026 10_00_00_000 "
                "holds no .reg file";
@@ -221,12 +221,15 @@ private Q_SLOTS:
                 std::filesystem::remove_all(root);
                 writeFile(root, "a file where the folder belongs");
             } else if (action == "restore") {
-                writeFile(root / "01.01.2026 10_00_00_000" / "readme.txt", "no registry here");
+                makeBackup(root / "01.01.2026 10_00_00_000", colourKey("green"));
             } else {
                 makeBackup(root / "01.01.2026 10_00_00_000", colourKey("green"));
                 bench.platform.storage().failSaves = true;
             }
         });
+        if (action == "restore") {
+            std::filesystem::remove(pages.root() / "01.01.2026 10_00_00_000" / "main.reg");
+        }
         if (action == "create") {
             pages.act("createButton");
         } else {

@@ -432,7 +432,8 @@ private Q_SLOTS:
         for (int row = 0; row < pages.rowCount(); ++row) {
             const ProblemRecord& record =
                 pages.records()[static_cast<std::size_t>(pages.recordOf(row))];
-            QCOMPARE(pages.ticked(row), record.primaryName != unticked);
+            QVERIFY2(pages.ticked(row) == (record.primaryName != unticked),
+                     qPrintable(QString::fromStdString(record.primaryName + " / " + unticked)));
         }
     }
 
