@@ -456,72 +456,75 @@ private Q_SLOTS:
         QTRY_COMPARE(pages.rowCount(), 5);
         pages.click("navOverview");
         QVERIFY(reload->isHidden());
-        // While another Tolvane process holds the prefix, Fix and Undo refuse before any question
-        // and change nothing; otherwise a fix holds the lock from before its backup to after its
-        // store, and lets go at its end.
-        void aFixOrUndoRefusesWhileAnotherProcessHoldsThePrefix() {
-            ScannedPages pages;
-            const TempDir lockFolder;
-            TestStorage& storage = pages.bench.platform.storage();
-            std::optional<prefix::PrefixLock> ours;
-            storage.takeChangeLock = [&]() -> Result<void> {
-                auto taken =
-                    prefix::PrefixLock::acquire(lockFolder.path(), prefix::PrefixLock::Wait::no);
-                if (!taken) {
-                    return taken.error();
-                }
-                ours.emplace(std::move(taken.value()));
-                return {};
-            };
-            storage.giveBackChangeLock = [&] { ours.reset(); };
-            const auto refusedWhileHeld = [&](const char* button) {
-                const RegistrySnapshot before =
-                    RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
-                const int saves = storage.saves;
-                auto other =
-                    prefix::PrefixLock::acquire(lockFolder.path(), prefix::PrefixLock::Wait::no);
-                QVERIFY(other.ok());
-                pages.bench.dialogs.clear();
-                pages.click(button);
-                QVERIFY(pages.settle());
-                const auto shown = pages.bench.dialogs.shown();
-                QCOMPARE(shown.size(), std::size_t{1});
-                QCOMPARE(shown[0].kind, ScriptedDialogs::Kind::error);
-                QVERIFY2(
-                    shown[0].text.startsWith(QStringLiteral(
-                        "The registry cannot be changed now: another Tolvane process is working "
-                        "on the Wine prefix")),
-                    qPrintable(shown[0].text));
-                const RegistrySnapshot after =
-                    RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
-                QVERIFY2(before == after, before.firstDifference(after).c_str());
-                QCOMPARE(storage.saves.load(), saves);
-                QCOMPARE(pages.bench.busy.load(), 0);
-            };
+    }
 
-            refusedWhileHeld("fixButton");
-            QCOMPARE(pages.rowCount(), 5);
-            QVERIFY(pages.backupFolders().empty());
-
+    // While another Tolvane process holds the prefix, Fix and Undo refuse before any question
+    // and change nothing; otherwise a fix holds the lock from before its backup to after its
+    // store, and lets go at its end.
+    void aFixOrUndoRefusesWhileAnotherProcessHoldsThePrefix() {
+        ScannedPages pages;
+        const TempDir lockFolder;
+        TestStorage& storage = pages.bench.platform.storage();
+        std::optional<prefix::PrefixLock> ours;
+        storage.takeChangeLock = [&]() -> Result<void> {
+            auto taken =
+                prefix::PrefixLock::acquire(lockFolder.path(), prefix::PrefixLock::Wait::no);
+            if (!taken) {
+                return taken.error();
+            }
+            ours.emplace(std::move(taken.value()));
+            return {};
+        };
+        storage.giveBackChangeLock = [&] { ours.reset(); };
+        const auto refusedWhileHeld = [&](const char* button) {
+            const RegistrySnapshot before =
+                RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
+            const int saves = storage.saves;
+            auto other =
+                prefix::PrefixLock::acquire(lockFolder.path(), prefix::PrefixLock::Wait::no);
+            QVERIFY(other.ok());
             pages.bench.dialogs.clear();
-            pages.fix(true);
-            QCOMPARE(pages.rowCount(), 0);
-            QVERIFY(storage.saves > 0);
-            QCOMPARE(storage.savesWithoutChangeLock.load(), 0);
-            QVERIFY(!storage.changeLockHeld);
-
-            refusedWhileHeld("undoButton");
-            QCOMPARE(pages.rowCount(), 0);
-            QVERIFY(!pages.find<QWidget>("undoButton")->isHidden());
-            pages.click("undoButton");
+            pages.click(button);
             QVERIFY(pages.settle());
-            QCOMPARE(pages.rowCount(), 5);
-            QCOMPARE(storage.savesWithoutChangeLock.load(), 0);
-            QVERIFY(!storage.changeLockHeld);
-        }
-    };
+            const auto shown = pages.bench.dialogs.shown();
+            QCOMPARE(shown.size(), std::size_t{1});
+            QCOMPARE(shown[0].kind, ScriptedDialogs::Kind::error);
+            QVERIFY2(shown[0].text.startsWith(QStringLiteral(
+                         "The registry cannot be changed now: another Tolvane process is working "
+                         "on the Wine prefix")),
+                     qPrintable(shown[0].text));
+            const RegistrySnapshot after =
+                RegistrySnapshot::of(pages.bench.platform.registry(), hkeyLocalMachine);
+            QVERIFY2(before == after, before.firstDifference(after).c_str());
+            QCOMPARE(storage.saves.load(), saves);
+            QCOMPARE(pages.bench.busy.load(), 0);
+        };
 
-    std::unique_ptr<QObject> makeScanResultsTest() { return std::make_unique<ScanResultsTest>(); }
+        refusedWhileHeld("fixButton");
+        QCOMPARE(pages.rowCount(), 5);
+        QVERIFY(pages.backupFolders().empty());
+
+        pages.bench.dialogs.clear();
+        pages.fix(true);
+        QCOMPARE(pages.rowCount(), 0);
+        QVERIFY(storage.saves > 0);
+        QCOMPARE(storage.savesWithoutChangeLock.load(), 0);
+        QVERIFY(!storage.changeLockHeld);
+
+        refusedWhileHeld("undoButton");
+        QCOMPARE(pages.rowCount(), 0);
+        QVERIFY(!pages.find<QWidget>("undoButton")->isHidden());
+        pages.click("undoButton");
+        QVERIFY(pages.settle());
+        QCOMPARE(pages.rowCount(), 5);
+        QCOMPARE(storage.savesWithoutChangeLock.load(), 0);
+        QVERIFY(!storage.changeLockHeld);
+    }
+};
+
+std::unique_ptr<QObject> makeScanResultsTest() {
+    return std::make_unique<ScanResultsTest>();
+}
 
 } // namespace tolvane::test
 
