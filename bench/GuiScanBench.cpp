@@ -117,7 +117,7 @@ private:
 
 class NoLinks final : public LinkOpener {
 public:
-    void open(const QUrl&) override {}
+    bool open(const QUrl&) override { return true; }
 };
 
 class NoProgress final : public ProgressTargets {
