@@ -29,19 +29,22 @@ int ReviewFilterModel::shownInArea(int moduleId) const {
     return found != counts_.end() ? found->second : 0;
 }
 
+// The filters rebuild the row mapping in one pass (invalidate) rather than telling views of
+// every removed or inserted run of rows (invalidateFilter): an area filter leaves thousands of
+// short runs, and announcing each cost ten times the filtering itself at 60,000 rows.
 void ReviewFilterModel::setSearchText(const QString& text) {
     search_ = text.trimmed().toCaseFolded();
-    invalidateFilter();
+    invalidate();
 }
 
 void ReviewFilterModel::setAreaFilter(int moduleId) {
     area_ = moduleId;
-    invalidateFilter();
+    invalidate();
 }
 
 void ReviewFilterModel::setProblemFilter(const QString& problemName) {
     problem_ = problemName;
-    invalidateFilter();
+    invalidate();
 }
 
 void ReviewFilterModel::setGrouped(bool grouped) {
