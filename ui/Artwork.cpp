@@ -236,6 +236,24 @@ void Artwork::paintWave(QPainter& painter, const QRectF& area) const {
     painter.restore();
 }
 
+void Artwork::beginIconTile(QPainter& painter, const QRectF& area, const QColor& tint, int lighter,
+                            int darker) const {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal size = qMin(area.width(), area.height());
+    const QRectF tile(area.center().x() - size / 2, area.center().y() - size / 2, size, size);
+    QLinearGradient fill(tile.topLeft(), tile.bottomRight());
+    fill.setColorAt(0, tint.lighter(lighter));
+    fill.setColorAt(1, tint.darker(darker));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(tile.adjusted(0.5, 0.5, -0.5, -0.5), size * 0.26, size * 0.26);
+    // The picture is drawn on a 24 by 24 grid inside a margin of the tile.
+    painter.translate(tile.left() + size * 0.16, tile.top() + size * 0.16);
+    painter.scale(size * 0.68 / 24.0, size * 0.68 / 24.0);
+    painter.setPen(QPen(theme_.checkMark(), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+}
+
 QPolygonF Artwork::tick(const QPointF& centre, qreal halfWidth) {
     // The short stroke ends a quarter in from the left, a little below the centre.
     const qreal rise = halfWidth * 0.75;

@@ -44,6 +44,11 @@ public:
     void paintWave(QPainter& painter, const QRectF& area) const;
     // The tick of the check boxes and result rows, `halfWidth` either side of `centre`.
     static QPolygonF tick(const QPointF& centre, qreal halfWidth);
+    // The rounded, tinted tile of a module or launcher icon in the square centred in `area`;
+    // leaves `painter` mapped to the 24 by 24 grid of the picture, with the picture's pen.
+    // The caller brackets it with save() and restore().
+    void beginIconTile(QPainter& painter, const QRectF& area, const QColor& tint, int lighter,
+                       int darker) const;
 
 private:
     const Theme& theme_;

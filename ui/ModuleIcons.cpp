@@ -1,5 +1,6 @@
 #include "ui/ModuleIcons.h"
 
+#include "ui/Artwork.h"
 #include "ui/Theme.h"
 
 #include <QPainter>
@@ -25,21 +26,7 @@ const QPixmap& ModuleIcons::pixmap(int moduleId) const {
 
 void ModuleIcons::paint(QPainter& painter, int moduleId, const QRectF& area) const {
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal size = qMin(area.width(), area.height());
-    const QRectF tile(area.center().x() - size / 2, area.center().y() - size / 2, size, size);
-    const QColor tint = theme_.moduleTint(moduleId);
-    QLinearGradient fill(tile.topLeft(), tile.bottomRight());
-    fill.setColorAt(0, tint.lighter(118));
-    fill.setColorAt(1, tint.darker(112));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
-    painter.drawRoundedRect(tile.adjusted(0.5, 0.5, -0.5, -0.5), size * 0.26, size * 0.26);
-    // The picture is drawn on a 24 by 24 grid inside a margin of the tile.
-    painter.translate(tile.left() + size * 0.16, tile.top() + size * 0.16);
-    painter.scale(size * 0.68 / 24.0, size * 0.68 / 24.0);
-    painter.setPen(QPen(theme_.checkMark(), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
+    Artwork(theme_).beginIconTile(painter, area, theme_.moduleTint(moduleId), 118, 112);
     paintPicture(painter, moduleId);
     painter.restore();
 }
