@@ -5,6 +5,7 @@
 #include "modules/ProblemTarget.h"
 #include "ui/CoreText.h"
 #include "ui/ProblemListModel.h"
+#include "ui/TextRanks.h"
 
 #include <algorithm>
 #include <numeric>
@@ -27,7 +28,10 @@ ReviewTableModel::ReviewTableModel(ProblemListModel& ticks, QObject* parent)
 void ReviewTableModel::rebuild() {
     beginResetModel();
     texts_.clear();
-    folded_.clear();
+    for (FoldedColumn& column : folded_) {
+        column.units.clear();
+        column.starts.assign(1, 0);
+    }
     modules_.clear();
     for (auto& ranks : ranks_) {
         ranks.clear();
@@ -51,12 +55,11 @@ void ReviewTableModel::rebuild() {
             fromCore(ProblemTarget::actionText(target.action())),
         });
         modules_.push_back(record.moduleId);
-        std::array<QString, columnTotal> folded;
-        for (int column = 0; column < columnTotal; ++column) {
-            folded[static_cast<std::size_t>(column)] =
-                texts_.back()[static_cast<std::size_t>(column)].toCaseFolded();
+        for (std::size_t column = 0; column < folded_.size(); ++column) {
+            FoldedColumn& folded = folded_[column];
+            folded.units += texts_.back()[column].toCaseFolded();
+            folded.starts.push_back(folded.units.size());
         }
-        folded_.push_back(std::move(folded));
     }
     endResetModel();
 }
@@ -73,26 +76,22 @@ const QString& ReviewTableModel::text(int row, int column) const {
     return texts_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
-const QString& ReviewTableModel::foldedText(int row, int column) const {
-    return folded_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+QStringView ReviewTableModel::foldedText(int row, int column) const {
+    const FoldedColumn& folded = folded_[static_cast<std::size_t>(column)];
+    const qsizetype start = folded.starts[static_cast<std::size_t>(row)];
+    return QStringView(folded.units)
+        .mid(start, folded.starts[static_cast<std::size_t>(row) + 1] - start);
 }
 
 int ReviewTableModel::sortRank(int row, int column) const {
     auto& ranks = ranks_[static_cast<std::size_t>(column)];
     if (ranks.size() != texts_.size()) {
-        std::vector<int> order(texts_.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(), [this, column](int a, int b) {
-            return foldedText(a, column) < foldedText(b, column);
-        });
-        ranks.assign(texts_.size(), 0);
-        int rank = 0;
-        for (std::size_t at = 0; at < order.size(); ++at) {
-            if (at > 0 && foldedText(order[at - 1], column) != foldedText(order[at], column)) {
-                rank = static_cast<int>(at);
-            }
-            ranks[static_cast<std::size_t>(order[at])] = rank;
+        std::vector<QStringView> texts;
+        texts.reserve(texts_.size());
+        for (int row = 0; row < rowCount(); ++row) {
+            texts.push_back(foldedText(row, column));
         }
+        ranks = rankTexts(texts);
     }
     return ranks[static_cast<std::size_t>(row)];
 }

@@ -41,7 +41,7 @@ public:
 
     const QString& text(int row, int column) const;
     // The text case-folded once, for sorting and searching without folding on every compare.
-    const QString& foldedText(int row, int column) const;
+    QStringView foldedText(int row, int column) const;
     // The row's place among all rows ordered by the column's folded text (equal texts share a
     // place). Worked out once per column and fill, so a sort compares two integers.
     int sortRank(int row, int column) const;
@@ -57,7 +57,12 @@ private:
 
     ProblemListModel& ticks_;
     std::vector<std::array<QString, columnTotal>> texts_;
-    std::vector<std::array<QString, columnTotal>> folded_;
+    // One column's folded texts end to end, so searching and ordering read memory in row order.
+    struct FoldedColumn {
+        QString units;
+        std::vector<qsizetype> starts; // row n is units[starts[n], starts[n + 1])
+    };
+    std::array<FoldedColumn, columnTotal> folded_;
     std::vector<int> modules_;
     // Per column: empty until the column is first sorted.
     mutable std::array<std::vector<int>, columnTotal> ranks_;

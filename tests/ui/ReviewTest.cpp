@@ -13,6 +13,7 @@
 #include "ui/ReviewExport.h"
 #include "ui/ReviewFilterModel.h"
 #include "ui/ReviewTableModel.h"
+#include "ui/TextRanks.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,7 +27,10 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <numeric>
+#include <random>
 
 namespace tolvane::test {
 
@@ -161,6 +165,40 @@ private Q_SLOTS:
         ProblemList second = records({"z", "y", "x", "w", "v"});
         list.fill(&second);
         QCOMPARE(sorted(key, Qt::AscendingOrder), QStringList({"v4", "w3", "x2", "y1", "z0"}));
+    }
+
+    void ranksAgreeWithPlainStringOrder() {
+        // Long shared beginnings, prefixes of each other, empty texts, duplicates and the
+        // highest code units: the step-wise ranking must give QString's own order.
+        std::mt19937 random(7);
+        const QString alphabet = QStringLiteral("ab\\") + QChar(0xFFFF) + QChar(0xFFFE) + QChar(1);
+        std::vector<QString> texts{QString(), QString(), QStringLiteral("ab"), QStringLiteral("a")};
+        for (int n = 0; n < 3000; ++n) {
+            QString text = n % 2 == 0 ? QStringLiteral("software\\vendor\\") : QString();
+            const int length = static_cast<int>(random() % 9);
+            for (int at = 0; at < length; ++at) {
+                text += alphabet[static_cast<qsizetype>(random() % alphabet.size())];
+            }
+            texts.push_back(text);
+        }
+        const std::vector<int> ranks =
+            rankTexts(std::vector<QStringView>(texts.begin(), texts.end()));
+        std::vector<int> order(texts.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            return texts[static_cast<std::size_t>(a)] < texts[static_cast<std::size_t>(b)];
+        });
+        for (std::size_t at = 0; at < order.size(); ++at) {
+            const auto text = static_cast<std::size_t>(order[at]);
+            const auto first = static_cast<std::size_t>(
+                std::lower_bound(order.begin(), order.end(), order[at],
+                                 [&](int a, int b) {
+                                     return texts[static_cast<std::size_t>(a)] <
+                                            texts[static_cast<std::size_t>(b)];
+                                 }) -
+                order.begin());
+            QCOMPARE(ranks[text], static_cast<int>(first));
+        }
     }
 
     void groupingKeepsEachAreaTogetherWithItsCount() {
