@@ -141,10 +141,11 @@ Result<void> CHollinApp::start() {
         },
         QString::fromStdString(options_.wineserver));
 
-    context_ = std::unique_ptr<UiContext>(
-        new UiContext{busy_, *history_, *session_, autostart_, dialogs_, links_, theme_,
-                      moduleFactory_, options_.helpFile,
-                      [] { return QSystemTrayIcon::isSystemTrayAvailable(); }, prefixes_.get()});
+    // Parenthesised aggregate initialisation: the context holds references.
+    context_ = std::make_unique<UiContext>(
+        busy_, *history_, *session_, autostart_, dialogs_, links_, theme_, moduleFactory_,
+        options_.helpFile, [] { return QSystemTrayIcon::isSystemTrayAvailable(); },
+        prefixes_.get());
     busy_ = 0;
     window_ = std::make_unique<CHollinDlg>(*context_);
     window_->show();

@@ -1,7 +1,7 @@
 #include "cli/IgnoreCommand.h"
 
 #include "cli/CliApp.h"
-#include "tests/support/TempDir.h"
+#include "tests/cli/DemoPrefixCliTest.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -10,39 +10,12 @@
 namespace tolvane {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
+using test::makeDemoPrefix;
 
-// The ignore command and the scans it screens, on the demo prefix with a scratch settings
-// folder.
-class IgnoreCommandTest : public ::testing::Test {
+// The ignore command and the scans it screens, on the demo prefix.
+class IgnoreCommandTest : public test::DemoPrefixCliTest {
 protected:
-    void SetUp() override {
-        const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                    "/scripts/make-demo-prefix' '" + prefix.path().string() +
-                                    "' >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(work.path());
-        setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        unsetenv("XDG_CONFIG_HOME");
-    }
-
-    CliRun run(std::vector<std::string> words, std::string prefixPath = {}) {
-        words.insert(words.begin(),
-                     {"--prefix", prefixPath.empty() ? prefix.path().string() : prefixPath});
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return {code, out.str(), err.str()};
-    }
-
     // The value of the first "field": "..." in a JSON text, unescaped for plain names.
     static std::string firstText(const std::string& json, const std::string& field) {
         const std::string tag = "\"" + field + "\": \"";
@@ -64,10 +37,6 @@ protected:
         const std::size_t at = json.find(tag);
         return at == std::string::npos ? -1 : std::atoi(json.c_str() + at + tag.size());
     }
-
-    test::TempDir prefix;
-    test::TempDir work;
-    std::filesystem::path previous;
 };
 
 TEST_F(IgnoreCommandTest, AnIgnoredProblemLeavesTheScanAndTheFixAndComesBackWhenRemoved) {
@@ -107,10 +76,7 @@ TEST_F(IgnoreCommandTest, AnIgnoredProblemLeavesTheScanAndTheFixAndComesBackWhen
 
 TEST_F(IgnoreCommandTest, AnEntryForEveryPrefixHoldsElsewhereAndOneForThisPrefixDoesNot) {
     test::TempDir other;
-    const std::string make = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                             "/scripts/make-demo-prefix' '" + other.path().string() +
-                             "' >/dev/null";
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(makeDemoPrefix(other.path()));
     ASSERT_EQ(run({"ignore", "add", "--module", "7", "Courier"}).code, 0);
     ASSERT_EQ(run({"ignore", "add", "--module", "7", "Small Fonts", "--all-prefixes"}).code, 0);
 

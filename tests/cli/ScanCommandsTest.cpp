@@ -1,7 +1,7 @@
 #include "cli/ScanCommands.h"
 
 #include "cli/CliApp.h"
-#include "tests/support/TempDir.h"
+#include "tests/cli/DemoPrefixCliTest.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -11,41 +11,13 @@
 namespace tolvane {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
+using test::makeDemoPrefix;
 
 // Runs tolvane-cli commands on the demo prefix from inside a scratch folder, with scratch
 // settings and data folders (backups go to the latter).
-class ScanCommandsTest : public ::testing::Test {
+class ScanCommandsTest : public test::DemoPrefixCliTest {
 protected:
-    void SetUp() override {
-        const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                    "/scripts/make-demo-prefix' '" + prefix.path().string() +
-                                    "' >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(work.path());
-        setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (work / "data").c_str(), 1);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("TMPDIR");
-    }
-
-    CliRun run(std::vector<std::string> words) {
-        words.insert(words.begin(), {"--prefix", prefix.path().string()});
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return {code, out.str(), err.str()};
-    }
-
     static std::set<int> modulesIn(const std::string& json) {
         std::set<int> ids;
         for (std::size_t at = json.find("\"moduleId\": "); at != std::string::npos;
@@ -54,10 +26,6 @@ protected:
         }
         return ids;
     }
-
-    test::TempDir prefix;
-    test::TempDir work;
-    std::filesystem::path previous;
 };
 
 TEST_F(ScanCommandsTest, ScanFindsTheDemoProblemsOfEveryModule) {
@@ -174,16 +142,9 @@ TEST_F(ScanCommandsTest, ARestoreGivesBackExactlyTheBackedUpRegistryOfItsOwnPref
 
     // Another prefix does not list it, and takes it only when told to.
     test::TempDir other;
-    const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                "/scripts/make-demo-prefix' '" + other.path().string() +
-                                "' >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(makeDemoPrefix(other.path()));
     const auto otherRun = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), {"--prefix", other.path().string()});
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return CliRun{code, out.str(), err.str()};
+        return run(std::move(words), other.path());
     };
     ASSERT_EQ(otherRun({"backup", "create"}).code, exitcode::ok);
     std::filesystem::path ownRoot;
