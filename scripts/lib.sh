@@ -36,10 +36,25 @@ compiler_launcher() {
     fi
 }
 
-# Configures and builds one build folder: configure_and_build DIR [cmake options...]
+# Configures and builds one build folder, all of it or the targets after --target:
+#   configure_and_build DIR [cmake options...] [--target TARGET...]
 configure_and_build() {
     local dir=$1
     shift
-    cmake -S "$tolvane_root" -B "$dir" -G Ninja $(compiler_launcher) "$@" >/dev/null
-    cmake --build "$dir" --parallel "$(nproc)"
+    local options=() targets=()
+    while [ $# -gt 0 ]; do
+        if [ "$1" = "--target" ]; then
+            shift
+            targets=("$@")
+            break
+        fi
+        options+=("$1")
+        shift
+    done
+    cmake -S "$tolvane_root" -B "$dir" -G Ninja $(compiler_launcher) "${options[@]}" >/dev/null
+    if [ ${#targets[@]} -gt 0 ]; then
+        cmake --build "$dir" --parallel "$(nproc)" --target "${targets[@]}"
+    else
+        cmake --build "$dir" --parallel "$(nproc)"
+    fi
 }
