@@ -2,10 +2,10 @@
 #include "cli/CliContext.h"
 #include "cli/CliSession.h"
 #include "maintenance/FullBackups.h"
-#include "platform/BackupLocation.h"
-#include "platform/XdgAutostart.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "platform/prefix/UserProfile.h"
+#include "platform/services/BackupLocation.h"
+#include "platform/services/XdgAutostart.h"
 
 #include <system_error>
 

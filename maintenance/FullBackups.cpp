@@ -1,11 +1,11 @@
 #include "maintenance/FullBackups.h"
 
-#include "platform/BackupLocation.h"
-#include "platform/BackupManifest.h"
-#include "platform/CRegTools.h"
 #include "platform/Platform.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryStorage.h"
+#include "platform/services/BackupLocation.h"
+#include "platform/services/BackupManifest.h"
+#include "platform/services/CRegTools.h"
 
 #include <algorithm>
 #include <cctype>

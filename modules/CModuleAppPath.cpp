@@ -2,8 +2,8 @@
 
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
-#include "platform/PathChecks.h"
 #include "platform/RegistryGateway.h"
+#include "platform/services/PathChecks.h"
 
 #include <algorithm>
 #include <array>

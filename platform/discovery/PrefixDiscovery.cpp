@@ -1,6 +1,6 @@
 #include "platform/discovery/PrefixDiscovery.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 #include "platform/discovery/BottlesSource.h"
 #include "platform/discovery/CrossOverSource.h"
 #include "platform/discovery/DefaultWinePrefixSource.h"

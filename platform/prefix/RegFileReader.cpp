@@ -1,6 +1,6 @@
 #include "platform/prefix/RegFileReader.h"
 
-#include "platform/FileDescriptor.h"
+#include "platform/base/FileDescriptor.h"
 #include "platform/prefix/RegFileSyntax.h"
 #include "platform/prefix/UnitText.h"
 

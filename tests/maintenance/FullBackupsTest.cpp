@@ -2,11 +2,11 @@
 // restore puts back.
 #include "maintenance/FullBackups.h"
 
-#include "platform/BackupLocation.h"
-#include "platform/BackupManifest.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryStorage.h"
 #include "platform/prefix/PrefixPlatform.h"
+#include "platform/services/BackupLocation.h"
+#include "platform/services/BackupManifest.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "modules/CModuleFileAssoc.h"
 
 #include "engine/ModuleSet.h"
-#include "platform/RegKey.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 #include "tests/support/ModuleTestHelpers.h"
 #include "tests/support/RecordingProgress.h"
 #include "tests/support/StoppingProgress.h"

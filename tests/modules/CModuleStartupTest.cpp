@@ -1,6 +1,6 @@
 #include "modules/CModuleStartup.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 #include "tests/modules/ModuleFixture.h"
 
 #include <string>

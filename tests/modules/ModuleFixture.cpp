@@ -1,6 +1,6 @@
 #include "tests/modules/ModuleFixture.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/TempDir.h"
 

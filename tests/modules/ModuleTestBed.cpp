@@ -1,6 +1,6 @@
 #include "tests/modules/ModuleTestBed.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 
 #include <algorithm>
 #include <stdexcept>

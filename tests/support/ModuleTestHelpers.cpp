@@ -1,6 +1,6 @@
 #include "tests/support/ModuleTestHelpers.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 
 namespace tolvane::test {
 

@@ -1,10 +1,10 @@
 // Saving a prefix: only changed files, atomically, never while its wineserver runs.
 #include "platform/prefix/PrefixStorage.h"
 
-#include "platform/ChangeLock.h"
 #include "platform/prefix/PrefixLock.h"
 #include "platform/prefix/RegFileReader.h"
 #include "platform/prefix/StoreJournal.h"
+#include "platform/services/ChangeLock.h"
 #include "tests/support/TempDir.h"
 
 #include <atomic>
