@@ -25,8 +25,14 @@ constexpr int hexDigitValue(char32_t c) {
     return -1;
 }
 
+constexpr bool isHexDigit(char32_t c) {
+    return hexDigitValue(c) >= 0;
+}
+
 // `value` in lower-case hex, padded with zeros to at least `minimumDigits`.
 std::string hexNumber(std::uint64_t value, std::size_t minimumDigits = 1);
+// The same, appended without a temporary (registry files write one for every key).
+void appendHexNumber(std::string& out, std::uint64_t value, std::size_t minimumDigits = 1);
 
 // `count` random hex digits, for names that must not meet an existing file.
 std::string randomHexDigits(std::size_t count);

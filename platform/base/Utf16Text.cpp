@@ -1,5 +1,8 @@
 #include "platform/base/Utf16Text.h"
 
+#include <bit>
+#include <cstring>
+
 namespace tolvane {
 
 std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& pos) {
@@ -68,18 +71,23 @@ void appendUtf16(std::u16string& out, char32_t codePoint) {
 
 std::u16string utf16BytesToUnits(std::string_view bytes) {
     std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t k = 0; k < units.size(); ++k) {
-        units[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
-                                         (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(units.data(), bytes.data(), units.size() * 2);
+    } else {
+        for (std::size_t k = 0; k < units.size(); ++k) {
+            units[k] = utf16UnitAt(bytes, k);
+        }
     }
     return units;
 }
 
 void appendUtf16Bytes(std::string& bytes, std::u16string_view units) {
-    bytes.reserve(bytes.size() + units.size() * 2);
+    const std::size_t start = bytes.size();
+    bytes.resize(start + 2 * units.size());
+    char* out = bytes.data() + start;
     for (const char16_t unit : units) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
+        *out++ = static_cast<char>(unit & 0xFF);
+        *out++ = static_cast<char>(unit >> 8);
     }
 }
 

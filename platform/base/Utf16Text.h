@@ -34,6 +34,10 @@ void appendUtf8(std::string& out, char32_t codePoint);
 void appendUtf16(std::u16string& out, char32_t codePoint);
 
 // String data as the registry stores it: UTF-16LE bytes. A trailing odd byte is dropped.
+constexpr char16_t utf16UnitAt(std::string_view bytes, std::size_t index) {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * index]) |
+                                 (static_cast<unsigned char>(bytes[2 * index + 1]) << 8));
+}
 std::u16string utf16BytesToUnits(std::string_view bytes);
 void appendUtf16Bytes(std::string& bytes, std::u16string_view units);
 std::string unitsToUtf16Bytes(std::u16string_view units);

@@ -1,6 +1,7 @@
 #include "platform/prefix/RegFileReader.h"
 
 #include "platform/base/FileDescriptor.h"
+#include "platform/base/HexText.h"
 #include "platform/prefix/RegFileSyntax.h"
 #include "platform/prefix/UnitText.h"
 
@@ -18,19 +19,6 @@ namespace {
 constexpr std::string_view headerLine = "WINE REGISTRY Version 2";
 constexpr std::uint64_t filetimeOf1970 = 116444736000000000ULL;
 constexpr std::uint64_t ticksPerSecond = 10000000ULL;
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 class Parser {
 public:
@@ -253,11 +241,11 @@ const char* Parser::parseOption(std::string_view line) {
     if (line.starts_with("#time=")) {
         std::uint64_t time = 0;
         std::size_t pos = 6;
-        while (pos < line.size() && hexValue(line[pos]) >= 0) {
+        while (pos < line.size() && isHexDigit(line[pos])) {
             if (pos - 6 == 16) {
                 return "bad #time";
             }
-            time = time * 16 + static_cast<unsigned>(hexValue(line[pos]));
+            time = time * 16 + static_cast<unsigned>(hexDigitValue(line[pos]));
             ++pos;
         }
         if (pos == 6 || pos != line.size()) {

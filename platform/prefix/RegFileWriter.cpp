@@ -1,5 +1,6 @@
 #include "platform/prefix/RegFileWriter.h"
 
+#include "platform/base/HexText.h"
 #include "platform/prefix/RegFileSyntax.h"
 
 #include <array>
@@ -38,8 +39,8 @@ void appendBlock(std::string& out, RegistryTree& tree, const RegNode* node, std:
         (static_cast<std::int64_t>(node->modified) - filetimeOf1970) / ticksPerSecond);
     appendDecimal(out, seconds);
     out += "\n#time=";
-    regfile::appendHexNumber(out, node->modified >> 32, 1);
-    regfile::appendHexNumber(out, node->modified & 0xFFFFFFFFu, 8);
+    appendHexNumber(out, node->modified >> 32, 1);
+    appendHexNumber(out, node->modified & 0xFFFFFFFFu, 8);
     out.push_back('\n');
     if (const std::string_view className = tree.className(node); !className.empty()) {
         out += "#class=\"";

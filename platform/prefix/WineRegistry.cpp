@@ -1,5 +1,6 @@
 #include "platform/prefix/WineRegistry.h"
 
+#include "platform/base/AsciiText.h"
 #include "platform/prefix/RegFileReader.h"
 #include "platform/prefix/RegFileWriter.h"
 #include "platform/prefix/UnitText.h"
@@ -244,7 +245,7 @@ WineRegistry::ParsedPath WineRegistry::parsePathA(HKey key, std::string_view pat
 }
 
 std::string_view WineRegistry::unitTextOf(std::string_view utf8) {
-    if (unittext::isAscii(utf8)) {
+    if (isAscii(utf8)) {
         return utf8;
     }
     unitBuffer_ = unittext::fromUtf8(utf8);
@@ -531,7 +532,7 @@ std::int32_t WineRegistry::RegEnumKeyA(HKey key, std::uint32_t index, std::strin
 }
 
 std::string_view WineRegistry::ansiName(std::string_view unitText) {
-    if (unittext::isAscii(unitText)) {
+    if (isAscii(unitText)) {
         return unitText;
     }
     nameBuffer_ = unittext::toUtf8(unitText);

@@ -8,12 +8,13 @@
 #include <unistd.h>
 #endif
 
+#include "platform/base/AsciiText.h"
+#include "platform/base/HexText.h"
+#include "platform/base/Utf16Text.h"
 #include "platform/regformat/RegFileRoots.h"
 #include "platform/regformat/RegFileText.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <fstream>
 
 namespace tolvane {
@@ -22,21 +23,6 @@ namespace {
 
 constexpr std::u16string_view headerVersion5 = u"Windows Registry Editor Version 5.00";
 constexpr std::u16string_view headerRegedit4 = u"REGEDIT4";
-
-bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
-
-bool isHexDigit(char16_t c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-unsigned hexValue(char16_t c) {
-    if (c <= u'9') {
-        return c - u'0';
-    }
-    return (c | 0x20u) - u'a' + 10;
-}
 
 std::size_t skipBlanks(std::u16string_view text, std::size_t pos) {
     while (pos < text.size() && isBlank(text[pos])) {
@@ -78,29 +64,6 @@ Error faultAt(std::size_t line, std::string_view reason) {
     return makeError("line " + std::to_string(line) + ": " + std::string(reason));
 }
 
-void appendUtf16(std::string& bytes, std::u16string_view text) {
-    const std::size_t start = bytes.size();
-    bytes.resize(start + 2 * text.size());
-    char* out = bytes.data() + start;
-    for (const char16_t c : text) {
-        *out++ = static_cast<char>(c & 0xFF);
-        *out++ = static_cast<char>(c >> 8);
-    }
-}
-
-std::u16string decodeUtf16(std::string_view bytes) {
-    std::u16string text(bytes.size() / 2, u'\0');
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(text.data(), bytes.data(), text.size() * 2);
-    } else {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                            (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-        }
-    }
-    return text;
-}
-
 // Converts 8-bit text; when that fails, names the first line that cannot be converted.
 Result<std::u16string> decodeNarrow(std::string_view bytes) {
     if (isAscii(bytes)) {
@@ -133,7 +96,7 @@ Result<RegFileReader> RegFileReader::open(std::string_view bytes) {
     bool wide = false;
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
         const auto body = bytes.substr(2);
-        text = decodeUtf16(body);
+        text = utf16BytesToUnits(body);
         if (body.size() % 2 != 0) {
             return faultAt(lineAt(text, text.size()), "UTF-16 text ends in half a character");
         }
@@ -397,7 +360,7 @@ Result<void> RegFileReader::parseData(std::u16string_view data) {
             return fault("text after the closing quote of a string");
         }
         value_.type = regtype::sz;
-        appendUtf16(value_.data, scratch_);
+        appendUtf16Bytes(value_.data, scratch_);
         value_.data.append(2, '\0');
         emit(value_);
         return {};
@@ -407,7 +370,7 @@ Result<void> RegFileReader::parseData(std::u16string_view data) {
         std::uint32_t number = 0;
         std::size_t digits = 0;
         while (pos < data.size() && isHexDigit(data[pos])) {
-            number = (number << 4) | hexValue(data[pos]);
+            number = (number << 4) | static_cast<unsigned>(hexDigitValue(data[pos]));
             ++digits;
             ++pos;
         }
@@ -430,7 +393,7 @@ Result<void> RegFileReader::parseData(std::u16string_view data) {
         std::uint32_t type = 0;
         std::size_t digits = 0;
         while (pos < data.size() && isHexDigit(data[pos])) {
-            type = (type << 4) | hexValue(data[pos]);
+            type = (type << 4) | static_cast<unsigned>(hexDigitValue(data[pos]));
             ++digits;
             ++pos;
         }
@@ -494,7 +457,7 @@ Result<bool> RegFileReader::appendHexBytes(std::u16string_view text) {
         }
         unsigned byte = 0;
         while (pos < text.size() && isHexDigit(text[pos])) {
-            byte = (byte << 4) | hexValue(text[pos]);
+            byte = (byte << 4) | static_cast<unsigned>(hexDigitValue(text[pos]));
             if (byte > 0xFF) {
                 return fault("a hex byte above ff");
             }
@@ -520,7 +483,7 @@ Result<void> RegFileReader::finishValue() {
             return faultAt(value_.line, "string data that is not valid in this code page");
         }
         value_.data.clear();
-        appendUtf16(value_.data, *text);
+        appendUtf16Bytes(value_.data, *text);
     }
     emit(value_);
     return {};

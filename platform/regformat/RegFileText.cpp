@@ -1,22 +1,13 @@
 #include "platform/regformat/RegFileText.h"
 
-#include <algorithm>
-#include <cstdint>
+#include "platform/base/AsciiText.h"
+#include "platform/base/Utf16Text.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 namespace tolvane {
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool isAscii(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
-}
 
 std::string printable(std::u16string_view text) {
     if (auto narrow = wideToNarrow(text)) {
@@ -73,47 +64,12 @@ std::optional<std::string> wideToNarrow(std::u16string_view text) {
 std::optional<std::u16string> narrowToWide(std::string_view text) {
     std::u16string wide;
     wide.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            wide.push_back(lead);
-            ++i;
-            continue;
-        }
-        std::size_t extra = 0;
-        std::uint32_t code = 0;
-        std::uint32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            extra = 1, code = lead & 0x1Fu, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, code = lead & 0x0Fu, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, code = lead & 0x07u, minimum = 0x10000;
-        } else {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto codePoint = decodeUtf8(text, pos);
+        if (!codePoint) {
             return std::nullopt;
         }
-        if (i + extra >= text.size()) {
-            return std::nullopt;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return std::nullopt;
-            }
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            wide.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            wide.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            wide.push_back(static_cast<char16_t>(code));
-        }
-        i += extra + 1;
+        appendUtf16(wide, *codePoint);
     }
     return wide;
 }
@@ -122,31 +78,14 @@ std::optional<std::string> wideToNarrow(std::u16string_view text) {
     std::string narrow;
     narrow.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
-                return std::nullopt;
-            }
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+        char32_t codePoint = text[i];
+        if (isHighSurrogate(codePoint) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            codePoint = joinSurrogates(text[i], text[i + 1]);
             ++i;
-        } else if (code >= 0xDC00 && code <= 0xDFFF) {
+        } else if (isSurrogate(codePoint)) {
             return std::nullopt;
         }
-        if (code < 0x80) {
-            narrow.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            narrow.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            narrow.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            narrow.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            narrow.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            narrow.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            narrow.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            narrow.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            narrow.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            narrow.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        appendUtf8(narrow, codePoint);
     }
     return narrow;
 }

@@ -15,8 +15,4 @@ std::optional<std::string> wideToNarrow(std::u16string_view text);
 // `text` for a message: converted where it can be, with "?" for what cannot.
 std::string printable(std::u16string_view text);
 
-// True when every character is 7-bit ASCII, which both directions pass through unchanged.
-bool isAscii(std::string_view text);
-bool isAscii(std::u16string_view text);
-
 } // namespace tolvane

@@ -1,6 +1,9 @@
 #include "platform/regformat/RegFileWriter.h"
 
 #include "platform/RegistryTypes.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/HexText.h"
+#include "platform/base/Utf16Text.h"
 #include "platform/regformat/RegFileText.h"
 
 #include <ostream>
@@ -12,20 +15,6 @@ namespace {
 constexpr std::size_t flushThreshold = std::size_t{1} << 20;
 // A hex line is broken once it reaches this many characters (the backslash comes after).
 constexpr std::size_t hexLineLimit = 77;
-constexpr char hexDigits[] = "0123456789abcdef";
-
-char16_t unitAt(std::string_view bytes, std::size_t index) {
-    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * index]) |
-                                 (static_cast<unsigned char>(bytes[2 * index + 1]) << 8));
-}
-
-std::u16string unitsOf(std::string_view bytes) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = unitAt(bytes, i);
-    }
-    return units;
-}
 
 // A REG_SZ that the quoted form carries exactly: UTF-16 text with one terminating NUL and no
 // other. Anything else (unterminated, embedded NULs, an odd byte) goes out as hex(1) so that
@@ -35,11 +24,11 @@ bool isPlainString(std::string_view data) {
         return false;
     }
     const std::size_t units = data.size() / 2;
-    if (unitAt(data, units - 1) != u'\0') {
+    if (utf16UnitAt(data, units - 1) != u'\0') {
         return false;
     }
     for (std::size_t i = 0; i + 1 < units; ++i) {
-        if (unitAt(data, i) == u'\0') {
+        if (utf16UnitAt(data, i) == u'\0') {
             return false;
         }
     }
@@ -99,13 +88,7 @@ void RegFileWriter::putAscii(std::string_view text) {
 
 bool RegFileWriter::putText(std::u16string_view text) {
     if (format_ == RegFileFormat::version5) {
-        const std::size_t start = buffer_.size();
-        buffer_.resize(start + 2 * text.size());
-        char* out = buffer_.data() + start;
-        for (const char16_t c : text) {
-            *out++ = static_cast<char>(c & 0xFF);
-            *out++ = static_cast<char>(c >> 8);
-        }
+        appendUtf16Bytes(buffer_, text);
         return true;
     }
     if (isAscii(text)) {
@@ -163,7 +146,7 @@ Result<void> RegFileWriter::writeValue(std::u16string_view name, std::uint32_t t
 
     if (type == regtype::sz && isPlainString(data)) {
         scratch_.assign(1, u'"');
-        appendEscaped(scratch_, unitsOf(data.substr(0, data.size() - 2)));
+        appendEscaped(scratch_, utf16BytesToUnits(data.substr(0, data.size() - 2)));
         scratch_ += u'"';
         if (!putText(scratch_)) {
             return cannotWrite("value", name, "holds text that 8-bit text cannot hold");
@@ -174,9 +157,7 @@ Result<void> RegFileWriter::writeValue(std::u16string_view name, std::uint32_t t
             number |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
         }
         std::string text = "dword:";
-        for (int shift = 28; shift >= 0; shift -= 4) {
-            text += hexDigits[(number >> shift) & 0xF];
-        }
+        appendHexNumber(text, number, 8);
         putAscii(text);
     } else {
         auto written = writeHexValue(type, data, lineLength);
@@ -193,18 +174,12 @@ Result<void> RegFileWriter::writeHexValue(std::uint32_t type, std::string_view d
                                           std::size_t lineLength) {
     std::string tag = "hex:";
     if (type != regtype::binary) {
-        std::string number;
-        std::uint32_t rest = type;
-        do {
-            number.insert(number.begin(), hexDigits[rest & 0xF]);
-            rest >>= 4;
-        } while (rest != 0);
-        tag = "hex(" + number + "):";
+        tag = "hex(" + hexNumber(type) + "):";
     }
     // REGEDIT4 keeps the strings of hex(1), hex(2) and hex(7) as 8-bit text.
     std::string narrowData;
     if (format_ == RegFileFormat::regedit4 && regtype::isString(type)) {
-        auto narrow = data.size() % 2 == 0 ? wideToNarrow(unitsOf(data)) : std::nullopt;
+        auto narrow = data.size() % 2 == 0 ? wideToNarrow(utf16BytesToUnits(data)) : std::nullopt;
         if (!narrow) {
             return makeError("holds string data that a REGEDIT4 file cannot carry exactly");
         }
@@ -221,8 +196,8 @@ void RegFileWriter::putHexBytes(std::string_view bytes, std::size_t lineLength) 
     text.reserve(bytes.size() * 3 + bytes.size() / 25 * 5 + 8);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        text += hexDigits[byte >> 4];
-        text += hexDigits[byte & 0xF];
+        text += hexDigit(byte >> 4);
+        text += hexDigit(byte);
         if (i + 1 == bytes.size()) {
             break;
         }

@@ -1,6 +1,7 @@
 #include "platform/services/BackupLocation.h"
 
 #include "platform/Platform.h"
+#include "platform/base/HexText.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,16 +19,6 @@ std::uint32_t stableHash(const std::string& text) {
         hash = (hash ^ c) * 16777619u;
     }
     return hash;
-}
-
-std::string hexDigits(std::uint32_t value) {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text(8, '0');
-    for (int i = 7; i >= 0; --i) {
-        text[static_cast<std::size_t>(i)] = digits[value & 0xF];
-        value >>= 4;
-    }
-    return text;
 }
 
 } // namespace
@@ -57,7 +48,7 @@ std::filesystem::path BackupLocation::forPrefix(const std::filesystem::path& dat
     if (name.empty()) {
         name = "root";
     }
-    return dataHome / "tolvane" / (name + "-" + hexDigits(stableHash(canonical.string())));
+    return dataHome / "tolvane" / (name + "-" + hexNumber(stableHash(canonical.string()), 8));
 }
 
 std::filesystem::path BackupLocation::rootOf(const Platform& platform) {

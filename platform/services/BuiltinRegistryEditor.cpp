@@ -1,12 +1,12 @@
 #include "platform/services/BuiltinRegistryEditor.h"
 
+#include "platform/base/HexText.h"
 #include "platform/base/PathText.h"
 #include "platform/regformat/RegFileRoots.h"
 #include "platform/regformat/RegFileText.h"
 #include "platform/services/RegKey.h"
 
 #include <fstream>
-#include <random>
 #include <system_error>
 
 namespace tolvane {
@@ -84,14 +84,8 @@ std::string codeText(std::int32_t code) {
 }
 
 std::filesystem::path temporaryNameBeside(const std::filesystem::path& file) {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::random_device random;
-    std::string suffix = ".tmp";
-    for (int i = 0; i < 8; ++i) {
-        suffix += digits[random() & 0xF];
-    }
     auto temporary = file;
-    temporary += suffix;
+    temporary += ".tmp" + randomHexDigits(8);
     return temporary;
 }
 

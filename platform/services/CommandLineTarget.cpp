@@ -1,27 +1,16 @@
 #include "platform/services/CommandLineTarget.h"
 
+#include "platform/base/AsciiText.h"
+
 #include <algorithm>
 
 namespace tolvane {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-char lowered(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowered(x) == lowered(y);
-           });
-}
-
 bool startsWithText(std::string_view text, std::string_view start) {
-    return text.size() >= start.size() && sameText(text.substr(0, start.size()), start);
+    return text.size() >= start.size() &&
+           equalsIgnoringAsciiCase(text.substr(0, start.size()), start);
 }
 
 std::string_view fileNameOf(std::string_view path) {
@@ -106,9 +95,10 @@ std::string_view CommandLineTarget::arguments(const Candidate& candidate) const 
 
 bool CommandLineTarget::isProgram(std::string_view path, std::string_view name) {
     const std::string_view file = fileNameOf(path);
-    return sameText(file, name) ||
-           (file.size() == name.size() + 4 && sameText(file.substr(0, name.size()), name) &&
-            sameText(file.substr(name.size()), ".exe"));
+    return equalsIgnoringAsciiCase(file, name) ||
+           (file.size() == name.size() + 4 &&
+            equalsIgnoringAsciiCase(file.substr(0, name.size()), name) &&
+            equalsIgnoringAsciiCase(file.substr(name.size()), ".exe"));
 }
 
 bool CommandLineTarget::hasExtension(std::string_view path) {
@@ -138,8 +128,7 @@ std::string CommandLineTarget::msiexecTarget(std::string_view arguments) {
         } else if (startsWithText(option, "i") || startsWithText(option, "x")) {
             option.remove_prefix(1);
         } else if (startsWithText(option, "f")) {
-            while (!option.empty() && lowered(option.front()) >= 'a' &&
-                   lowered(option.front()) <= 'z') {
+            while (!option.empty() && isAsciiLetter(option.front())) {
                 option.remove_prefix(1);
             }
         } else {

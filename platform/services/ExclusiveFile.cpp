@@ -1,9 +1,10 @@
 #include "platform/services/ExclusiveFile.h"
 
+#include "platform/base/HexText.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -41,15 +42,11 @@ int createNew(const std::filesystem::path& path) {
 
 Result<ExclusiveFile> ExclusiveFile::create(const std::filesystem::path& folder,
                                             std::string_view stem, std::string_view extension) {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::random_device random;
     int failure = EEXIST;
     for (int attempt = 0; attempt < 100 && failure == EEXIST; ++attempt) {
         std::string name(stem);
         name += '-';
-        for (int i = 0; i < 16; ++i) {
-            name += digits[random() & 0xF];
-        }
+        name += randomHexDigits(16);
         name += extension;
         auto path = folder / name;
         failure = createNew(path);

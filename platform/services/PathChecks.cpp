@@ -1,5 +1,7 @@
 #include "platform/services/PathChecks.h"
 
+#include "platform/base/AsciiText.h"
+#include "platform/base/HexText.h"
 #include "platform/services/CommandLineTarget.h"
 #include "platform/services/RegKey.h"
 
@@ -31,14 +33,6 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 
 // Win32's limit for an environment block entry: the most an expansion can give.
 constexpr std::uint32_t largestExpansion = 32767;
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) {
@@ -112,10 +106,6 @@ std::size_t firstVariableReference(std::string_view text) {
     return std::string_view::npos;
 }
 
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // The form the Installer names a product code by in its keys: "{12345678-9ABC-DEF0-1234-
 // 56789ABCDEF0}" becomes "87654321CBA90FED21436587A9CBED0F" (the first three groups reversed,
 // the digit pairs of the rest swapped). Empty when `code` is no product code.
@@ -144,9 +134,7 @@ std::string packedProductCode(std::string_view code) {
         packed += digits[at];
     }
     for (char& c : packed) {
-        if (c >= 'a' && c <= 'f') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
+        c = asciiUpper(c);
     }
     return packed;
 }
@@ -172,11 +160,8 @@ bool HasDrivePath(std::string& text, std::string& out) {
         }
         out.assign(text, 1, close - 1);
     } else {
-        // Without a branch per character: this lower-cases nearly every value of a walk.
-        for (char& c : text) {
-            const bool upper = static_cast<unsigned char>(c - 'A') < 26;
-            c = static_cast<char>(c + (upper ? 'a' - 'A' : 0));
-        }
+        // This lower-cases nearly every value of a walk: asciiLower has no branch.
+        asciiLowerInPlace(text);
         std::size_t exe = text.find(".exe");
         while (exe != std::string::npos && exe + 4 < text.size() && text[exe + 4] != ' ') {
             exe = text.find(".exe", exe + 1);
