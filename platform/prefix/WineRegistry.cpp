@@ -1,9 +1,9 @@
 #include "platform/prefix/WineRegistry.h"
 
 #include "platform/base/AsciiText.h"
-#include "platform/prefix/RegFileReader.h"
-#include "platform/prefix/RegFileWriter.h"
 #include "platform/prefix/UnitText.h"
+#include "platform/prefix/WineRegFileReader.h"
+#include "platform/prefix/WineRegFileWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -56,7 +56,7 @@ WineRegistry::openPrefix(const std::filesystem::path& prefix) {
     std::string arch;
     for (const Source& source : sources) {
         const std::filesystem::path file = prefix / source.name;
-        auto header = RegFileReader::load(*tree, source.branch, file);
+        auto header = WineRegFileReader::load(*tree, source.branch, file);
         if (!header) {
             return header.error();
         }
@@ -78,10 +78,10 @@ WineRegistry::openPrefix(const std::filesystem::path& prefix) {
 Result<std::unique_ptr<WineRegistry>>
 WineRegistry::openUserFile(const std::filesystem::path& file) {
     auto tree = std::make_unique<RegistryTree>();
-    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), {}};
+    BranchFile bound{file, WineRegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), {}};
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
-        auto header = RegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
+        auto header = WineRegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
         if (!header) {
             return header.error();
         }
@@ -121,7 +121,7 @@ Result<std::vector<WineRegistry::PendingFile>> WineRegistry::prepareSave(bool re
             continue;
         }
         const auto produce = [&](const auto& emit) {
-            RegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, 0}, emit);
+            WineRegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, 0}, emit);
         };
         auto prepared = fileWriter_.prepare(file.path, produce);
         if (!prepared) {
@@ -154,7 +154,7 @@ Result<void> WineRegistry::reload() {
             file.stamp = {};
             continue;
         }
-        auto header = RegFileReader::load(*tree, branch, file.path);
+        auto header = WineRegFileReader::load(*tree, branch, file.path);
         if (!header) {
             return header.error();
         }

@@ -1,30 +1,23 @@
 #include "cli/IgnoreCommand.h"
 
 #include "cli/CliApp.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace tolvane {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 // The ignore command and the scans it screens, on the demo prefix with a scratch settings
 // folder.
 class IgnoreCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                    "/scripts/make-demo-prefix' '" + prefix.path().string() +
-                                    "' >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        ASSERT_TRUE(test::makeDemoPrefix(prefix.path()));
         previous = std::filesystem::current_path();
         std::filesystem::current_path(work.path());
         setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
@@ -35,12 +28,8 @@ protected:
     }
 
     CliRun run(std::vector<std::string> words, std::string prefixPath = {}) {
-        words.insert(words.begin(),
-                     {"--prefix", prefixPath.empty() ? prefix.path().string() : prefixPath});
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return {code, out.str(), err.str()};
+        return test::runCliOnPrefix(prefixPath.empty() ? prefix.path().string() : prefixPath,
+                                    std::move(words));
     }
 
     // The value of the first "field": "..." in a JSON text, unescaped for plain names.
@@ -107,10 +96,7 @@ TEST_F(IgnoreCommandTest, AnIgnoredProblemLeavesTheScanAndTheFixAndComesBackWhen
 
 TEST_F(IgnoreCommandTest, AnEntryForEveryPrefixHoldsElsewhereAndOneForThisPrefixDoesNot) {
     test::TempDir other;
-    const std::string make = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                             "/scripts/make-demo-prefix' '" + other.path().string() +
-                             "' >/dev/null";
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(test::makeDemoPrefix(other.path()));
     ASSERT_EQ(run({"ignore", "add", "--module", "7", "Courier"}).code, 0);
     ASSERT_EQ(run({"ignore", "add", "--module", "7", "Small Fonts", "--all-prefixes"}).code, 0);
 

@@ -1,4 +1,5 @@
 #include "cli/CliApp.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/TempDir.h"
 
@@ -6,18 +7,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 namespace tolvane {
 namespace {
 
 using ::testing::HasSubstr;
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class PrefixCommandsTest : public ::testing::Test {
 protected:
@@ -32,17 +28,11 @@ protected:
     }
 
     CliRun run(const std::vector<std::string>& words) {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err, &home_.environment());
-        return {code, out.str(), err.str()};
+        return test::runCliWords(words, &home_.environment());
     }
 
     void makeDemoPrefix(const std::filesystem::path& folder) {
-        const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                    "/scripts/make-demo-prefix' '" + folder.string() +
-                                    "' >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        ASSERT_TRUE(test::makeDemoPrefix(folder));
     }
 
     test::FakeHome home_;

@@ -2,6 +2,7 @@
 #include "tests/support/TempDir.h"
 #ifndef _WIN32
 #include "platform/prefix/PrefixLock.h"
+#include "tests/cli/CliRun.h"
 #endif
 
 #include <cstdlib>
@@ -22,11 +23,7 @@ std::string registryFile(std::string_view branch, std::string_view blocks) {
            "\n\n#arch=win64\n" + std::string(blocks);
 }
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class RegFileCommandsTest : public ::testing::Test {
 protected:
@@ -54,12 +51,7 @@ protected:
     }
 
     CliRun run(std::vector<std::string> arguments) {
-        std::vector<std::string> words{"--prefix", (dir / "prefix").string()};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return {code, out.str(), err.str()};
+        return test::runCliOnPrefix(dir / "prefix", std::move(arguments));
     }
 
     std::string prefixFiles() const {

@@ -1,31 +1,24 @@
 #include "cli/ScanCommands.h"
 
 #include "cli/CliApp.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
-#include <sstream>
 
 namespace tolvane {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 // Runs tolvane-cli commands on the demo prefix from inside a scratch folder, with scratch
 // settings and data folders (backups go to the latter).
 class ScanCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                    "/scripts/make-demo-prefix' '" + prefix.path().string() +
-                                    "' >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        ASSERT_TRUE(test::makeDemoPrefix(prefix.path()));
         previous = std::filesystem::current_path();
         std::filesystem::current_path(work.path());
         setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
@@ -39,11 +32,7 @@ protected:
     }
 
     CliRun run(std::vector<std::string> words) {
-        words.insert(words.begin(), {"--prefix", prefix.path().string()});
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return {code, out.str(), err.str()};
+        return test::runCliOnPrefix(prefix.path(), std::move(words));
     }
 
     static std::set<int> modulesIn(const std::string& json) {
@@ -174,16 +163,9 @@ TEST_F(ScanCommandsTest, ARestoreGivesBackExactlyTheBackedUpRegistryOfItsOwnPref
 
     // Another prefix does not list it, and takes it only when told to.
     test::TempDir other;
-    const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                "/scripts/make-demo-prefix' '" + other.path().string() +
-                                "' >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(test::makeDemoPrefix(other.path()));
     const auto otherRun = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), {"--prefix", other.path().string()});
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return CliRun{code, out.str(), err.str()};
+        return test::runCliOnPrefix(other.path(), std::move(words));
     };
     ASSERT_EQ(otherRun({"backup", "create"}).code, exitcode::ok);
     std::filesystem::path ownRoot;

@@ -1,8 +1,8 @@
 #include "cli/CliApp.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace tolvane {
 namespace {
@@ -13,17 +13,10 @@ std::string registryFile(std::string_view branch, std::string_view blocks) {
     return std::string(header) + std::string(branch) + "\n\n#arch=win64\n" + std::string(blocks);
 }
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-CliRun runWords(std::vector<std::string> words) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runCli(words, out, err);
-    return {code, out.str(), err.str()};
+CliRun runWords(const std::vector<std::string>& words) {
+    return test::runCliWords(words);
 }
 
 TEST(StatCommandTest, CountsImplicitParentsOnceAndLinkKeysWithoutTheirTarget) {

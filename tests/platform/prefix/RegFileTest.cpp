@@ -1,8 +1,8 @@
 // Wine's registry file format: byte-exact round trips, every value form and escape, and the
 // refusal of malformed files.
 #include "platform/base/Utf16Text.h"
-#include "platform/prefix/RegFileWriter.h"
 #include "platform/prefix/UnitText.h"
+#include "platform/prefix/WineRegFileWriter.h"
 #include "platform/prefix/WineRegistry.h"
 #include "tests/support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "platform/prefix/RegFileReader.h"
+#include "platform/prefix/WineRegFileReader.h"
 
 #include "platform/base/FileDescriptor.h"
 #include "platform/base/HexText.h"
@@ -345,14 +345,14 @@ Result<RegFileHeader> Parser::run() {
 
 } // namespace
 
-Result<RegFileHeader> RegFileReader::parse(RegistryTree& tree, RegistryTree::Branch branch,
-                                           std::string_view text, const std::string& fileName) {
+Result<RegFileHeader> WineRegFileReader::parse(RegistryTree& tree, RegistryTree::Branch branch,
+                                               std::string_view text, const std::string& fileName) {
     Parser parser(tree, branch, text, fileName);
     return parser.run();
 }
 
-Result<RegFileHeader> RegFileReader::load(RegistryTree& tree, RegistryTree::Branch branch,
-                                          const std::filesystem::path& file) {
+Result<RegFileHeader> WineRegFileReader::load(RegistryTree& tree, RegistryTree::Branch branch,
+                                              const std::filesystem::path& file) {
     const std::string name = file.string();
     auto opened = FileDescriptor::openRegularFile(file, maxFileSize);
     if (!opened) {

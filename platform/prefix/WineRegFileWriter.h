@@ -12,7 +12,7 @@ namespace tolvane::prefix {
 // per key, depth-first in Wine's order. Keys that have sub-keys but no values, class or link
 // are implicit and get no block. Values read from a file and not changed since are written
 // exactly as they were read.
-class RegFileWriter {
+class WineRegFileWriter {
 public:
     struct Options {
         // Writes every value from its bytes even when its file text could be copied.

@@ -1,4 +1,4 @@
-#include "platform/prefix/RegFileWriter.h"
+#include "platform/prefix/WineRegFileWriter.h"
 
 #include "platform/base/HexText.h"
 #include "platform/prefix/RegFileSyntax.h"
@@ -67,16 +67,16 @@ void appendBlock(std::string& out, RegistryTree& tree, const RegNode* node, std:
 
 } // namespace
 
-std::string RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
-                                 std::string_view preamble, Options options) {
+std::string WineRegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
+                                     std::string_view preamble, Options options) {
     std::string text;
     text.reserve(options.sizeHint + options.sizeHint / 16 + 4096);
     write(tree, branch, preamble, options, [&](std::string_view piece) { text += piece; });
     return text;
 }
 
-void RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
-                          std::string_view preamble, Options options, const Sink& sink) {
+void WineRegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
+                              std::string_view preamble, Options options, const Sink& sink) {
     constexpr std::size_t pieceSize = std::size_t{1} << 20;
     std::string out;
     out.reserve(pieceSize + 64 * 1024);
@@ -119,7 +119,7 @@ void RegFileWriter::write(RegistryTree& tree, RegistryTree::Branch branch,
     sink(out);
 }
 
-std::string RegFileWriter::defaultPreamble(RegistryTree::Branch branch) {
+std::string WineRegFileWriter::defaultPreamble(RegistryTree::Branch branch) {
     std::string preamble = "WINE REGISTRY Version 2\n;; All keys relative to ";
     switch (branch) {
     case RegistryTree::machineBranch:

@@ -25,7 +25,7 @@ struct RegFileHeader {
 // Reads Wine's registry files into a branch of a RegistryTree. The text stays in memory and the
 // tree refers to it: names without escapes and the text of every value are views of it.
 // A malformed file is refused with its name, the line number and the reason.
-class RegFileReader {
+class WineRegFileReader {
 public:
     // Larger registry files are refused before they are read: Wine's own files of a heavily
     // used prefix stay far below it, and reading one costs memory of its size and more.
