@@ -9,12 +9,14 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane::test {
 
 // Passes every call on to another gateway and lets a test watch and bend a walk: it knows the
 // path of every key opened from a root, can make a key report another number of sub-keys or
-// fail its query, calls back on each open, and keeps the most handles open at once.
+// fail its query, calls back on each open, keeps the most handles open at once, and records
+// which keys were flushed.
 class ProbeRegistry final : public RegistryGateway {
 public:
     explicit ProbeRegistry(RegistryGateway& inner) : inner_(inner) {}
@@ -37,6 +39,9 @@ public:
     std::function<void(std::string_view path)> onOpen;
     std::size_t mostOpenHandles = 0;
     std::size_t opens = 0;
+    // Each flushed key: a root by its full name ("HKEY_USERS"), a key opened from a root by
+    // its path as the caller wrote it.
+    std::vector<std::string> flushes;
 
     std::int32_t RegOpenKeyA(HKey key, std::string_view subKey, HKey& result) override;
     std::int32_t RegCreateKeyA(HKey key, std::string_view subKey, HKey& result) override {
@@ -75,7 +80,7 @@ public:
     std::int32_t RegDeleteValueA(HKey key, std::string_view valueName) override {
         return inner_.RegDeleteValueA(key, valueName);
     }
-    std::int32_t RegFlushKey(HKey key) override { return inner_.RegFlushKey(key); }
+    std::int32_t RegFlushKey(HKey key) override;
     std::int32_t RegIsLinkKeyA(HKey key, std::string_view subKey, bool& isLink) override {
         return inner_.RegIsLinkKeyA(key, subKey, isLink);
     }

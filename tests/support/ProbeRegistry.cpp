@@ -1,4 +1,6 @@
-#include "tests/modules/ProbeRegistry.h"
+#include "tests/support/ProbeRegistry.h"
+
+#include "platform/regformat/RegFileRoots.h"
 
 #include <algorithm>
 
@@ -38,6 +40,12 @@ std::int32_t ProbeRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfo
         }
     }
     return rc;
+}
+
+std::int32_t ProbeRegistry::RegFlushKey(HKey key) {
+    const auto path = paths_.find(key);
+    flushes.emplace_back(path != paths_.end() ? path->second : std::string(rootKeyName(key)));
+    return inner_.RegFlushKey(key);
 }
 
 } // namespace tolvane::test
