@@ -1,11 +1,11 @@
 #include "app/CHollinApp.h"
 
 #include "maintenance/FullBackups.h"
-#include "platform/BackupLocation.h"
 #include "platform/discovery/PrefixDiscovery.h"
 #include "platform/discovery/ProcessEnvironment.h"
 #include "platform/prefix/PrefixHistoryStore.h"
 #include "platform/prefix/UserProfile.h"
+#include "platform/services/BackupLocation.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CTabPanel.h"
 #include "ui/Dialogs.h"

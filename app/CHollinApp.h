@@ -2,8 +2,8 @@
 
 #include "app/PrefixSession.h"
 #include "platform/Result.h"
-#include "platform/XdgAutostart.h"
 #include "platform/discovery/HostEnvironment.h"
+#include "platform/services/XdgAutostart.h"
 #include "ui/UiContext.h"
 
 #include <atomic>

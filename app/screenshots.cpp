@@ -8,22 +8,12 @@
 #include "app/ScreenshotTour.h"
 #include "engine/ModuleTable.h"
 #include "platform/discovery/MapEnvironment.h"
-#include "ui/LinkOpener.h"
 #include "ui/ScriptedDialogs.h"
+#include "ui/SilentLinkOpener.h"
 #include "ui/Theme.h"
 
 #include <QApplication>
 #include <iostream>
-
-namespace {
-
-// The tour opens no browser; a link counts as taken so no status text spoils a shot.
-class NoLinks final : public tolvane::LinkOpener {
-public:
-    bool open(const QUrl&) override { return true; }
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -52,7 +42,8 @@ int main(int argc, char** argv) {
 
     tolvane::Theme theme;
     tolvane::ScriptedDialogs dialogs;
-    NoLinks links;
+    // The tour opens no browser; a link counts as taken so no status text spoils a shot.
+    tolvane::SilentLinkOpener links;
     // The scan waits before the right-hand column's first module, so the progress page is
     // photographed with the left column counted.
     tolvane::ScanGate gate(tolvane::moduleid::fonts);

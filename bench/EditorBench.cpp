@@ -14,8 +14,8 @@
 //                          and save the changed files), with the parts in brackets.
 // The speed-up is taken against the faster of the two Wine figures.
 #include "bench/BenchTiming.h"
-#include "platform/BuiltinRegistryEditor.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/BuiltinRegistryEditor.h"
 
 #include <algorithm>
 #include <chrono>

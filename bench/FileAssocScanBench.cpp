@@ -3,13 +3,13 @@
 // with an open command whose program is gone. The baseline is the bare walk of the same keys:
 // enumerate, open, read the default value, close. The time per key should stay flat as N grows.
 #include "modules/CModuleFileAssoc.h"
-#include "platform/BuiltinRegistryEditor.h"
-#include "platform/RegKey.h"
-#include "platform/SystemClock.h"
-#include "platform/XdgAutostart.h"
 #include "platform/prefix/PrefixFileSystem.h"
 #include "platform/prefix/PrefixStorage.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/BuiltinRegistryEditor.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/SystemClock.h"
+#include "platform/services/XdgAutostart.h"
 
 #include <chrono>
 #include <cstdio>

@@ -24,14 +24,14 @@
 #include "engine/ProgressTargets.h"
 #include "engine/ScanRun.h"
 #include "modules/DefaultModules.h"
-#include "platform/RegistryProfileStore.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/RegistryProfileStore.h"
 #include "ui/CHollinDlg.h"
 #include "ui/CScannerFinishDlg.h"
 #include "ui/CTabPanel.h"
-#include "ui/LinkOpener.h"
 #include "ui/ProblemListModel.h"
 #include "ui/ScriptedDialogs.h"
+#include "ui/SilentLinkOpener.h"
 #include "ui/SkinPanel.h"
 #include "ui/Theme.h"
 
@@ -115,11 +115,6 @@ private:
     double busiest_ = 0;
 };
 
-class NoLinks final : public LinkOpener {
-public:
-    bool open(const QUrl&) override { return true; }
-};
-
 class NoProgress final : public ProgressTargets {
 public:
     void setStatusText(std::string_view) override {}
@@ -180,7 +175,7 @@ int run(const std::filesystem::path& prefix) {
 
     Theme theme;
     ScriptedDialogs dialogs;
-    NoLinks links;
+    SilentLinkOpener links;
     auto app =
         std::make_unique<CHollinApp>(options, dialogs, links, theme, ModuleFactories::standard());
     const auto loadStart = Steady::now();

@@ -1,8 +1,8 @@
 // Existence tests of a large scan against a prefix: every query going to the disk (the
 // baseline) against the same queries inside a scan, where folder listings are cached.
-#include "platform/PathChecks.h"
 #include "platform/prefix/PrefixFileSystem.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/PathChecks.h"
 
 #include <chrono>
 #include <cstdio>

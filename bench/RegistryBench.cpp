@@ -8,8 +8,8 @@
 // the process as a multiple of the file size.
 #include "bench/BenchTiming.h"
 #include "platform/prefix/AtomicFileWriter.h"
-#include "platform/prefix/RegFileReader.h"
-#include "platform/prefix/RegFileWriter.h"
+#include "platform/prefix/WineRegFileReader.h"
+#include "platform/prefix/WineRegFileWriter.h"
 
 #include <algorithm>
 #include <chrono>
@@ -94,10 +94,10 @@ int main(int argc, char** argv) {
     // the peak memory below is that of one registry in memory.
     const Timing load = fastest(runs, [&] {
         RegistryTree timed;
-        (void)RegFileReader::load(timed, RegistryTree::machineBranch, file);
+        (void)WineRegFileReader::load(timed, RegistryTree::machineBranch, file);
     });
     RegistryTree tree;
-    auto header = RegFileReader::load(tree, RegistryTree::machineBranch, file);
+    auto header = WineRegFileReader::load(tree, RegistryTree::machineBranch, file);
     if (!header) {
         std::cerr << header.message() << "\n";
         return 1;
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     bool savedOk = true;
     const Timing save = fastest(runs, [&] {
         const auto produce = [&](const auto& emit) {
-            RegFileWriter::write(tree, RegistryTree::machineBranch, header->preamble, {}, emit);
+            WineRegFileWriter::write(tree, RegistryTree::machineBranch, header->preamble, {}, emit);
         };
         if (auto written = AtomicFileWriter().write(saved, produce); !written) {
             std::cerr << written.message() << "\n";
@@ -131,8 +131,9 @@ int main(int argc, char** argv) {
     const auto serialiseOnly = [&](bool reencode, std::size_t& length) {
         return fastest(runs, [&] {
             length = 0;
-            RegFileWriter::write(tree, RegistryTree::machineBranch, header->preamble, {reencode, 0},
-                                 [&](std::string_view piece) { length += piece.size(); });
+            WineRegFileWriter::write(tree, RegistryTree::machineBranch, header->preamble,
+                                     {reencode, 0},
+                                     [&](std::string_view piece) { length += piece.size(); });
         });
     };
     std::size_t serialisedSize = 0;

@@ -15,10 +15,10 @@
 #include "engine/ScanRun.h"
 #include "modules/DefaultModules.h"
 #include "platform/FileSystem.h"
-#include "platform/RegKey.h"
-#include "platform/RegistryProfileStore.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryProfileStore.h"
 #include "tests/support/PathWatchingFileSystem.h"
 
 #include <algorithm>

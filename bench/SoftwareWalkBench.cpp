@@ -2,13 +2,13 @@
 // measured in the same run: a plain walk that visits every key and reads every value of the
 // same tree, keeping one key open per level, and tests nothing.
 #include "modules/CModuleUserSet.h"
-#include "platform/BuiltinRegistryEditor.h"
-#include "platform/RegKey.h"
-#include "platform/SystemClock.h"
-#include "platform/XdgAutostart.h"
 #include "platform/prefix/PrefixFileSystem.h"
 #include "platform/prefix/PrefixStorage.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/BuiltinRegistryEditor.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/SystemClock.h"
+#include "platform/services/XdgAutostart.h"
 
 #include <chrono>
 #include <cstdio>

@@ -9,9 +9,9 @@ namespace tolvane {
 
 namespace {
 
-class LiveSession final : public CliSession {
+class CliSessionLive final : public CliSession {
 public:
-    LiveSession() : live_(applicationName) {
+    CliSessionLive() : live_(applicationName) {
         // Start-up makes the backup folder below the working directory, as on Linux: a fix
         // with backup makes only its own dated folder in it. Failing that, the actions that
         // need it say so themselves.
@@ -33,7 +33,7 @@ Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context, 
     if (context.line.prefix) {
         return makeError("--prefix names a Wine prefix; on Windows the live registry is used");
     }
-    return std::unique_ptr<CliSession>(new LiveSession());
+    return std::unique_ptr<CliSession>(new CliSessionLive());
 }
 
 } // namespace tolvane

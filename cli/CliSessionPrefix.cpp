@@ -2,10 +2,10 @@
 #include "cli/CliContext.h"
 #include "cli/CliSession.h"
 #include "maintenance/FullBackups.h"
-#include "platform/BackupLocation.h"
-#include "platform/XdgAutostart.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "platform/prefix/UserProfile.h"
+#include "platform/services/BackupLocation.h"
+#include "platform/services/XdgAutostart.h"
 
 #include <system_error>
 
@@ -13,10 +13,10 @@ namespace tolvane {
 
 namespace {
 
-class PrefixSession final : public CliSession {
+class CliSessionPrefix final : public CliSession {
 public:
-    PrefixSession(std::unique_ptr<prefix::UserProfile> profile,
-                  std::unique_ptr<prefix::PrefixPlatform> prefix)
+    CliSessionPrefix(std::unique_ptr<prefix::UserProfile> profile,
+                     std::unique_ptr<prefix::PrefixPlatform> prefix)
         : profile_(std::move(profile)), prefix_(std::move(prefix)) {}
 
     Platform& platform() override { return prefix_->platform(); }
@@ -62,7 +62,7 @@ Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context, 
     // What an interrupted backup left is never listed; here it goes.
     FullBackups(prefix.value()->platform()).removeStale();
     return std::unique_ptr<CliSession>(
-        new PrefixSession(std::move(profile.value()), std::move(prefix.value())));
+        new CliSessionPrefix(std::move(profile.value()), std::move(prefix.value())));
 }
 
 } // namespace tolvane

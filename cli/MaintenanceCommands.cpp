@@ -9,7 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/ProfileStore.h"
 #include "platform/RegistryStorage.h"
-#include "platform/TimeText.h"
+#include "platform/base/TimeText.h"
 
 #include <ostream>
 

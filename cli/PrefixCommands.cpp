@@ -5,7 +5,7 @@
 #include "cli/CliSession.h"
 #include "cli/JsonText.h"
 #include "engine/ModuleTable.h"
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 #include "platform/discovery/DiscoveryFiles.h"
 #include "platform/discovery/PrefixDiscovery.h"
 #include "platform/discovery/PrefixLookup.h"

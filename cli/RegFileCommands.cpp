@@ -3,10 +3,10 @@
 #include "cli/CliApp.h"
 #include "cli/CliContext.h"
 #include "cli/CliSession.h"
-#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryStorage.h"
+#include "platform/base/PathText.h"
 
 #include <ostream>
 

@@ -3,8 +3,8 @@
 #include "engine/ModuleSet.h"
 #include "engine/ModuleTable.h"
 #include "engine/ProgressTargets.h"
-#include "platform/PathText.h"
 #include "platform/RegistryTypes.h"
+#include "platform/base/PathText.h"
 
 #include <string>
 

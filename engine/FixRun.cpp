@@ -2,11 +2,11 @@
 
 #include "engine/ActivityAnimation.h"
 #include "engine/ModuleSet.h"
-#include "platform/BackupManifest.h"
-#include "platform/CRegTools.h"
-#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/RegistryStorage.h"
+#include "platform/base/PathText.h"
+#include "platform/services/BackupManifest.h"
+#include "platform/services/CRegTools.h"
 
 #include <system_error>
 

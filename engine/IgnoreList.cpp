@@ -1,9 +1,9 @@
 #include "engine/IgnoreList.h"
 
 #include "engine/ProblemRecord.h"
-#include "platform/AsciiText.h"
-#include "platform/PathText.h"
 #include "platform/ProfileStore.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/PathText.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,9 +1,9 @@
 #include "engine/ProtectionList.h"
 
-#include "platform/AsciiText.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/base/AsciiText.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 
 #include <array>
 #include <string>

@@ -5,7 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/ProfileStore.h"
-#include "platform/TimeText.h"
+#include "platform/base/TimeText.h"
 
 #include <string>
 

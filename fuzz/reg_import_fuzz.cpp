@@ -1,5 +1,5 @@
 // .reg files as the import reads them: REGEDIT4 or version 5 text, 8-bit or UTF-16.
-#include "platform/RegFileReader.h"
+#include "platform/regformat/RegFileReader.h"
 
 #include <cstddef>
 #include <cstdint>

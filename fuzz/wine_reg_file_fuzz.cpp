@@ -1,6 +1,6 @@
 // Wine's registry files (system.reg, user.reg, userdef.reg) as the engine loads them.
-#include "platform/prefix/RegFileReader.h"
 #include "platform/prefix/RegistryTree.h"
+#include "platform/prefix/WineRegFileReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     tolvane::prefix::RegistryTree tree;
-    (void)tolvane::prefix::RegFileReader::parse(tree, tolvane::prefix::RegistryTree::machineBranch,
-                                                text, "system.reg");
+    (void)tolvane::prefix::WineRegFileReader::parse(
+        tree, tolvane::prefix::RegistryTree::machineBranch, text, "system.reg");
     return 0;
 }

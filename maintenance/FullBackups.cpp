@@ -1,16 +1,17 @@
 #include "maintenance/FullBackups.h"
 
-#include "platform/BackupLocation.h"
-#include "platform/BackupManifest.h"
-#include "platform/CRegTools.h"
 #include "platform/Platform.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryStorage.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/HexText.h"
+#include "platform/services/BackupLocation.h"
+#include "platform/services/BackupManifest.h"
+#include "platform/services/CRegTools.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <random>
 #include <string_view>
 #include <system_error>
 
@@ -18,14 +19,8 @@ namespace tolvane {
 
 namespace {
 
-std::string lowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool byNameIgnoringCase(const std::string& a, const std::string& b) {
-    return lowerAscii(a) < lowerAscii(b);
+    return asciiLower(a) < asciiLower(b);
 }
 
 std::string nameOf(const std::filesystem::path& path) {
@@ -41,7 +36,7 @@ std::vector<std::string> regFilesOf(const std::filesystem::path& folder) {
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
-        if (lowerAscii(it->path().extension().string()) == ".reg" && it->is_regular_file(error)) {
+        if (asciiLower(it->path().extension().string()) == ".reg" && it->is_regular_file(error)) {
             files.push_back(nameOf(it->path()));
         }
     }
@@ -64,16 +59,6 @@ std::filesystem::file_time_type lastWrite(const std::filesystem::path& folder) {
         }
     }
     return latest;
-}
-
-std::string randomHex() {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::random_device random;
-    std::string text;
-    for (int i = 0; i < 12; ++i) {
-        text += digits[random() & 0xF];
-    }
-    return text;
 }
 
 } // namespace
@@ -187,7 +172,7 @@ std::vector<BackupEntry> FullBackups::list() const {
         for (const auto& file : regFiles) {
             // Whole-registry backups are one export named main.reg; fix runs write one file
             // per module.
-            if (lowerAscii(file) == "main.reg") {
+            if (asciiLower(file) == "main.reg") {
                 entry.kind = BackupEntry::Kind::wholeRegistry;
             }
             entry.keys += countKeys(it->path() / file);
@@ -219,7 +204,7 @@ Result<std::filesystem::path> FullBackups::makePartialFolder() const {
     std::error_code error;
     std::filesystem::create_directories(root(), error);
     for (int attempt = 0; attempt < 20; ++attempt) {
-        const auto folder = root() / (std::string(partialPrefix) + randomHex());
+        const auto folder = root() / (std::string(partialPrefix) + randomHexDigits(12));
         if (std::filesystem::create_directory(folder, error)) {
             return folder;
         }

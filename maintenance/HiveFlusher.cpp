@@ -1,9 +1,9 @@
 #include "maintenance/HiveFlusher.h"
 
 #include "platform/Clock.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
 #include "platform/RegistryStorage.h"
+#include "platform/services/RegKey.h"
 
 #include <array>
 #include <utility>

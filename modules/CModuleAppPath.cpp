@@ -2,8 +2,9 @@
 
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
-#include "platform/PathChecks.h"
 #include "platform/RegistryGateway.h"
+#include "platform/base/AsciiText.h"
+#include "platform/services/PathChecks.h"
 
 #include <algorithm>
 #include <array>
@@ -22,15 +23,6 @@ constexpr std::array<std::string_view, 5> skippedNames{"install.exe", "setup.exe
 // A default value of this size or less (in bytes with the NUL) cannot hold a usable path.
 constexpr std::int32_t tooShortSize = 7;
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
 } // namespace
 
 CModuleAppPath::CModuleAppPath(ModuleSet* owner, const Platform& platform)
@@ -47,7 +39,7 @@ ProblemList CModuleAppPath::Scan() {
 
 void CModuleAppPath::examine(HKey area, const std::string& name, PathChecks& paths) {
     setStatusText(name);
-    const std::string lowered = lowerAscii(name);
+    const std::string lowered = asciiLower(name);
     if (std::find(skippedNames.begin(), skippedNames.end(), lowered) != skippedNames.end()) {
         return;
     }

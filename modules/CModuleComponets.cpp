@@ -1,9 +1,9 @@
 #include "modules/CModuleComponets.h"
 
 #include "engine/ModuleTable.h"
-#include "platform/CRegTools.h"
-#include "platform/RegKey.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/CRegTools.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 
 namespace tolvane {
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/CModule.h"
-#include "platform/PathChecks.h"
 #include "platform/Platform.h"
 #include "platform/RegistryTypes.h"
+#include "platform/services/PathChecks.h"
 
 #include <cstddef>
 #include <span>

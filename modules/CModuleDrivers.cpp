@@ -2,10 +2,10 @@
 
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
-#include "platform/PathChecks.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/PathChecks.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 
 namespace tolvane {
 

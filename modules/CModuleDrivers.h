@@ -1,7 +1,7 @@
 #pragma once
 
 #include "modules/RegistryAreaModule.h"
-#include "platform/PathChecks.h"
+#include "platform/services/PathChecks.h"
 
 #include <cstddef>
 #include <string>

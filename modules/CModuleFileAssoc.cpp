@@ -1,11 +1,12 @@
 #include "modules/CModuleFileAssoc.h"
 
 #include "engine/ModuleTable.h"
-#include "platform/CRegTools.h"
 #include "platform/FileSystem.h"
-#include "platform/PathChecks.h"
-#include "platform/RegKey.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/base/AsciiText.h"
+#include "platform/services/CRegTools.h"
+#include "platform/services/PathChecks.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 
 #include <algorithm>
 #include <array>
@@ -29,17 +30,6 @@ bool isNeverExamined(std::string_view name) {
 
 bool isExtension(std::string_view name) {
     return !name.empty() && name.front() == '.';
-}
-
-// ASCII letters only, like the other name tests of a scan: 8-bit texts are UTF-8 on Linux.
-std::string lowerCase(std::string_view text) {
-    std::string lowered(text);
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lowered;
 }
 
 // Key paths are joined in MAX_PATH buffers: one that does not fit is a key that does not open.
@@ -99,7 +89,7 @@ ProblemList CModuleFileAssoc::Scan() {
                     continue;
                 }
                 if (!fileType.empty()) {
-                    seenTypes_.insert(lowerCase(fileType));
+                    seenTypes_.insert(asciiLower(fileType));
                 }
             }
         }
@@ -139,7 +129,7 @@ void CModuleFileAssoc::CheckProgIdClsid(HKey root, const std::string& keyName) {
 }
 
 bool CModuleFileAssoc::IsSeenType(std::string_view name) const {
-    return seenTypes_.contains(lowerCase(name));
+    return seenTypes_.contains(asciiLower(name));
 }
 
 bool CModuleFileAssoc::checkOpenCommand(const std::string& keyName, const std::string& fileType,
@@ -185,7 +175,7 @@ bool CModuleFileAssoc::checkOpenCommand(const std::string& keyName, const std::s
 
 void CModuleFileAssoc::checkDefaultIcon(const std::string& fileType, PathChecks& paths) {
     // A type that several extensions name is judged once.
-    if (!iconsJudged_.insert(lowerCase(fileType)).second) {
+    if (!iconsJudged_.insert(asciiLower(fileType)).second) {
         return;
     }
     RegistryGateway& registry = platform_.registry;

@@ -1,11 +1,11 @@
 #include "modules/CModuleSound.h"
 
 #include "engine/ModuleTable.h"
-#include "platform/CRegTools.h"
 #include "platform/FileSystem.h"
-#include "platform/PathChecks.h"
-#include "platform/RegKey.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/CRegTools.h"
+#include "platform/services/PathChecks.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 
 namespace tolvane {
 

@@ -2,7 +2,7 @@
 
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
-#include "platform/PathChecks.h"
+#include "platform/services/PathChecks.h"
 
 #include <algorithm>
 #include <vector>

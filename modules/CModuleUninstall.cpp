@@ -2,9 +2,9 @@
 
 #include "engine/ModuleTable.h"
 #include "platform/FileSystem.h"
-#include "platform/PathChecks.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
+#include "platform/services/PathChecks.h"
+#include "platform/services/RegKey.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "modules/RegistryAreaModule.h"
 
 #include "platform/FileSystem.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 
 namespace tolvane {
 

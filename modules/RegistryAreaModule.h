@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/CModule.h"
-#include "platform/CRegTools.h"
 #include "platform/Platform.h"
 #include "platform/RegistryTypes.h"
+#include "platform/services/CRegTools.h"
 
 #include <cstddef>
 #include <cstdint>

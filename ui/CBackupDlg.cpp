@@ -3,7 +3,7 @@
 #include "maintenance/FullBackups.h"
 #include "platform/Platform.h"
 #include "platform/ProfileStore.h"
-#include "platform/TimeText.h"
+#include "platform/base/TimeText.h"
 #include "ui/ActivityBar.h"
 #include "ui/CoreText.h"
 #include "ui/Dialogs.h"

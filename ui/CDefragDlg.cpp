@@ -3,7 +3,7 @@
 #include "maintenance/HiveFlusher.h"
 #include "platform/Platform.h"
 #include "platform/ProfileStore.h"
-#include "platform/TimeText.h"
+#include "platform/base/TimeText.h"
 #include "ui/ActivityBar.h"
 #include "ui/Dialogs.h"
 #include "ui/ProductInfo.h"

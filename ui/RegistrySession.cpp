@@ -1,9 +1,9 @@
 #include "ui/RegistrySession.h"
 
 #include "engine/IgnoreList.h"
-#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/RegistryStorage.h"
+#include "platform/base/PathText.h"
 
 namespace tolvane {
 

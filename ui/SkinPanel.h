@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ChangeLock.h"
+#include "platform/services/ChangeLock.h"
 #include "ui/Artwork.h"
 #include "ui/SkinButton.h"
 

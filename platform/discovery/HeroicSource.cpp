@@ -1,6 +1,6 @@
 #include "platform/discovery/HeroicSource.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 #include "platform/discovery/DiscoveryFiles.h"
 
 #include <nlohmann/json.hpp>

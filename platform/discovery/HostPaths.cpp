@@ -1,6 +1,6 @@
 #include "platform/discovery/HostPaths.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 
 namespace tolvane::discovery {
 namespace {

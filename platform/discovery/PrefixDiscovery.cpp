@@ -1,6 +1,7 @@
 #include "platform/discovery/PrefixDiscovery.h"
 
-#include "platform/PathText.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/PathText.h"
 #include "platform/discovery/BottlesSource.h"
 #include "platform/discovery/CrossOverSource.h"
 #include "platform/discovery/DefaultWinePrefixSource.h"
@@ -22,16 +23,6 @@ namespace tolvane::discovery {
 namespace {
 
 constexpr const char* registryFiles[] = {"system.reg", "user.reg", "userdef.reg"};
-
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return result;
-}
 
 } // namespace
 
@@ -172,8 +163,8 @@ DiscoveryReport PrefixDiscovery::discover(const HostEnvironment& environment) co
     }
     // Launchers in the order of the sources, then names as people sort them.
     std::sort(ordered.begin(), ordered.end(), [](const Chosen* a, const Chosen* b) {
-        const auto nameA = lowered(a->candidate.name);
-        const auto nameB = lowered(b->candidate.name);
+        const auto nameA = asciiLower(a->candidate.name);
+        const auto nameB = asciiLower(b->candidate.name);
         return std::tie(a->sourceIndex, nameA, a->candidate.path) <
                std::tie(b->sourceIndex, nameB, b->candidate.path);
     });

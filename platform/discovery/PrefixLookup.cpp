@@ -1,6 +1,6 @@
 #include "platform/discovery/PrefixLookup.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 #include "platform/discovery/DiscoveryFiles.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "platform/discovery/SteamSource.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 #include "platform/discovery/DiscoveryFiles.h"
 #include "platform/discovery/VdfBinaryReader.h"
 #include "platform/discovery/VdfTextReader.h"

@@ -1,19 +1,11 @@
 #include "platform/discovery/VdfNode.h"
 
-#include <algorithm>
+#include "platform/base/AsciiText.h"
+
 #include <charconv>
 
 namespace tolvane::discovery {
-namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
-} // namespace
+namespace {} // namespace
 
 VdfNode VdfNode::makeText(std::string name, std::string text) {
     VdfNode node;
@@ -40,7 +32,7 @@ VdfNode VdfNode::makeMap(std::string name) {
 
 const VdfNode* VdfNode::child(std::string_view name) const {
     for (const auto& entry : children_) {
-        if (sameName(entry.name_, name)) {
+        if (equalsIgnoringAsciiCase(entry.name_, name)) {
             return &entry;
         }
     }

@@ -1,6 +1,6 @@
 #include "platform/discovery/WinePrefixVariableSource.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 
 namespace tolvane::discovery {
 

@@ -1,6 +1,6 @@
 #include "platform/discovery/YamlDocument.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 #include "platform/discovery/DiscoveryFiles.h"
 
 namespace tolvane::discovery {

@@ -1,6 +1,6 @@
 #include "platform/prefix/AtomicFileWriter.h"
 
-#include "platform/FileDescriptor.h"
+#include "platform/base/FileDescriptor.h"
 
 #include <atomic>
 #include <cerrno>

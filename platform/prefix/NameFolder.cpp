@@ -1,8 +1,10 @@
 #include "platform/prefix/NameFolder.h"
 
+#include "platform/base/AsciiText.h"
+#include "platform/base/Utf16Text.h"
+
 #include <cstdint>
 #include <cwctype>
-#include <optional>
 #include <wctype.h>
 
 namespace tolvane::prefix {
@@ -11,64 +13,6 @@ namespace {
 
 // Characters that no 8.3 name holds.
 constexpr std::string_view invalidShortNameCharacters = "*?<>|\"+=,;[] :/\\";
-
-// One code point of a UTF-8 text, or nothing when the bytes at `pos` do not start a valid,
-// shortest-form sequence. Advances `pos` past what it read.
-std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-    } else {
-        return std::nullopt;
-    }
-    if (pos + length > text.size()) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[pos + i]);
-        if ((next & 0xC0u) != 0x80u) {
-            return std::nullopt;
-        }
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-    if (overlong || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    pos += length;
-    return value;
-}
-
-void appendUtf8(std::string& out, char32_t value) {
-    if (value < 0x80) {
-        out += static_cast<char>(value);
-    } else if (value < 0x800) {
-        out += static_cast<char>(0xC0 | (value >> 6));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    } else if (value < 0x10000) {
-        out += static_cast<char>(0xE0 | (value >> 12));
-        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (value >> 18));
-        out += static_cast<char>(0x80 | ((value >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (value & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -89,8 +33,7 @@ std::string NameFolder::fold(std::string_view name) const {
     while (pos < name.size()) {
         const auto byte = static_cast<unsigned char>(name[pos]);
         if (byte < 0x80) {
-            folded += (byte >= 'a' && byte <= 'z') ? static_cast<char>(byte - 'a' + 'A')
-                                                   : static_cast<char>(byte);
+            folded += asciiUpper(static_cast<char>(byte));
             ++pos;
             continue;
         }
@@ -146,22 +89,18 @@ std::string NameFolder::shortNameOf(std::string_view name) const {
         if (!point) {
             pos = start + 1;
             units += static_cast<char16_t>(static_cast<unsigned char>(name[start]));
-        } else if (*point >= 0x10000) {
-            units += static_cast<char16_t>(0xD800 + ((*point - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xDC00 + ((*point - 0x10000) & 0x3FF));
         } else {
-            units += static_cast<char16_t>(*point);
+            appendUtf16(units, *point);
         }
     }
     if (units.empty()) {
         return {};
     }
     const auto lower = [this](char16_t unit) -> std::uint32_t {
-        if (unit >= 'A' && unit <= 'Z') {
-            return unit - 'A' + 'a';
+        if (unit < 0x80) {
+            return static_cast<unsigned char>(asciiLower(static_cast<char>(unit)));
         }
-        if (unit < 0x80 || (unit >= 0xD800 && unit <= 0xDFFF) ||
-            utf8_ == static_cast<locale_t>(nullptr)) {
+        if (isSurrogate(unit) || utf8_ == static_cast<locale_t>(nullptr)) {
             return unit;
         }
         return static_cast<std::uint32_t>(towlower_l(unit, utf8_)) & 0xFFFFu;

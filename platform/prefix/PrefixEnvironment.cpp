@@ -1,6 +1,6 @@
 #include "platform/prefix/PrefixEnvironment.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "platform/prefix/PrefixFileSystem.h"
 
-#include "platform/PathText.h"
+#include "platform/base/PathText.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,7 @@
 #include "platform/prefix/PrefixHistoryStore.h"
 
+#include "platform/base/HexText.h"
+
 #include <array>
 #include <cstdint>
 #include <system_error>
@@ -33,13 +35,7 @@ std::string PrefixHistoryStore::sectionFor(const std::filesystem::path& folder) 
     while (text.size() > 1 && text.back() == '/') {
         text.pop_back();
     }
-    constexpr std::string_view digits = "0123456789abcdef";
-    std::string section = "History\\";
-    const std::uint64_t hash = stableHash(text);
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        section += digits[(hash >> shift) & 0xF];
-    }
-    return section;
+    return "History\\" + hexNumber(stableHash(text), 16);
 }
 
 bool PrefixHistoryStore::isHistoryEntry(std::string_view section, std::string_view entry) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/FileDescriptor.h"
 #include "platform/Result.h"
+#include "platform/base/FileDescriptor.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,6 +1,7 @@
 #include "platform/prefix/PrefixPathResolver.h"
 
 #include "platform/FileSystem.h"
+#include "platform/base/AsciiText.h"
 
 #include <algorithm>
 #include <array>
@@ -31,14 +32,6 @@ std::size_t utf16Length(std::string_view text) {
     return units;
 }
 
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool startsWithDrive(std::string_view path) {
     return path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\';
 }
@@ -63,8 +56,7 @@ bool isDosDeviceName(std::string_view name) {
     while (!name.empty() && (name.back() == ' ' || name.back() == ':')) {
         name.remove_suffix(1);
     }
-    std::string lowered(name);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(), lowerAscii);
+    const std::string lowered = asciiLower(name);
     if (lowered == "aux" || lowered == "con" || lowered == "nul" || lowered == "prn" ||
         lowered == "conin$" || lowered == "conout$") {
         return true;
@@ -277,7 +269,7 @@ bool PrefixPathResolver::parse(std::string_view windowsPath, Target& target) con
         } else if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
             if (isAsciiLetter(windowsPath[0]) && isSeparator(2)) {
                 appendFrom(0);
-            } else if (lowerAscii(windowsPath[0]) == lowerAscii(workingDirectory_[0])) {
+            } else if (asciiLower(windowsPath[0]) == asciiLower(workingDirectory_[0])) {
                 full = workingDirectory_;
                 if (full.back() != '\\') {
                     full += '\\';
@@ -314,7 +306,7 @@ bool PrefixPathResolver::parse(std::string_view windowsPath, Target& target) con
         return false;
     }
     target.device = device;
-    target.drive = lowerAscii(full[0]);
+    target.drive = asciiLower(full[0]);
     std::string_view rest = std::string_view(full).substr(3);
     if (!rest.empty() && rest.back() == '\\') {
         target.mustBeDirectory = true;

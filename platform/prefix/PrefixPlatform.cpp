@@ -1,7 +1,7 @@
 #include "platform/prefix/PrefixPlatform.h"
 
-#include "platform/BackupLocation.h"
 #include "platform/prefix/StoreJournal.h"
+#include "platform/services/BackupLocation.h"
 
 #include <cstdlib>
 

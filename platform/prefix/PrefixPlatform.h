@@ -1,14 +1,14 @@
 #pragma once
 
-#include "platform/BuiltinRegistryEditor.h"
 #include "platform/Platform.h"
 #include "platform/Result.h"
-#include "platform/SystemClock.h"
-#include "platform/XdgAutostart.h"
 #include "platform/prefix/PrefixFileSystem.h"
 #include "platform/prefix/PrefixLock.h"
 #include "platform/prefix/PrefixStorage.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/BuiltinRegistryEditor.h"
+#include "platform/services/SystemClock.h"
+#include "platform/services/XdgAutostart.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,6 +1,9 @@
 #include "platform/prefix/RegFileSyntax.h"
 
 #include "platform/RegistryTypes.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/HexText.h"
+#include "platform/base/Utf16Text.h"
 #include "platform/prefix/UnitText.h"
 
 #include <array>
@@ -8,31 +11,11 @@
 namespace tolvane::prefix::regfile {
 namespace {
 
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Hex digit values by byte, -1 for anything else: the loader checks every byte of hex data.
 constexpr std::array<signed char, 256> hexTable = [] {
     std::array<signed char, 256> table{};
-    for (auto& entry : table) {
-        entry = -1;
-    }
-    for (int k = 0; k < 10; ++k) {
-        table[static_cast<std::size_t>('0' + k)] = static_cast<signed char>(k);
-    }
-    for (int k = 0; k < 6; ++k) {
-        table[static_cast<std::size_t>('a' + k)] = static_cast<signed char>(10 + k);
-        table[static_cast<std::size_t>('A' + k)] = static_cast<signed char>(10 + k);
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        table[c] = static_cast<signed char>(hexDigitValue(static_cast<char32_t>(c)));
     }
     return table;
 }();
@@ -50,17 +33,9 @@ int hexAt(std::string_view text, std::size_t pos) {
     return hexTable[static_cast<unsigned char>(text[pos])];
 }
 
-bool isHexDigit(char16_t c) {
-    return c < 128 && hexDigitValue(static_cast<char>(c)) >= 0;
-}
 bool isOctalDigit(char c) {
     return c >= '0' && c <= '7';
 }
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-constexpr std::string_view hexDigits = "0123456789abcdef";
 
 std::size_t appendOctal(std::string& out, unsigned value, bool threeDigits) {
     const std::size_t start = out.size();
@@ -120,7 +95,7 @@ public:
     }
     void codePoint(char32_t codePoint) {
         if (out_ != nullptr) {
-            unittext::appendUtf16(*out_, codePoint);
+            appendUtf16(*out_, codePoint);
         }
     }
 
@@ -140,7 +115,7 @@ public:
         }
     }
     void unit(char16_t unit) {
-        if (unit >= 0xD800 && unit <= 0xDFFF) {
+        if (isSurrogate(unit)) {
             spoilt_ = true;
             return;
         }
@@ -152,7 +127,7 @@ public:
     void codePoint(char32_t codePoint) {
         units_ += codePoint >= 0x10000 ? 2 : 1;
         if (out_ != nullptr) {
-            unittext::appendUtf8(*out_, codePoint);
+            appendUtf8(*out_, codePoint);
         }
     }
     bool spoilt() const { return spoilt_; }
@@ -185,11 +160,11 @@ const char* decodeEscaped(std::string_view text, std::size_t& pos, char terminat
             return nullptr;
         }
         if (static_cast<unsigned char>(c) >= 0x80) {
-            char32_t codePoint = 0;
-            if (!unittext::decodeUtf8(text, pos, codePoint)) {
+            const auto codePoint = decodeUtf8(text, pos);
+            if (!codePoint) {
                 return "invalid UTF-8 byte";
             }
-            sink.codePoint(codePoint);
+            sink.codePoint(*codePoint);
             continue;
         }
         if (c != '\\') {
@@ -244,11 +219,11 @@ const char* decodeEscaped(std::string_view text, std::size_t& pos, char terminat
                 unit = static_cast<char16_t>(value);
             } else if (static_cast<unsigned char>(escaped) >= 0x80) {
                 // A backslash before a raw UTF-8 character stands for that character.
-                char32_t codePoint = 0;
-                if (!unittext::decodeUtf8(text, pos, codePoint)) {
+                const auto codePoint = decodeUtf8(text, pos);
+                if (!codePoint) {
                     return "invalid UTF-8 byte";
                 }
-                sink.codePoint(codePoint);
+                sink.codePoint(*codePoint);
                 continue;
             } else {
                 unit = static_cast<char16_t>(escaped);
@@ -349,7 +324,7 @@ const char* decodeData(std::string_view text, const DataSyntax& syntax, std::str
         }
         if (bytes != nullptr) {
             units.push_back(u'\0');
-            *bytes = unittext::unitsToUtf16Bytes(units);
+            *bytes = unitsToUtf16Bytes(units);
         }
         return nullptr;
     }
@@ -435,21 +410,6 @@ const char* decodeData(std::string_view text, const DataSyntax& syntax, std::str
     return nullptr;
 }
 
-void appendHexNumber(std::string& out, std::uint64_t value, int minimumDigits) {
-    std::array<char, 16> digits{};
-    int count = 0;
-    do {
-        digits[static_cast<std::size_t>(count++)] = hexDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (int k = count; k < minimumDigits; ++k) {
-        out.push_back('0');
-    }
-    while (count > 0) {
-        out.push_back(digits[static_cast<std::size_t>(--count)]);
-    }
-}
-
 std::size_t appendEscaped(std::string& out, std::u16string_view units, std::string_view specials) {
     const std::size_t start = out.size();
     for (std::size_t k = 0; k < units.size(); ++k) {
@@ -519,7 +479,7 @@ void appendValueLine(std::string& out, std::string_view nameUnitText, std::uint3
             out += "):";
         }
         out.push_back('"');
-        const std::u16string units = unittext::utf16BytesToUnits(bytes);
+        const std::u16string units = utf16BytesToUnits(bytes);
         appendEscaped(out, std::u16string_view(units).substr(0, units.size() - 1), quoteSpecials);
         out += "\"\n";
         return;
@@ -545,8 +505,8 @@ void appendValueLine(std::string& out, std::string_view nameUnitText, std::uint3
     count += out.size() - tagStart;
     for (std::size_t k = 0; k < bytes.size(); ++k) {
         const auto byte = static_cast<unsigned char>(bytes[k]);
-        out.push_back(hexDigits[byte >> 4]);
-        out.push_back(hexDigits[byte & 0xF]);
+        out.push_back(hexDigit(byte >> 4));
+        out.push_back(hexDigit(byte));
         count += 2;
         if (k + 1 < bytes.size()) {
             out.push_back(',');

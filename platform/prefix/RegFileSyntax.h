@@ -57,9 +57,6 @@ std::size_t appendEscaped(std::string& out, std::u16string_view units, std::stri
 std::size_t appendEscapedName(std::string& out, std::string_view unitText,
                               std::string_view specials);
 
-// Appends `value` in lower-case hex with at least `minimumDigits` digits.
-void appendHexNumber(std::string& out, std::uint64_t value, int minimumDigits);
-
 // Appends one complete value line (with its final newline) in the form wineserver writes.
 void appendValueLine(std::string& out, std::string_view nameUnitText, std::uint32_t type,
                      std::string_view bytes);

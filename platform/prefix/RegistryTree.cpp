@@ -1,6 +1,7 @@
 #include "platform/prefix/RegistryTree.h"
 
 #include "platform/RegistryTypes.h"
+#include "platform/base/Utf16Text.h"
 #include "platform/prefix/RegFileSyntax.h"
 #include "platform/prefix/UnitText.h"
 
@@ -324,7 +325,7 @@ RegNode* RegistryTree::followLink(RegNode* node, std::uint32_t depth) {
     if (value == nullptr) {
         return nullptr;
     }
-    const std::u16string target = unittext::utf16BytesToUnits(valueData(*value));
+    const std::u16string target = utf16BytesToUnits(valueData(*value));
     constexpr std::u16string_view rootPrefix = u"\\REGISTRY\\";
     if (target.size() <= rootPrefix.size() ||
         unittext::compareNames(

@@ -1,6 +1,6 @@
 #include "platform/prefix/StoreJournal.h"
 
-#include "platform/FileDescriptor.h"
+#include "platform/base/FileDescriptor.h"
 #include "platform/prefix/FileStamp.h"
 
 #include <cerrno>

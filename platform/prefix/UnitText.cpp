@@ -1,37 +1,14 @@
 #include "platform/prefix/UnitText.h"
 
+#include "platform/base/AsciiText.h"
+#include "platform/base/Utf16Text.h"
 #include "platform/prefix/WineCase.h"
 
 namespace tolvane::prefix::unittext {
-namespace {
-
-bool isSurrogate(char32_t value) {
-    return value >= 0xD800 && value <= 0xDFFF;
-}
-bool isHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-char16_t asciiLower(unsigned char c) {
-    return static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-}
-
-} // namespace
 
 void appendUnit(std::string& out, char16_t unit) {
-    if (unit < 0x80) {
-        out.push_back(static_cast<char>(unit));
-    } else if (unit < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-        out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    }
+    // Surrogates too get their own 3-byte form.
+    appendUtf8(out, unit);
 }
 
 char16_t nextUnit(std::string_view text, std::size_t& pos) {
@@ -65,15 +42,6 @@ std::size_t unitCount(std::string_view text) {
     return count;
 }
 
-bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int compareNames(std::string_view left, std::string_view right) {
     std::size_t i = 0;
     std::size_t j = 0;
@@ -83,8 +51,8 @@ int compareNames(std::string_view left, std::string_view right) {
         char16_t lowerA;
         char16_t lowerB;
         if (a < 0x80 && b < 0x80) {
-            lowerA = asciiLower(a);
-            lowerB = asciiLower(b);
+            lowerA = static_cast<unsigned char>(asciiLower(static_cast<char>(a)));
+            lowerB = static_cast<unsigned char>(asciiLower(static_cast<char>(b)));
             ++i;
             ++j;
         } else {
@@ -119,85 +87,26 @@ std::u16string toUtf16(std::string_view text) {
     return out;
 }
 
-bool decodeUtf8(std::string_view utf8, std::size_t& pos, char32_t& codePoint) {
-    const auto lead = static_cast<unsigned char>(utf8[pos]);
-    if (lead < 0x80) {
-        codePoint = lead;
-        ++pos;
-        return true;
+namespace {
+
+// Invalid UTF-8 bytes become U+FFFD one by one, as the Windows conversion does.
+char32_t decodeOrReplace(std::string_view utf8, std::size_t& pos) {
+    if (const auto codePoint = decodeUtf8(utf8, pos)) {
+        return *codePoint;
     }
-    std::size_t length;
-    char32_t value;
-    char32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-        minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-        minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-        minimum = 0x10000;
-    } else {
-        ++pos;
-        return false;
-    }
-    if (pos + length > utf8.size()) {
-        ++pos;
-        return false;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(utf8[pos + k]);
-        if ((next & 0xC0) != 0x80) {
-            ++pos;
-            return false;
-        }
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    if (value < minimum || value > 0x10FFFF || isSurrogate(value)) {
-        ++pos;
-        return false;
-    }
-    codePoint = value;
-    pos += length;
-    return true;
+    ++pos;
+    return replacementCharacter;
 }
 
-void appendUtf8(std::string& out, char32_t codePoint) {
-    if (codePoint < 0x10000) {
-        appendUnit(out, static_cast<char16_t>(codePoint));
-        return;
-    }
-    out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-}
-
-void appendUtf16(std::u16string& out, char32_t codePoint) {
-    if (codePoint < 0x10000) {
-        out.push_back(static_cast<char16_t>(codePoint));
-        return;
-    }
-    codePoint -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-}
+} // namespace
 
 std::string fromUtf8(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     std::u16string units;
     for (std::size_t pos = 0; pos < utf8.size();) {
-        char32_t codePoint = replacementCharacter;
-        if (!decodeUtf8(utf8, pos, codePoint)) {
-            codePoint = replacementCharacter;
-        }
         units.clear();
-        appendUtf16(units, codePoint);
+        appendUtf16(units, decodeOrReplace(utf8, pos));
         for (const char16_t unit : units) {
             appendUnit(out, unit);
         }
@@ -216,8 +125,7 @@ void unitsToUtf8(std::string& out, std::size_t count, NextUnit&& next) {
             const char16_t low = next();
             ++k;
             if (isLowSurrogate(low)) {
-                appendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
-                                    (static_cast<char32_t>(low) - 0xDC00));
+                appendUtf8(out, joinSurrogates(unit, low));
                 continue;
             }
             appendUtf8(out, replacementCharacter);
@@ -245,11 +153,7 @@ std::string utf8ToUtf16Bytes(std::string_view utf8) {
     std::u16string units;
     units.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
-        char32_t codePoint = replacementCharacter;
-        if (!decodeUtf8(utf8, pos, codePoint)) {
-            codePoint = replacementCharacter;
-        }
-        appendUtf16(units, codePoint);
+        appendUtf16(units, decodeOrReplace(utf8, pos));
     }
     return unitsToUtf16Bytes(units);
 }
@@ -258,31 +162,8 @@ std::string utf16BytesToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() / 2);
     std::size_t pos = 0;
-    unitsToUtf8(out, bytes.size() / 2, [&] {
-        const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[pos]) |
-                                                (static_cast<unsigned char>(bytes[pos + 1]) << 8));
-        pos += 2;
-        return unit;
-    });
+    unitsToUtf8(out, bytes.size() / 2, [&] { return utf16UnitAt(bytes, pos++); });
     return out;
-}
-
-std::u16string utf16BytesToUnits(std::string_view bytes) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t k = 0; k < units.size(); ++k) {
-        units[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
-                                         (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
-    }
-    return units;
-}
-
-std::string unitsToUtf16Bytes(std::u16string_view units) {
-    std::string bytes(units.size() * 2, '\0');
-    for (std::size_t k = 0; k < units.size(); ++k) {
-        bytes[2 * k] = static_cast<char>(units[k] & 0xFF);
-        bytes[2 * k + 1] = static_cast<char>(units[k] >> 8);
-    }
-    return bytes;
 }
 
 } // namespace tolvane::prefix::unittext

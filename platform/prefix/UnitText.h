@@ -16,7 +16,6 @@ void appendUnit(std::string& out, char16_t unit);
 // The unit at `pos` of valid unit text; advances `pos` past it.
 char16_t nextUnit(std::string_view text, std::size_t& pos);
 std::size_t unitCount(std::string_view text);
-bool isAscii(std::string_view text);
 
 // Wine's order: units folded to lower case, compared one by one, the shorter name first on a
 // common prefix. Returns <0, 0 or >0.
@@ -29,17 +28,9 @@ std::string fromUtf8(std::string_view utf8);
 // Surrogate pairs are joined; a lone surrogate becomes U+FFFD.
 std::string toUtf8(std::string_view text);
 
-// Reads one UTF-8 sequence at `pos` (4-byte sequences give a code point above 0xFFFF).
-// Returns false, and advances by one byte, on an invalid byte or sequence.
-bool decodeUtf8(std::string_view utf8, std::size_t& pos, char32_t& codePoint);
-void appendUtf8(std::string& out, char32_t codePoint);
-void appendUtf16(std::u16string& out, char32_t codePoint);
-
 // String data as the registry stores it: UTF-16LE bytes.
 std::string utf8ToUtf16Bytes(std::string_view utf8);
 // The trailing odd byte, if any, is dropped.
 std::string utf16BytesToUtf8(std::string_view bytes);
-std::u16string utf16BytesToUnits(std::string_view bytes);
-std::string unitsToUtf16Bytes(std::u16string_view units);
 
 } // namespace tolvane::prefix::unittext

@@ -1,6 +1,6 @@
 #include "platform/prefix/UserProfile.h"
 
-#include "platform/TimeText.h"
+#include "platform/base/TimeText.h"
 #include "platform/prefix/ProfileLock.h"
 
 #include <chrono>

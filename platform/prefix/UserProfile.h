@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/ProfileStore.h"
-#include "platform/RegistryProfileStore.h"
 #include "platform/Result.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/RegistryProfileStore.h"
 
 #include <cstdint>
 #include <filesystem>

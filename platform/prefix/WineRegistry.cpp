@@ -1,7 +1,6 @@
 #include "platform/prefix/WineRegistry.h"
 
-#include "platform/prefix/RegFileReader.h"
-#include "platform/prefix/RegFileWriter.h"
+#include "platform/base/AsciiText.h"
 #include "platform/prefix/UnitText.h"
 
 #include <algorithm>
@@ -14,14 +13,6 @@ namespace {
 constexpr std::size_t maxKeyNameUnits = 256;
 constexpr std::size_t maxValueNameUnits = 16383;
 constexpr std::uint32_t regLink = 6;
-
-// Handles: the slot index in the low bits (above the first handle value, in steps of 4), the
-// slot's generation in the top bits. No handle falls among the predefined keys.
-constexpr std::uintptr_t firstHandle = 0x100;
-constexpr unsigned generationShift = 27;
-constexpr std::uintptr_t slotMask = (std::uintptr_t{1} << generationShift) - 1;
-constexpr std::uint32_t generationCount = 32;
-constexpr std::size_t maxHandleSlots = (slotMask + 1 - firstHandle) / 4;
 
 constexpr std::array<std::string_view, 2> classesRootPath{"Software", "Classes"};
 constexpr std::array<std::string_view, 4> currentConfigPath{"System", "CurrentControlSet",
@@ -37,61 +28,25 @@ WineRegistry::~WineRegistry() = default;
 
 Result<std::unique_ptr<WineRegistry>>
 WineRegistry::openPrefix(const std::filesystem::path& prefix) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(prefix, error)) {
-        return makeError(prefix.string() + ": no such prefix folder");
-    }
-    struct Source {
-        RegistryTree::Branch branch;
-        const char* name;
-    };
-    static constexpr std::array<Source, 3> sources = {{
-        {RegistryTree::machineBranch, "system.reg"},
-        {RegistryTree::currentUserBranch, "user.reg"},
-        {RegistryTree::userDefaultBranch, "userdef.reg"},
-    }};
     auto tree = std::make_unique<RegistryTree>();
-    std::array<BranchFile, RegistryTree::branchCount> files;
-    std::string arch;
-    for (const Source& source : sources) {
-        const std::filesystem::path file = prefix / source.name;
-        auto header = RegFileReader::load(*tree, source.branch, file);
-        if (!header) {
-            return header.error();
-        }
-        // Wine refuses a file whose architecture differs from the one system.reg set.
-        if (!header->arch.empty()) {
-            if (!arch.empty() && header->arch != arch) {
-                return makeError(file.string() + ": architecture " + header->arch +
-                                 " differs from system.reg (" + arch + ")");
-            }
-            arch = header->arch;
-        }
-        files[source.branch] = {file, std::move(header->preamble), header->stamp};
-    }
-    auto registry = std::make_unique<WineRegistry>(std::move(tree));
-    registry->files_ = std::move(files);
-    return registry;
+    auto files = RegistryBranchFiles::loadPrefix(prefix, *tree);
+    return over(std::move(tree), std::move(files));
 }
 
 Result<std::unique_ptr<WineRegistry>>
 WineRegistry::openUserFile(const std::filesystem::path& file) {
     auto tree = std::make_unique<RegistryTree>();
-    BranchFile bound{file, RegFileWriter::defaultPreamble(RegistryTree::currentUserBranch), {}};
-    std::error_code error;
-    if (std::filesystem::exists(file, error)) {
-        auto header = RegFileReader::load(*tree, RegistryTree::currentUserBranch, file);
-        if (!header) {
-            return header.error();
-        }
-        bound.preamble = std::move(header->preamble);
-        bound.stamp = header->stamp;
-    } else {
-        // Nothing to keep yet: the first save writes the file.
-        tree->setDirty(RegistryTree::currentUserBranch, true);
+    auto files = RegistryBranchFiles::loadUserFile(file, *tree);
+    return over(std::move(tree), std::move(files));
+}
+
+Result<std::unique_ptr<WineRegistry>> WineRegistry::over(std::unique_ptr<RegistryTree> tree,
+                                                         Result<RegistryBranchFiles> files) {
+    if (!files) {
+        return files.error();
     }
     auto registry = std::make_unique<WineRegistry>(std::move(tree));
-    registry->files_[RegistryTree::currentUserBranch] = std::move(bound);
+    registry->files_ = std::move(files.value());
     return registry;
 }
 
@@ -112,98 +67,52 @@ Result<void> WineRegistry::save(bool reencodeValues) {
 
 Result<std::vector<WineRegistry::PendingFile>> WineRegistry::prepareSave(bool reencodeValues) {
     std::scoped_lock lock(mutex_);
-    std::vector<PendingFile> pending;
-    for (std::size_t index = 0; index < files_.size(); ++index) {
-        const auto branch = static_cast<RegistryTree::Branch>(index);
-        BranchFile& file = files_[index];
-        if (file.path.empty() || !tree_->isDirty(branch)) {
-            continue;
-        }
-        const auto produce = [&](const auto& emit) {
-            RegFileWriter::write(*tree_, branch, file.preamble, {reencodeValues, 0}, emit);
-        };
-        auto prepared = fileWriter_.prepare(file.path, produce);
-        if (!prepared) {
-            return prepared.error();
-        }
-        pending.push_back({branch, std::move(prepared.value())});
-    }
-    return pending;
+    return files_.prepareSave(*tree_, reencodeValues);
 }
 
 void WineRegistry::markSaved(RegistryTree::Branch branch, const FileStamp& stamp) {
     std::scoped_lock lock(mutex_);
     tree_->setDirty(branch, false);
-    files_[branch].stamp = stamp;
+    files_.markSaved(branch, stamp);
 }
 
 Result<void> WineRegistry::reload() {
     std::scoped_lock lock(mutex_);
     auto tree = std::make_unique<RegistryTree>();
-    auto files = files_;
-    for (std::size_t index = 0; index < files.size(); ++index) {
-        const auto branch = static_cast<RegistryTree::Branch>(index);
-        BranchFile& file = files[index];
-        if (file.path.empty()) {
-            continue;
-        }
-        if (!FileStamp::ofPath(file.path).exists) {
-            // A user file that was never saved: still empty.
-            tree->setDirty(branch, true);
-            file.stamp = {};
-            continue;
-        }
-        auto header = RegFileReader::load(*tree, branch, file.path);
-        if (!header) {
-            return header.error();
-        }
-        file.preamble = std::move(header->preamble);
-        file.stamp = header->stamp;
+    auto files = files_.reloadInto(*tree);
+    if (!files) {
+        return files.error();
     }
-    forgetPaths();
-    for (std::size_t index = 0; index < handleSlots_.size(); ++index) {
-        HandleSlot& slot = handleSlots_[index];
-        if (slot.node != nullptr) {
-            slot.node = nullptr;
-            ++slot.generation;
-            freeSlots_.push_back(static_cast<std::uint32_t>(index));
-        }
-    }
-    openHandles_ = 0;
+    walks_.forget();
+    handles_.closeAll();
     tree_ = std::move(tree);
-    files_ = std::move(files);
+    files_ = std::move(files.value());
     return {};
 }
 
 FileStamp WineRegistry::stampOf(RegistryTree::Branch branch) const {
     std::scoped_lock lock(mutex_);
-    return files_[branch].stamp;
+    return files_.stamp(branch);
 }
 
 AtomicFileWriter WineRegistry::fileWriter() const {
     std::scoped_lock lock(mutex_);
-    return fileWriter_;
+    return files_.writer();
 }
 
 bool WineRegistry::hasUnsavedChanges() const {
     std::scoped_lock lock(mutex_);
-    for (std::size_t index = 0; index < files_.size(); ++index) {
-        if (!files_[index].path.empty() &&
-            tree_->isDirty(static_cast<RegistryTree::Branch>(index))) {
-            return true;
-        }
-    }
-    return false;
+    return files_.hasUnsavedChanges(*tree_);
 }
 
 std::filesystem::path WineRegistry::fileOf(RegistryTree::Branch branch) const {
     std::scoped_lock lock(mutex_);
-    return files_[branch].path;
+    return files_.path(branch);
 }
 
 void WineRegistry::setFileWriter(AtomicFileWriter writer) {
     std::scoped_lock lock(mutex_);
-    fileWriter_ = std::move(writer);
+    files_.setWriter(std::move(writer));
 }
 
 WineRegistry::ParsedPath WineRegistry::splitUnitText(HKey key, std::string_view unitText) {
@@ -244,7 +153,7 @@ WineRegistry::ParsedPath WineRegistry::parsePathA(HKey key, std::string_view pat
 }
 
 std::string_view WineRegistry::unitTextOf(std::string_view utf8) {
-    if (unittext::isAscii(utf8)) {
+    if (isAscii(utf8)) {
         return utf8;
     }
     unitBuffer_ = unittext::fromUtf8(utf8);
@@ -266,15 +175,15 @@ std::int32_t WineRegistry::nodeOf(HKey key, bool create, RegNode*& node) {
         } else if (key == hkeyUsers) {
             node = tree_->usersNode();
         } else if (key == hkeyClassesRoot) {
-            return mappedRoot(classesRootPath, create, classesRoot_, node);
+            return mappedRoot(classesRootPath, create, walks_.classesRoot(), node);
         } else if (key == hkeyCurrentConfig) {
-            return mappedRoot(currentConfigPath, create, currentConfig_, node);
+            return mappedRoot(currentConfigPath, create, walks_.currentConfig(), node);
         } else {
             return winerr::invalidHandle;
         }
         return winerr::success;
     }
-    RegNode** slot = handleSlot(key);
+    RegNode** slot = handles_.find(key);
     if (slot == nullptr) {
         return winerr::invalidHandle;
     }
@@ -299,19 +208,7 @@ std::int32_t WineRegistry::mappedRoot(std::span<const std::string_view> path, bo
 }
 
 void WineRegistry::dropStalePaths() {
-    if (pathsChangeCount_ != tree_->changeCount()) {
-        forgetPaths();
-        pathsChangeCount_ = tree_->changeCount();
-    }
-}
-
-void WineRegistry::forgetPaths() {
-    lastBase_ = nullptr;
-    lastPath_.clear();
-    lastEnds_.clear();
-    lastNodes_.clear();
-    classesRoot_ = nullptr;
-    currentConfig_ = nullptr;
+    walks_.dropStale(tree_->changeCount());
 }
 
 std::int32_t WineRegistry::walk(RegNode* start, std::span<const std::string_view> elements,
@@ -320,21 +217,8 @@ std::int32_t WineRegistry::walk(RegNode* start, std::span<const std::string_view
     std::size_t first = 0;
     dropStalePaths();
     if (!create) {
-        // The elements this path shares with the last one (byte for byte) lead to the same keys.
-        if (start == lastBase_) {
-            std::size_t begin = 0;
-            while (first < elements.size() && first < lastNodes_.size() &&
-                   std::string_view(lastPath_).substr(begin, lastEnds_[first] - begin) ==
-                       elements[first]) {
-                begin = lastEnds_[first] + 1;
-                node = lastNodes_[first];
-                ++first;
-            }
-        }
-        lastBase_ = start;
-        lastPath_.resize(first == 0 ? 0 : lastEnds_[first - 1] + 1);
-        lastEnds_.resize(first);
-        lastNodes_.resize(first);
+        // The elements this path shares with the last one lead to the same keys.
+        first = walks_.resume(start, elements, node);
     }
     for (const std::string_view element : elements.subspan(first)) {
         std::uint32_t at = 0;
@@ -357,80 +241,10 @@ std::int32_t WineRegistry::walk(RegNode* start, std::span<const std::string_view
             return winerr::fileNotFound;
         }
         if (!create) {
-            lastPath_ += element;
-            lastEnds_.push_back(lastPath_.size());
-            lastPath_ += '\\';
-            lastNodes_.push_back(node);
+            walks_.record(element, node);
         }
     }
     return winerr::success;
-}
-
-RegNode* WineRegistry::keyOnLastPath(RegNode* start, std::string_view unitText) {
-    dropStalePaths();
-    if (start != lastBase_ || unitText.empty() || unitText.size() > lastPath_.size() ||
-        lastPath_.compare(0, unitText.size(), unitText) != 0) {
-        return nullptr;
-    }
-    // The remembered path has no empty elements, so a text that matches it and ends where one
-    // of its elements ends (a closing backslash aside) names that element's key.
-    const std::size_t end = unitText.back() == '\\' ? unitText.size() - 1 : unitText.size();
-    const auto found = std::lower_bound(lastEnds_.begin(), lastEnds_.end(), end);
-    if (found == lastEnds_.end() || *found != end) {
-        return nullptr;
-    }
-    return lastNodes_[static_cast<std::size_t>(found - lastEnds_.begin())];
-}
-
-HKey WineRegistry::newHandle(RegNode* node) {
-    std::uint32_t index = 0;
-    if (!freeSlots_.empty()) {
-        index = freeSlots_.back();
-        freeSlots_.pop_back();
-    } else {
-        if (handleSlots_.size() == maxHandleSlots) {
-            return HKey::null;
-        }
-        index = static_cast<std::uint32_t>(handleSlots_.size());
-        handleSlots_.emplace_back();
-    }
-    HandleSlot& slot = handleSlots_[index];
-    slot.node = node;
-    ++openHandles_;
-    return HKey{(std::uintptr_t{slot.generation % generationCount} << generationShift) |
-                (firstHandle + std::uintptr_t{index} * 4)};
-}
-
-RegNode** WineRegistry::handleSlot(HKey key) {
-    const auto value = static_cast<std::uintptr_t>(key);
-    const std::uintptr_t low = value & slotMask;
-    const std::uintptr_t generation = value >> generationShift;
-    if (low < firstHandle || (low - firstHandle) % 4 != 0 || generation >= generationCount) {
-        return nullptr;
-    }
-    const std::size_t index = (low - firstHandle) / 4;
-    if (index >= handleSlots_.size()) {
-        return nullptr;
-    }
-    HandleSlot& slot = handleSlots_[index];
-    if (slot.node == nullptr || slot.generation % generationCount != generation) {
-        return nullptr;
-    }
-    return &slot.node;
-}
-
-bool WineRegistry::closeHandle(HKey key) {
-    RegNode** node = handleSlot(key);
-    if (node == nullptr) {
-        return false;
-    }
-    const std::size_t index = ((static_cast<std::uintptr_t>(key) & slotMask) - firstHandle) / 4;
-    HandleSlot& slot = handleSlots_[index];
-    slot.node = nullptr;
-    ++slot.generation;
-    freeSlots_.push_back(static_cast<std::uint32_t>(index));
-    --openHandles_;
-    return true;
 }
 
 std::int32_t WineRegistry::openKey(HKey key, const ParsedPath& path, bool create, HKey& result) {
@@ -446,7 +260,7 @@ std::int32_t WineRegistry::openKey(HKey key, const ParsedPath& path, bool create
     if (const std::int32_t rc = walk(base, path.elements, create, target); rc != winerr::success) {
         return rc;
     }
-    result = newHandle(target);
+    result = handles_.open(target);
     return result != HKey::null ? winerr::success : winerr::notEnoughMemory;
 }
 
@@ -460,8 +274,9 @@ std::int32_t WineRegistry::RegOpenKeyA(HKey key, std::string_view subKey, HKey& 
     const std::string_view unitText = unitTextOf(subKey);
     RegNode* base = nullptr;
     if (nodeOf(key, false, base) == winerr::success) {
-        if (RegNode* known = keyOnLastPath(base, unitText)) {
-            result = newHandle(known);
+        dropStalePaths();
+        if (RegNode* known = walks_.keyOnPath(base, unitText)) {
+            result = handles_.open(known);
             return result != HKey::null ? winerr::success : winerr::notEnoughMemory;
         }
     }
@@ -478,7 +293,7 @@ std::int32_t WineRegistry::RegCloseKey(HKey key) {
     if (isPredefinedKey(key)) {
         return winerr::success;
     }
-    return closeHandle(key) ? winerr::success : winerr::invalidHandle;
+    return handles_.close(key) ? winerr::success : winerr::invalidHandle;
 }
 
 std::int32_t WineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyInfoParts parts) {
@@ -531,7 +346,7 @@ std::int32_t WineRegistry::RegEnumKeyA(HKey key, std::uint32_t index, std::strin
 }
 
 std::string_view WineRegistry::ansiName(std::string_view unitText) {
-    if (unittext::isAscii(unitText)) {
+    if (isAscii(unitText)) {
         return unitText;
     }
     nameBuffer_ = unittext::toUtf8(unitText);
@@ -708,7 +523,7 @@ std::int32_t WineRegistry::RegSetValueA(HKey key, std::string_view subKey, std::
     text.push_back('\0');
     const std::int32_t rc = setValue(target, "", regtype::sz, unittext::utf8ToUtf16Bytes(text));
     if (target != key) {
-        closeHandle(target);
+        handles_.close(target);
     }
     return rc;
 }
@@ -864,7 +679,7 @@ std::int32_t WineRegistry::RegDeleteValueW(HKey key, std::u16string_view valueNa
 
 std::size_t WineRegistry::openHandleCount() const {
     std::scoped_lock lock(mutex_);
-    return openHandles_;
+    return handles_.openCount();
 }
 
 } // namespace tolvane::prefix

@@ -3,7 +3,10 @@
 #include "platform/RegistryGateway.h"
 #include "platform/Result.h"
 #include "platform/prefix/AtomicFileWriter.h"
+#include "platform/prefix/RegistryBranchFiles.h"
+#include "platform/prefix/RegistryHandleTable.h"
 #include "platform/prefix/RegistryTree.h"
+#include "platform/prefix/RegistryWalkCache.h"
 
 #include <array>
 #include <cstdint>
@@ -22,7 +25,8 @@ namespace tolvane::prefix {
 // \REGISTRY\User\S-1-5-21-0-0-0-1000, HKEY_CLASSES_ROOT = HKLM\Software\Classes (no merge with
 // the user's classes), HKEY_CURRENT_CONFIG = HKLM\System\CurrentControlSet\Hardware
 // Profiles\Current. Every call takes one lock, so a worker may change the registry while
-// another thread reads it.
+// another thread reads it. The handles, the memory of the last walk and the files behind the
+// branches are kept by parts of their own, all under that lock.
 class WineRegistry : public RegistryGateway {
 public:
     // An empty registry that lives in memory only.
@@ -51,10 +55,7 @@ public:
     AtomicFileWriter fileWriter() const;
 
     // The new file of a changed branch, written and flushed, not yet in place.
-    struct PendingFile {
-        RegistryTree::Branch branch;
-        AtomicFileWriter::Prepared file;
-    };
+    using PendingFile = RegistryBranchFiles::PendingFile;
     // Writes the temporary files of every changed branch that has a file; on failure none is
     // left behind.
     Result<std::vector<PendingFile>> prepareSave(bool reencodeValues = false);
@@ -102,11 +103,15 @@ public:
     template <typename Action>
     decltype(auto) withTree(Action&& action) {
         std::scoped_lock lock(mutex_);
-        forgetPaths();
+        walks_.forget();
         return action(*tree_);
     }
 
 private:
+    // The registry of a loaded tree and its files, or the error of loading them.
+    static Result<std::unique_ptr<WineRegistry>> over(std::unique_ptr<RegistryTree> tree,
+                                                      Result<RegistryBranchFiles> files);
+
     // A key path split into elements of unit text, viewing either the caller's text (an ASCII
     // path is its own unit text) or the gateway's conversion buffer; or the Win32 error that
     // the path itself causes. Valid until the next parse, under the lock.
@@ -127,22 +132,12 @@ private:
     // Walks `elements` below `start`, following links; creates missing keys when asked.
     std::int32_t walk(RegNode* start, std::span<const std::string_view> elements, bool create,
                       RegNode*& node);
-    // The key `unitText` names below `start` when it is one the last walk passed through
-    // (byte for byte, with or without a closing backslash), else null. Reopening a parent
-    // after its sub-key is then a comparison, not a walk.
-    RegNode* keyOnLastPath(RegNode* start, std::string_view unitText);
     // HKEY_CLASSES_ROOT or HKEY_CURRENT_CONFIG: the key `path` below HKEY_LOCAL_MACHINE,
     // remembered in `known` until the tree changes.
     std::int32_t mappedRoot(std::span<const std::string_view> path, bool create, RegNode*& known,
                             RegNode*& node);
-    // Forgets the remembered paths once any key or value has changed since they were walked
-    // (a key created or deleted, a link's target set), so no stale or deleted node is reused.
+    // Forgets the remembered walks once the tree has changed since.
     void dropStalePaths();
-    void forgetPaths();
-    HKey newHandle(RegNode* node);
-    // The slot of an open handle, or null.
-    RegNode** handleSlot(HKey key);
-    bool closeHandle(HKey key);
 
     std::int32_t openKey(HKey key, const ParsedPath& path, bool create, HKey& result);
     std::int32_t deleteKey(HKey key, const ParsedPath& path);
@@ -155,37 +150,11 @@ private:
     // What an A function returns as a name.
     std::string_view ansiName(std::string_view unitText);
 
-    struct BranchFile {
-        std::filesystem::path path;
-        std::string preamble;
-        FileStamp stamp;
-    };
-
     mutable std::mutex mutex_;
-    std::array<BranchFile, RegistryTree::branchCount> files_;
-    AtomicFileWriter fileWriter_;
+    RegistryBranchFiles files_;
     std::unique_ptr<RegistryTree> tree_;
-
-    // Open handles: a slot each, reused once closed. A handle carries its slot's generation,
-    // so a closed handle stays invalid after its slot has been reused.
-    struct HandleSlot {
-        RegNode* node = nullptr;
-        std::uint32_t generation = 0;
-    };
-    std::vector<HandleSlot> handleSlots_;
-    std::vector<std::uint32_t> freeSlots_;
-    std::size_t openHandles_ = 0;
-
-    // The last path walked without creating anything, element by element: reopening a key, or
-    // opening one of its sub-keys, walks only the elements that differ.
-    RegNode* lastBase_ = nullptr;
-    std::string lastPath_;
-    std::vector<std::size_t> lastEnds_;
-    std::vector<RegNode*> lastNodes_;
-    RegNode* classesRoot_ = nullptr;
-    RegNode* currentConfig_ = nullptr;
-    // The tree's change count when the nodes above were found.
-    std::uint64_t pathsChangeCount_ = 0;
+    RegistryHandleTable handles_;
+    RegistryWalkCache walks_;
 
     // Buffers reused by every call, under the lock.
     std::string unitBuffer_;

@@ -1,5 +1,7 @@
 #include "platform/prefix/WineServerProbe.h"
 
+#include "platform/base/HexText.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -10,23 +12,13 @@
 namespace tolvane::prefix {
 namespace {
 
-std::string hexNumber(unsigned long long value) {
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), "0123456789abcdef"[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    return digits;
-}
-
 // Device and inode numbers as the server folder's name spells them: lower-case hex; a value
 // wider than unsigned long gives its high part, then eight digits of the low part.
 std::string serverNumber(unsigned long long value) {
     if (sizeof(unsigned long) >= sizeof(unsigned long long) || value <= 0xFFFFFFFFULL) {
         return hexNumber(value);
     }
-    std::string low = hexNumber(value & 0xFFFFFFFFULL);
-    return hexNumber(value >> 32) + std::string(8 - low.size(), '0') + low;
+    return hexNumber(value >> 32) + hexNumber(value & 0xFFFFFFFFULL, 8);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/BuiltinRegistryEditor.h"
 #include "platform/Platform.h"
-#include "platform/RegistryProfileStore.h"
-#include "platform/RunKeyAutostart.h"
-#include "platform/SystemClock.h"
+#include "platform/services/BuiltinRegistryEditor.h"
+#include "platform/services/RegistryProfileStore.h"
+#include "platform/services/RunKeyAutostart.h"
+#include "platform/services/SystemClock.h"
 #include "platform/win32/LiveRegistryStorage.h"
 #include "platform/win32/RegeditRegistryEditor.h"
 #include "platform/win32/Win32FileSystem.h"

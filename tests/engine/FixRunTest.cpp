@@ -1,8 +1,8 @@
 #include "engine/FixRun.h"
 
 #include "engine/ModuleSet.h"
-#include "platform/CRegTools.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/CRegTools.h"
+#include "platform/services/RegistryRoutines.h"
 #include "tests/support/RecordingProgress.h"
 #include "tests/support/TestPlatform.h"
 

@@ -1,7 +1,7 @@
 #include "engine/IgnoreList.h"
 
 #include "engine/ProblemRecord.h"
-#include "platform/RegistryProfileStore.h"
+#include "platform/services/RegistryProfileStore.h"
 #include "tests/support/TestPlatform.h"
 
 #include <gtest/gtest.h>

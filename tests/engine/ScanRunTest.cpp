@@ -1,9 +1,9 @@
 #include "engine/ScanRun.h"
 
 #include "engine/ModuleSet.h"
-#include "platform/RegKey.h"
-#include "platform/RegistryProfileStore.h"
-#include "platform/TimeText.h"
+#include "platform/base/TimeText.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryProfileStore.h"
 #include "tests/support/RecordingProgress.h"
 #include "tests/support/TestPlatform.h"
 

@@ -2,11 +2,11 @@
 // restore puts back.
 #include "maintenance/FullBackups.h"
 
-#include "platform/BackupLocation.h"
-#include "platform/BackupManifest.h"
 #include "platform/RegistryEditor.h"
 #include "platform/RegistryStorage.h"
 #include "platform/prefix/PrefixPlatform.h"
+#include "platform/services/BackupLocation.h"
+#include "platform/services/BackupManifest.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +169,94 @@ TEST_F(FullBackupsTest, BackupsAreListedNewestFirstWithTheirKindKeysAndOrigin) {
     EXPECT_EQ(listed[3].keys, 2u);
     EXPECT_EQ(listed[3].origin, "");
     EXPECT_FALSE(listed[4].made.has_value());
+}
+
+TEST_F(FullBackupsTest, DeletingTakesOnlyABackupOfThisFolderNamedByItself) {
+    FullBackups backups(p());
+    const auto created = backups.create();
+    ASSERT_TRUE(created);
+    test::writeFile(backups.root() / ".partial-0123" / "main.reg", "REGEDIT4\n");
+
+    for (const std::string& name :
+         std::vector<std::string>{"", ".", "..", "../" + backups.root().filename().string(), "/tmp",
+                                  *created + "/main.reg", ".partial-0123"}) {
+        EXPECT_FALSE(backups.remove(name)) << name;
+    }
+    const auto missing = backups.remove("01.01.2020 10_00_00_000");
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.message().find("does not exist"), std::string::npos) << missing.message();
+    EXPECT_TRUE(std::filesystem::exists(backups.root() / *created / "main.reg"));
+    EXPECT_TRUE(std::filesystem::exists(backups.root() / ".partial-0123"));
+    EXPECT_TRUE(std::filesystem::exists(scratch / "prefix" / "system.reg"));
+
+    ASSERT_TRUE(backups.remove(*created));
+    EXPECT_FALSE(std::filesystem::exists(backups.root() / *created));
+    EXPECT_TRUE(backups.list().empty());
+}
+
+TEST_F(FullBackupsTest, OnlyPartialBackupsUntouchedForTheIdleTimeAreCleanedUp) {
+    FullBackups backups(p());
+    const auto root = backups.root();
+    const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto age = [&](const std::filesystem::path& path) {
+        std::filesystem::last_write_time(path, hourAgo);
+    };
+    // Left by a crash an hour ago.
+    test::writeFile(root / ".partial-old" / "registry" / "system.reg", "x");
+    age(root / ".partial-old" / "registry" / "system.reg");
+    age(root / ".partial-old" / "registry");
+    age(root / ".partial-old");
+    // Another process is still writing into this one: an old folder with a fresh file inside.
+    test::writeFile(root / ".partial-busy" / "registry" / "user.reg", "x");
+    age(root / ".partial-busy" / "registry");
+    age(root / ".partial-busy");
+    test::writeFile(root / ".partial-new" / "main.reg", "x");
+    // An old finished backup is no partial one.
+    test::writeFile(root / "01.01.2020 10_00_00_000" / "main.reg", "REGEDIT4\n");
+    age(root / "01.01.2020 10_00_00_000" / "main.reg");
+    age(root / "01.01.2020 10_00_00_000");
+
+    EXPECT_EQ(backups.removeStale(std::chrono::seconds(120)), 1u);
+
+    EXPECT_FALSE(std::filesystem::exists(root / ".partial-old"));
+    EXPECT_TRUE(std::filesystem::exists(root / ".partial-busy" / "registry" / "user.reg"));
+    EXPECT_TRUE(std::filesystem::exists(root / ".partial-new" / "main.reg"));
+    EXPECT_TRUE(std::filesystem::exists(root / "01.01.2020 10_00_00_000" / "main.reg"));
+}
+
+TEST_F(FullBackupsTest, AnOlderVersionsBackupsAreCopiedOnceAndRecordedAsMadeHere) {
+    FullBackups backups(p());
+    const auto legacy = scratch / "work" / "Backup";
+    test::writeFile(legacy / "01.01.2020 10_00_00_000" / "main.reg",
+                    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Old]\n");
+    test::writeFile(legacy / "02.01.2020 10_00_00_000" / "Startup.reg", "REGEDIT4\n");
+    test::writeFile(legacy / ".hidden" / "main.reg", "REGEDIT4\n");
+    test::writeFile(legacy / "no reg files" / "notes.txt", "x");
+    test::writeFile(legacy / "loose.reg", "REGEDIT4\n");
+    test::writeFile(legacy / "of another prefix" / "main.reg", "REGEDIT4\n");
+    ASSERT_TRUE(
+        BackupManifest("the Wine prefix /elsewhere", {}, {}).writeTo(legacy / "of another prefix"));
+
+    const auto imported = backups.importLegacy(legacy);
+
+    ASSERT_TRUE(imported) << imported.message();
+    EXPECT_EQ(*imported, 2u);
+    std::vector<std::string> names;
+    for (const auto& entry : backups.list()) {
+        names.push_back(entry.folderName);
+        EXPECT_EQ(entry.origin, BackupManifest::current(p()).describe()) << entry.folderName;
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"02.01.2020 10_00_00_000", "01.01.2020 10_00_00_000"}));
+    EXPECT_EQ(test::readFile(backups.root() / "01.01.2020 10_00_00_000" / "main.reg"),
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Old]\n");
+    EXPECT_TRUE(std::filesystem::exists(legacy / "01.01.2020 10_00_00_000" / "main.reg"))
+        << "the old folder stays";
+    EXPECT_FALSE(std::filesystem::exists(legacy / "01.01.2020 10_00_00_000" / "backup-origin.txt"))
+        << "nothing is written into the old folder";
+
+    EXPECT_EQ(backups.importLegacy(legacy).value(), 0u) << "what is here already is not copied";
+    EXPECT_FALSE(backups.importLegacy(scratch / "work" / "none"));
 }
 
 TEST(FullBackupsNames, OnlyRealTimeStampsGiveATime) {

@@ -55,8 +55,8 @@ TEST_F(CModuleAppPathTest, JudgesTheDefaultValueByItsSizeFormAndProgram) {
                     "The key empty.exe under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                     "CurrentVersion\\App Paths contains a bad path for the default value",
                     "empty.exe"));
-    EXPECT_EQ(progress.statuses.size(), cases.size() + 1) << "every sub-key name is shown";
-    EXPECT_EQ(progress.counters.back(), "7");
+    EXPECT_EQ(progress.statusHistory().size(), cases.size() + 1) << "every sub-key name is shown";
+    EXPECT_EQ(progress.counterHistory(module.moduleId()).back(), "7");
     EXPECT_EQ(test.registry().openHandleCount(), 0u);
 }
 
@@ -139,7 +139,7 @@ TEST_F(CModuleAppPathTest, AStopEndsTheWalkBetweenEntries) {
     for (const char* name : {"a.exe", "b.exe", "c.exe", "d.exe"}) {
         entry(name, "bad");
     }
-    progress.stopAfter = 2;
+    progress.stopAfterStatusTexts(2);
 
     const auto records = scanAndSelect(module);
 

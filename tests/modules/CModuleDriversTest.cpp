@@ -39,7 +39,8 @@ TEST_F(CModuleDriversTest, LooksForEachTextValueInTheWindowsFolders) {
                     "The key Drivers under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\"
                     "CurrentVersion\\Drivers32\\ contains a bad path C:\\Drivers\\gone.drv",
                     "gone", start));
-    EXPECT_EQ(std::count(progress.statuses.begin(), progress.statuses.end(), "number"), 0)
+    const auto statuses = progress.statusHistory();
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "number"), 0)
         << "REG_DWORD values are not examined";
 }
 
@@ -64,13 +65,12 @@ TEST_F(CModuleDriversTest, AStopLeavesNoKeyOpenAndTheNextScanWalksEverything) {
     setText(start + "A\\", "a", "a.drv");
     setText(start + "A\\Deeper\\", "deeper", "deeper.drv");
     setText(start, "top", "top.drv");
-    progress.stopAfter = 1;
+    progress.stopAfterStatusTexts(1);
 
     EXPECT_EQ(primaryNames(scanAndSelect(module)), (std::vector<std::string>{"deeper"}));
     EXPECT_EQ(test.registry().openHandleCount(), 0u);
 
-    progress.stopper = std::stop_source();
-    progress.stopAfter = -1;
+    progress.stopAfterStatusTexts(-1);
     EXPECT_EQ(primaryNames(scanAndSelect(module)),
               (std::vector<std::string>{"deeper", "a", "top"}));
 }

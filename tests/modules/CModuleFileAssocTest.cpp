@@ -1,12 +1,9 @@
 #include "modules/CModuleFileAssoc.h"
 
-#include "engine/ModuleSet.h"
-#include "platform/RegKey.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
+#include "tests/modules/ModuleFixture.h"
 #include "tests/support/ModuleTestHelpers.h"
-#include "tests/support/RecordingProgress.h"
-#include "tests/support/StoppingProgress.h"
-#include "tests/support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -17,36 +14,15 @@ namespace {
 
 using test::occurrences;
 
-class CModuleFileAssocTest : public ::testing::Test {
+class CModuleFileAssocTest : public test::ModuleTest<CModuleFileAssoc> {
 protected:
-    CModuleFileAssocTest() : set([](int, ModuleSet&) { return std::unique_ptr<CModule>(); }) {
-        set.bindTargets(&progress);
-        module = std::make_unique<CModuleFileAssoc>(&set, test.platform());
-        test.addFile("C:\\windows\\notepad.exe");
-    }
+    CModuleFileAssocTest() { test.addFile("C:\\windows\\notepad.exe"); }
 
-    void classes(const std::string& regBody) { test.importReg("REGEDIT4\n\n" + regBody); }
-
-    bool classKeyExists(const std::string& path) {
-        return test::keyExists(test.registry(), hkeyClassesRoot, path);
-    }
-
-    // Scans and ticks every record found.
-    std::vector<ProblemRecord> scanSelected() { return test::selectAll(module->Scan()); }
-
-    std::filesystem::path useBackupFolder(const std::filesystem::path& folder) {
-        module->setBackupFolder((folder / "").string());
-        return folder / "fileassoc.reg";
-    }
-
-    test::TestPlatform test;
-    test::RecordingProgress progress;
-    ModuleSet set;
-    std::unique_ptr<CModuleFileAssoc> module;
+    bool classKeyExists(std::string_view path) { return keyExists(hkeyClassesRoot, path); }
 };
 
 TEST_F(CModuleFileAssocTest, JudgesEachFileTypeOnceWhateverItsSpellingAndReportsBadCommands) {
-    classes(R"([HKEY_CLASSES_ROOT\.txt]
+    reg(R"([HKEY_CLASSES_ROOT\.txt]
 @="txtfile"
 [HKEY_CLASSES_ROOT\TxtFile\shell\open\command]
 @="notepad.exe %1"
@@ -72,7 +48,7 @@ TEST_F(CModuleFileAssocTest, JudgesEachFileTypeOnceWhateverItsSpellingAndReports
 
     // txtfile is judged through .txt only, and found in the Windows folder; badFILE is judged
     // once per extension that names it and never by its own name.
-    EXPECT_EQ(test::recordLines(module->Scan()),
+    EXPECT_EQ(test::recordLines(module.Scan()),
               (std::vector<std::string>{
                   "8/0 Missing or Invalid Path | The Filetype .bad under HKEY_CLASSES_ROOT is "
                   "associated to non-existent BadFile | .bad | BadFile",
@@ -88,7 +64,7 @@ TEST_F(CModuleFileAssocTest, IconsAreJudgedInEveryFormAndOnlyAMissingFileIsRepor
     test.addFile("C:\\Program Files\\App\\app.exe");
     test.addFile("C:\\Program Files\\App\\doc.ico");
     test.addFile("C:\\windows\\system32\\shell32.dll");
-    classes(R"([HKEY_CLASSES_ROOT\.a1]
+    reg(R"([HKEY_CLASSES_ROOT\.a1]
 @="Index.File"
 [HKEY_CLASSES_ROOT\Index.File\DefaultIcon]
 @="C:\\Program Files\\App\\app.exe,1"
@@ -121,7 +97,7 @@ TEST_F(CModuleFileAssocTest, IconsAreJudgedInEveryFormAndOnlyAMissingFileIsRepor
 )");
 
     // A type that two extensions name is reported once, under its own name.
-    EXPECT_EQ(test::recordLines(module->Scan()),
+    EXPECT_EQ(test::recordLines(module.Scan()),
               (std::vector<std::string>{
                   "8/0 Missing or Invalid Path | The Filetype Gone.Typed under HKEY_CLASSES_ROOT "
                   "is associated to non-existent C:\\Gone\\typed.ico,-2 | Gone.Typed\\DefaultIcon "
@@ -137,7 +113,7 @@ TEST_F(CModuleFileAssocTest, IconsAreJudgedInEveryFormAndOnlyAMissingFileIsRepor
 }
 
 TEST_F(CModuleFileAssocTest, AMissingIconCostsOnlyTheIconKey) {
-    classes(R"([HKEY_CLASSES_ROOT\.gi]
+    reg(R"([HKEY_CLASSES_ROOT\.gi]
 @="GoneIcon.File"
 "Content Type"="x/y"
 [HKEY_CLASSES_ROOT\GoneIcon.File]
@@ -154,7 +130,7 @@ TEST_F(CModuleFileAssocTest, AMissingIconCostsOnlyTheIconKey) {
 @="C:\\Gone\\bad.exe %1"
 )");
     // The bad command takes its type's whole key, icon and all: no record of its own for that.
-    ASSERT_EQ(test::recordLines(module->Scan()),
+    ASSERT_EQ(test::recordLines(module.Scan()),
               (std::vector<std::string>{
                   "8/0 Missing or Invalid Path | The Filetype .bad under HKEY_CLASSES_ROOT is "
                   "associated to non-existent BadCommand.File | .bad | BadCommand.File",
@@ -162,15 +138,13 @@ TEST_F(CModuleFileAssocTest, AMissingIconCostsOnlyTheIconKey) {
                   "HKEY_CLASSES_ROOT is associated to non-existent C:\\Gone\\doc.ico,0 | "
                   "GoneIcon.File\\DefaultIcon | ",
               }));
-    auto records = scanSelected();
+    auto records = scanAndSelect(module);
     EXPECT_EQ(
-        module->fixTargets(records[1]),
+        module.fixTargets(records[1]),
         (std::vector<FixTarget>{FixTarget{hkeyClassesRoot, "GoneIcon.File\\DefaultIcon", {}}}));
-    const auto file = useBackupFolder(test.workingDirectory() / "Backup" / "run");
-    std::filesystem::create_directories(file.parent_path());
     records.erase(records.begin());
 
-    EXPECT_TRUE(module->Fix(records, true));
+    fix(module, records, true);
 
     EXPECT_FALSE(classKeyExists("GoneIcon.File\\DefaultIcon"));
     EXPECT_TRUE(classKeyExists("GoneIcon.File\\shell\\open\\command"));
@@ -185,14 +159,14 @@ TEST_F(CModuleFileAssocTest, AMissingIconCostsOnlyTheIconKey) {
         EXPECT_EQ(text, "A document");
     }
     EXPECT_TRUE(classKeyExists("BadCommand.File\\DefaultIcon")) << "its record was not ticked";
-    const std::string saved = test::readFile(file);
+    const std::string saved = backupText("fileassoc.reg");
     EXPECT_EQ(occurrences(saved, "[HKEY_CLASSES_ROOT\\GoneIcon.File\\DefaultIcon]"), 1u);
     EXPECT_EQ(occurrences(saved, "[HKEY_CLASSES_ROOT\\GoneIcon.File]"), 0u);
-    EXPECT_EQ(scanSelected().size(), 1u) << "a rescan finds only the unticked record";
+    EXPECT_EQ(scanAndSelect(module).size(), 1u) << "a rescan finds only the unticked record";
 }
 
 TEST_F(CModuleFileAssocTest, EmptyOpenAndCommandKeys) {
-    classes(R"([HKEY_CLASSES_ROOT\aEmptyOpen\shell\open]
+    reg(R"([HKEY_CLASSES_ROOT\aEmptyOpen\shell\open]
 [HKEY_CLASSES_ROOT\bOpenWithValue\shell\open]
 "x"="y"
 [HKEY_CLASSES_ROOT\cEmptyCommand\shell\open\command]
@@ -203,7 +177,7 @@ TEST_F(CModuleFileAssocTest, EmptyOpenAndCommandKeys) {
 [HKEY_CLASSES_ROOT\fCommandWithSubKey\shell\open\command\deeper]
 )");
 
-    EXPECT_EQ(test::recordLines(module->Scan()),
+    EXPECT_EQ(test::recordLines(module.Scan()),
               (std::vector<std::string>{
                   "8/0 Key is Empty | The key aEmptyOpen\\shell\\open is empty | "
                   "aEmptyOpen\\shell\\open | ",
@@ -213,7 +187,7 @@ TEST_F(CModuleFileAssocTest, EmptyOpenAndCommandKeys) {
 }
 
 TEST_F(CModuleFileAssocTest, ClassReferences) {
-    classes(R"([HKEY_CLASSES_ROOT\CLSID\{11111111-2222-3333-4444-555555555555}]
+    reg(R"([HKEY_CLASSES_ROOT\CLSID\{11111111-2222-3333-4444-555555555555}]
 [HKEY_CLASSES_ROOT\Good.Braced\CLSID]
 @="{11111111-2222-3333-4444-555555555555}"
 [HKEY_CLASSES_ROOT\Good.Bare\CLSID]
@@ -230,7 +204,7 @@ TEST_F(CModuleFileAssocTest, ClassReferences) {
 
     // A CLSID key without a default value reads as empty, as the registry answers it.
     EXPECT_EQ(
-        test::recordLines(module->Scan()),
+        test::recordLines(module.Scan()),
         (std::vector<std::string>{
             "8/1 Empty CLSID | The CLSID is empty in HKEY_CLASSES_ROOT\\Empty.Class key  | "
             "Empty.Class\\CLSID | ",
@@ -254,13 +228,13 @@ TEST_F(CModuleFileAssocTest, ExecutableTypesAreNeverExaminedButOtherSpellingsAre
                 "[HKEY_CLASSES_ROOT\\" +
                 name + "\\shell\\open\\command]\n@=\"C:\\\\Gone\\\\x.exe\"\n";
     }
-    classes(body);
-    EXPECT_EQ(module->Scan().count(), 0u);
+    reg(body);
+    EXPECT_EQ(module.Scan().count(), 0u);
 
     // The names compare exactly: the same key spelled otherwise is examined.
     DeleteKeyTree(test.registry(), hkeyClassesRoot, "exefile");
-    classes("[HKEY_CLASSES_ROOT\\ExeFile\\CLSID]\n@=\"\"\n");
-    EXPECT_EQ(test::recordLines(module->Scan()),
+    reg("[HKEY_CLASSES_ROOT\\ExeFile\\CLSID]\n@=\"\"\n");
+    EXPECT_EQ(test::recordLines(module.Scan()),
               (std::vector<std::string>{
                   "8/1 Empty CLSID | The CLSID is empty in HKEY_CLASSES_ROOT\\ExeFile key  | "
                   "ExeFile\\CLSID | ",
@@ -275,14 +249,14 @@ TEST_F(CModuleFileAssocTest, PathsThatDoNotFitTheBuffersAreKeysThatDoNotOpen) {
     for (int i = 0; i < 130; ++i) {
         wideName += "\xC3\xA9";
     }
-    classes("[HKEY_CLASSES_ROOT\\" + longType +
-            "\\shell\\open\\command]\n@=\"C:\\\\Gone\\\\x.exe\"\n"
-            "[HKEY_CLASSES_ROOT\\a" +
-            wideName +
-            "\\CLSID]\n@=\"\"\n"
-            "[HKEY_CLASSES_ROOT\\zLast\\CLSID]\n@=\"\"\n");
+    reg("[HKEY_CLASSES_ROOT\\" + longType +
+        "\\shell\\open\\command]\n@=\"C:\\\\Gone\\\\x.exe\"\n"
+        "[HKEY_CLASSES_ROOT\\a" +
+        wideName +
+        "\\CLSID]\n@=\"\"\n"
+        "[HKEY_CLASSES_ROOT\\zLast\\CLSID]\n@=\"\"\n");
 
-    EXPECT_EQ(test::recordLines(module->Scan()),
+    EXPECT_EQ(test::recordLines(module.Scan()),
               (std::vector<std::string>{
                   "8/1 Empty CLSID | The CLSID is empty in HKEY_CLASSES_ROOT\\zLast key  | "
                   "zLast\\CLSID | ",
@@ -295,27 +269,27 @@ TEST_F(CModuleFileAssocTest, ShowsEveryTenthExaminedName) {
         body +=
             "[HKEY_CLASSES_ROOT\\k" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "]\n";
     }
-    classes(body);
+    reg(body);
 
-    module->Scan();
+    module.Scan();
 
     // .exe and k05 (seen through .k00) are skipped and not counted: the 1st, 11th and 21st
     // examined names are .k00, k11 and k21.
     EXPECT_EQ(progress.statusHistory(),
-              (std::vector<std::string>{"", "HKEY_CLASSES_ROOT\\.k00", "HKEY_CLASSES_ROOT\\k11",
+              (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.k00", "HKEY_CLASSES_ROOT\\k11",
                                         "HKEY_CLASSES_ROOT\\k21"}));
 }
 
 TEST_F(CModuleFileAssocTest, EachScanStartsWithNoTypesSeen) {
-    classes(R"([HKEY_CLASSES_ROOT\.old]
+    reg(R"([HKEY_CLASSES_ROOT\.old]
 @="oldfile"
 [HKEY_CLASSES_ROOT\oldfile\shell\open\command]
 @="C:\\Gone\\old.exe"
 )");
-    ASSERT_EQ(module->Scan().count(), 1u);
+    ASSERT_EQ(module.Scan().count(), 1u);
     test.registry().RegDeleteKeyA(hkeyClassesRoot, ".old");
 
-    EXPECT_EQ(test::recordLines(module->Scan()),
+    EXPECT_EQ(test::recordLines(module.Scan()),
               (std::vector<std::string>{
                   "8/0 Missing or Invalid Path | The Filetype oldfile under HKEY_CLASSES_ROOT is "
                   "associated to non-existent oldfile | oldfile | ",
@@ -327,13 +301,11 @@ TEST_F(CModuleFileAssocTest, AStopEndsTheWalkAtTheNextKeyAndLeavesNoKeyOpen) {
     for (const char* name : {"a", "b", "c", "d"}) {
         body += std::string("[HKEY_CLASSES_ROOT\\") + name + "\\CLSID]\n@=\"\"\n";
     }
-    classes(body);
-    test::StoppingProgress stopper;
-    set.bindTargets(&stopper);
-    CModuleFileAssoc stopping(&set, test.platform());
-    stopping.setStopToken(stopper.token());
+    reg(body);
+    progress.stopAfterStatusTexts(1);
+    module.setStopToken(progress.stopToken());
 
-    const ProblemList found = stopping.Scan();
+    const ProblemList found = module.Scan();
 
     ASSERT_EQ(found.count(), 1u);
     EXPECT_EQ(found[0].primaryName, "a\\CLSID");
@@ -341,7 +313,7 @@ TEST_F(CModuleFileAssocTest, AStopEndsTheWalkAtTheNextKeyAndLeavesNoKeyOpen) {
 }
 
 TEST_F(CModuleFileAssocTest, FixDeletesBothTreesOfABadCommandAndOnlyTheEmptyClassKey) {
-    classes(R"([HKEY_CLASSES_ROOT\.bad]
+    reg(R"([HKEY_CLASSES_ROOT\.bad]
 @="badfile"
 "Content Type"="x/y"
 [HKEY_CLASSES_ROOT\.bad\OpenWithProgids]
@@ -354,19 +326,16 @@ TEST_F(CModuleFileAssocTest, FixDeletesBothTreesOfABadCommandAndOnlyTheEmptyClas
 [HKEY_CLASSES_ROOT\Empty.Class\CurVer]
 @="Empty.Class.1"
 )");
-    auto records = scanSelected();
+    auto records = scanAndSelect(module);
     ASSERT_EQ(records.size(), 2u);
-    const auto file = useBackupFolder(test.workingDirectory() / "Backup" / "run");
-    std::filesystem::create_directories(file.parent_path());
-
-    EXPECT_TRUE(module->Fix(records, true));
+    fix(module, records, true);
 
     EXPECT_FALSE(classKeyExists(".bad"));
     EXPECT_FALSE(classKeyExists("badfile"));
     EXPECT_FALSE(classKeyExists("Empty.Class\\CLSID"));
     EXPECT_TRUE(classKeyExists("Empty.Class\\CurVer"));
-    EXPECT_EQ(module->keptForBackup(), 0u);
-    const std::string saved = test::readFile(file);
+    EXPECT_EQ(module.keptForBackup(), 0u);
+    const std::string saved = backupText("fileassoc.reg");
     EXPECT_EQ(occurrences(saved, "REGEDIT4"), 1u);
     for (const char* section :
          {"[HKEY_CLASSES_ROOT\\.bad]", "[HKEY_CLASSES_ROOT\\.bad\\OpenWithProgids]",
@@ -387,7 +356,7 @@ TEST_F(CModuleFileAssocTest, FixDeletesBothTreesOfABadCommandAndOnlyTheEmptyClas
 }
 
 TEST_F(CModuleFileAssocTest, FixTouchesOnlyTickedRecordsOfItsOwnKinds) {
-    classes(R"([HKEY_CLASSES_ROOT\Kept.Unticked]
+    reg(R"([HKEY_CLASSES_ROOT\Kept.Unticked]
 [HKEY_CLASSES_ROOT\Kept.Fixed]
 [HKEY_CLASSES_ROOT\Kept.OtherModule]
 [HKEY_CLASSES_ROOT\Kept.OtherKind]
@@ -403,49 +372,43 @@ TEST_F(CModuleFileAssocTest, FixTouchesOnlyTickedRecordsOfItsOwnKinds) {
         {8, entrykind::ordinary, "Key is Empty", "", "Gone.Ordinary", "", 1},
         {8, entrykind::fileAssociation, "Missing CLSID", "", "Gone.Association", "", 1},
     };
-    const auto file = useBackupFolder(test.workingDirectory() / "Backup" / "run");
-    std::filesystem::create_directories(file.parent_path());
-
-    EXPECT_TRUE(module->Fix(records, false));
+    fix(module, records, false);
 
     for (const char* kept : {"Kept.Unticked", "Kept.Fixed", "Kept.OtherModule", "Kept.OtherKind"}) {
         EXPECT_TRUE(classKeyExists(kept)) << kept;
     }
     EXPECT_FALSE(classKeyExists("Gone.Ordinary"));
     EXPECT_FALSE(classKeyExists("Gone.Association"));
-    EXPECT_FALSE(std::filesystem::exists(file)) << "no backup was asked for";
+    EXPECT_FALSE(backupExists("fileassoc.reg")) << "no backup was asked for";
 }
 
 TEST_F(CModuleFileAssocTest, AFailedBackupKeepsTheRecordsKeysAMissingKeyIsNoFailure) {
-    classes(R"([HKEY_CLASSES_ROOT\.bad]
+    reg(R"([HKEY_CLASSES_ROOT\.bad]
 @="badfile"
 [HKEY_CLASSES_ROOT\badfile\shell\open\command]
 @="C:\\Gone\\app.exe"
 )");
-    auto records = scanSelected();
+    auto records = scanAndSelect(module);
     ASSERT_EQ(records.size(), 1u);
     // A folder that does not exist cannot take the backup file.
-    useBackupFolder(test.workingDirectory() / "Backup" / "missing");
+    module.setBackupFolder((test.workingDirectory() / "Backup" / "missing" / "").string());
 
-    EXPECT_TRUE(module->Fix(records, true));
+    EXPECT_TRUE(module.Fix(records, true));
 
     EXPECT_TRUE(classKeyExists(".bad"));
     EXPECT_TRUE(classKeyExists("badfile\\shell\\open\\command"));
     EXPECT_EQ(records[0].selected, 0) << "kept records are unticked, so they stay listed";
-    EXPECT_EQ(module->keptForBackup(), 1u);
+    EXPECT_EQ(module.keptForBackup(), 1u);
 
     // A record fixed before this one took the file type already: nothing to save, no failure.
     records = {{8, entrykind::ordinary, "Key is Empty", "", "badfile", "", 1}, records[0]};
     records[1].selected = 1;
-    module->clearKeptForBackup();
-    const auto file = useBackupFolder(test.workingDirectory() / "Backup" / "run");
-    std::filesystem::create_directories(file.parent_path());
-
-    EXPECT_TRUE(module->Fix(records, true));
+    module.clearKeptForBackup();
+    fix(module, records, true);
 
     EXPECT_FALSE(classKeyExists(".bad"));
-    EXPECT_EQ(module->keptForBackup(), 0u);
-    EXPECT_EQ(occurrences(test::readFile(file), "[HKEY_CLASSES_ROOT\\badfile]"), 1u);
+    EXPECT_EQ(module.keptForBackup(), 0u);
+    EXPECT_EQ(occurrences(backupText("fileassoc.reg"), "[HKEY_CLASSES_ROOT\\badfile]"), 1u);
 }
 
 } // namespace

@@ -1,11 +1,8 @@
 #include "modules/CModuleFileExt.h"
 
-#include "engine/ModuleSet.h"
+#include "tests/modules/ModuleFixture.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/ModuleTestHelpers.h"
-#include "tests/support/RecordingProgress.h"
-#include "tests/support/StoppingProgress.h"
-#include "tests/support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -45,16 +42,9 @@ public:
     }
 };
 
-class CModuleFileExtTest : public ::testing::Test {
+class CModuleFileExtTest : public test::ModuleFixture {
 protected:
-    CModuleFileExtTest()
-        : set([](int, ModuleSet&) { return std::unique_ptr<CModule>(); }),
-          files(test.files()), platform{test.registry(),           files,
-                                        test.platform().editor,    test.clock(),
-                                        test.platform().autostart, test.storage(),
-                                        test.workingDirectory()} {
-        set.bindTargets(&progress);
-        module = std::make_unique<CModuleFileExt>(&set, platform);
+    CModuleFileExtTest() {
         test.addFile("C:\\windows\\notepad.exe");
         test.addFile("C:\\Tools\\tool.exe");
         test.addFile("C:\\Tools\\editor.exe");
@@ -65,52 +55,25 @@ protected:
         test.importReg("REGEDIT4\n\n[HKEY_CLASSES_ROOT\\.txt]\n[HKEY_CLASSES_ROOT\\txtfile]\n");
     }
 
-    void import(const std::string& regBody) { test.importReg("REGEDIT4\n\n" + regBody); }
-
-    bool userKeyExists(const std::string& path) {
-        return test::keyExists(test.registry(), hkeyCurrentUser, path);
-    }
-
-    // The text of a value below HKEY_CURRENT_USER, or nothing when it is missing.
+    bool userKeyExists(const std::string& path) { return keyExists(hkeyCurrentUser, path); }
     std::optional<std::string> userValue(const std::string& keyPath, const std::string& name) {
-        HKey key = HKey::null;
-        if (test.registry().RegOpenKeyA(hkeyCurrentUser, keyPath, key) != 0) {
-            return std::nullopt;
-        }
-        std::string data;
-        std::uint32_t size = 1000;
-        const auto rc = test.registry().RegQueryValueExA(key, name, nullptr, &data, &size);
-        test.registry().RegCloseKey(key);
-        return rc == 0 ? std::optional(data) : std::nullopt;
+        return valueBytes(hkeyCurrentUser, keyPath, name);
     }
 
-    std::vector<ProblemRecord> scanSelected() { return test::selectAll(module->Scan()); }
-
-    std::filesystem::path useBackupFolder(const std::string& name, bool create = true) {
-        const auto folder = test.workingDirectory() / "Backup" / name;
-        if (create) {
-            std::filesystem::create_directories(folder);
-        }
-        module->setBackupFolder((folder / "").string());
-        return folder / "filext.reg";
-    }
-
-    test::TestPlatform test;
-    test::RecordingProgress progress;
-    ModuleSet set;
-    PathOverride files;
-    Platform platform;
-    std::unique_ptr<CModuleFileExt> module;
+    PathOverride files{test.files()};
+    Platform platform{
+        test.registry(),           files,          test.platform().editor, test.clock(),
+        test.platform().autostart, test.storage(), test.workingDirectory()};
+    CModuleFileExt module{&owner, platform};
 };
 
 TEST_F(CModuleFileExtTest, AnUnknownExtensionIsReportedAloneAndFixedWithItsWholeKey) {
     const std::string tooLong = "." + std::string(199, 'l'); // its key path needs 261 bytes
-    import(userFileExts + "\\.foo\\OpenWithList]\n\"a\"=\"gone.exe\"\n" + userFileExts +
-           "\\.foo\\OpenWithProgids]\n\"Gone.Id\"=hex(0):\n" + userFileExts +
-           "\\.txt\\OpenWithList]\n\"a\"=\"notepad.exe\"\n" + userFileExts + "\\" + tooLong +
-           "]\n");
+    reg(userFileExts + "\\.foo\\OpenWithList]\n\"a\"=\"gone.exe\"\n" + userFileExts +
+        "\\.foo\\OpenWithProgids]\n\"Gone.Id\"=hex(0):\n" + userFileExts +
+        "\\.txt\\OpenWithList]\n\"a\"=\"notepad.exe\"\n" + userFileExts + "\\" + tooLong + "]\n");
 
-    const ProblemList found = module->Scan();
+    const ProblemList found = module.Scan();
 
     EXPECT_EQ(recordLines(found),
               (std::vector<std::string>{
@@ -118,17 +81,15 @@ TEST_F(CModuleFileExtTest, AnUnknownExtensionIsReportedAloneAndFixedWithItsWhole
                       " contains a bad path for the value | " + fileExts + "\\.foo | ",
               }));
     EXPECT_EQ(progress.statusHistory(),
-              (std::vector<std::string>{"", "HKEY_CURRENT_USER\\" + fileExts + "\\.foo",
+              (std::vector<std::string>{"HKEY_CURRENT_USER\\" + fileExts + "\\.foo",
                                         "HKEY_CURRENT_USER\\" + fileExts + "\\.txt"}));
     std::vector<ProblemRecord> records(found.begin(), found.end());
     records[0].selected = 1;
-    const auto file = useBackupFolder("run");
-
-    EXPECT_TRUE(module->Fix(records, true));
+    fix(module, records, true);
 
     EXPECT_FALSE(userKeyExists(fileExts + "\\.foo"));
     EXPECT_TRUE(userKeyExists(fileExts + "\\.txt\\OpenWithList"));
-    const std::string saved = test::readFile(file);
+    const std::string saved = backupText("filext.reg");
     EXPECT_EQ(saved.rfind("REGEDIT4", 0), 0u);
     EXPECT_EQ(occurrences(saved, userFileExts + "\\.foo]"), 1u);
     EXPECT_EQ(occurrences(saved, userFileExts + "\\.foo\\OpenWithList]"), 1u);
@@ -137,7 +98,7 @@ TEST_F(CModuleFileExtTest, AnUnknownExtensionIsReportedAloneAndFixedWithItsWhole
 }
 
 TEST_F(CModuleFileExtTest, OpenWithListProgramsAreLookedUpOnPathAndWhereTheyAreRegistered) {
-    import(userFileExts + R"(\.txt\OpenWithList]
+    reg(userFileExts + R"(\.txt\OpenWithList]
 "a"="notepad.exe"
 "b"="gone.exe"
 "c"="tool.exe"
@@ -162,22 +123,22 @@ TEST_F(CModuleFileExtTest, OpenWithListProgramsAreLookedUpOnPathAndWhereTheyAreR
     const std::string prefix = "5/0 Missing or Invalid Path | The key OpenWithList under " +
                                fileExts + " contains a bad path ";
     const std::string key = " | " + fileExts + "\\.txt\\OpenWithList | ";
-    EXPECT_EQ(recordLines(module->Scan()), (std::vector<std::string>{
-                                               prefix + "gone.exe for the value b" + key + "b",
-                                               prefix + "stale.exe for the value d" + key + "d",
-                                               prefix + "bare.exe for the value f" + key + "f",
-                                           }));
+    EXPECT_EQ(recordLines(module.Scan()), (std::vector<std::string>{
+                                              prefix + "gone.exe for the value b" + key + "b",
+                                              prefix + "stale.exe for the value d" + key + "d",
+                                              prefix + "bare.exe for the value f" + key + "f",
+                                          }));
 }
 
 TEST_F(CModuleFileExtTest, OpenWithProgidsNamesMustBeClassKeys) {
-    import(userFileExts + R"(\.txt\OpenWithProgids]
+    reg(userFileExts + R"(\.txt\OpenWithProgids]
 @=""
 "txtfile"=hex(0):
 "TXTFILE"=hex(0):
 "Gone.Id"=hex(0):
 )");
 
-    EXPECT_EQ(recordLines(module->Scan()),
+    EXPECT_EQ(recordLines(module.Scan()),
               (std::vector<std::string>{
                   "5/0 Missing or Invalid Path | The key OpenWithProgids under " + fileExts +
                       "\\.txt contains a bad path Gone.Id for the value | " + fileExts +
@@ -187,7 +148,7 @@ TEST_F(CModuleFileExtTest, OpenWithProgidsNamesMustBeClassKeys) {
 
 TEST_F(CModuleFileExtTest, PathSearch) {
     test.addFile("C:\\Tools\\prog.exe");
-    import(userFileExts + "\\.txt\\OpenWithList]\n\"a\"=\"prog.exe\"\n");
+    reg(userFileExts + "\\.txt\\OpenWithList]\n\"a\"=\"prog.exe\"\n");
     std::string longPath;
     while (longPath.size() < 1200) {
         longPath += "C:\\Nowhere;";
@@ -207,23 +168,21 @@ TEST_F(CModuleFileExtTest, PathSearch) {
     };
     for (const Case& c : cases) {
         files.path = c.path;
-        EXPECT_EQ(module->Scan().count(), c.found ? 0u : 1u) << c.path.value_or("(unset)");
+        EXPECT_EQ(module.Scan().count(), c.found ? 0u : 1u) << c.path.value_or("(unset)");
     }
 }
 
 TEST_F(CModuleFileExtTest, FixSavesTheListOncePerRecordAndKeepsItsOrderTextInStep) {
-    import(userFileExts + R"(\.txt\OpenWithList]
+    reg(userFileExts + R"(\.txt\OpenWithList]
 "a"="notepad.exe"
 "b"="gone1.exe"
 "c"="gone2.exe"
 "d"="gone3.exe"
 "MRUList"="dbcab"
 )");
-    auto records = scanSelected();
+    auto records = scanAndSelect(module);
     ASSERT_EQ(records.size(), 3u);
-    const auto file = useBackupFolder("run");
-
-    EXPECT_TRUE(module->Fix(records, true));
+    fix(module, records, true);
 
     const std::string list = fileExts + "\\.txt\\OpenWithList";
     EXPECT_EQ(userValue(list, "MRUList"), std::string("a\0", 2));
@@ -231,21 +190,21 @@ TEST_F(CModuleFileExtTest, FixSavesTheListOncePerRecordAndKeepsItsOrderTextInSte
     for (const char* gone : {"b", "c", "d"}) {
         EXPECT_FALSE(userValue(list, gone)) << gone;
     }
-    const std::string saved = test::readFile(file);
+    const std::string saved = backupText("filext.reg");
     EXPECT_EQ(occurrences(saved, "REGEDIT4"), 1u);
     EXPECT_EQ(occurrences(saved, userFileExts + "\\.txt\\OpenWithList]"), 3u);
 }
 
 TEST_F(CModuleFileExtTest, ValueRemovalAndOrderTexts) {
-    import(userFileExts + R"(\.a\OpenWithProgids]
+    reg(userFileExts + R"(\.a\OpenWithProgids]
 "Gone.Id"=hex(0):
 "Other"=hex(0):
 "MRUList"="Gone.IdOtherGone.Id"
 )" + userFileExts +
-           R"(\.b\OpenWithList]
+        R"(\.b\OpenWithList]
 "x"="gone.exe"
 )" + userFileExts +
-           R"(\.c\OpenWithList]
+        R"(\.c\OpenWithList]
 "x"="gone.exe"
 "MRUList"=hex:78,79
 )");
@@ -256,7 +215,7 @@ TEST_F(CModuleFileExtTest, ValueRemovalAndOrderTexts) {
         records.push_back({5, entrykind::ordinary, "", "", fileExts + "\\" + key, value, 1});
     }
 
-    EXPECT_TRUE(module->Fix(records, false));
+    EXPECT_TRUE(module.Fix(records, false));
 
     EXPECT_EQ(userValue(fileExts + "\\.a\\OpenWithProgids", "MRUList"), std::string("Other\0", 6));
     EXPECT_FALSE(userValue(fileExts + "\\.a\\OpenWithProgids", "Gone.Id"));
@@ -272,7 +231,7 @@ TEST_F(CModuleFileExtTest, FixTouchesOnlyTickedRecordsOfItsOwnKinds) {
     for (const char* name : {"Unticked", "Fixed", "OtherModule", "OtherKind", "Gone"}) {
         body += userFileExts + "\\." + name + "]\n\"v\"=\"1\"\n";
     }
-    import(body);
+    reg(body);
     const auto record = [](int module, int kind, const char* ext, int selected) {
         return ProblemRecord{module, kind, "", "", fileExts + "\\." + ext, "", selected};
     };
@@ -285,7 +244,7 @@ TEST_F(CModuleFileExtTest, FixTouchesOnlyTickedRecordsOfItsOwnKinds) {
         {5, entrykind::explorerExtension, "", "", "", "", 1},
     };
 
-    EXPECT_TRUE(module->Fix(records, false));
+    EXPECT_TRUE(module.Fix(records, false));
 
     for (const char* kept : {"Unticked", "Fixed", "OtherModule", "OtherKind"}) {
         EXPECT_TRUE(userKeyExists(fileExts + "\\." + kept)) << kept;
@@ -294,41 +253,39 @@ TEST_F(CModuleFileExtTest, FixTouchesOnlyTickedRecordsOfItsOwnKinds) {
 }
 
 TEST_F(CModuleFileExtTest, AFailedBackupChangesNothing) {
-    import(userFileExts + R"(\.foo\OpenWithList]
+    reg(userFileExts + R"(\.foo\OpenWithList]
 "a"="gone.exe"
 )" + userFileExts +
-           R"(\.txt\OpenWithList]
+        R"(\.txt\OpenWithList]
 "a"="gone.exe"
 "MRUList"="a"
 )");
-    auto records = scanSelected();
+    auto records = scanAndSelect(module);
     ASSERT_EQ(records.size(), 2u);
-    useBackupFolder("missing", false);
+    module.setBackupFolder((test.workingDirectory() / "Backup" / "missing" / "").string());
 
-    EXPECT_TRUE(module->Fix(records, true));
+    EXPECT_TRUE(module.Fix(records, true));
 
     EXPECT_TRUE(userKeyExists(fileExts + "\\.foo\\OpenWithList"));
     EXPECT_TRUE(userValue(fileExts + "\\.txt\\OpenWithList", "a"));
     EXPECT_EQ(userValue(fileExts + "\\.txt\\OpenWithList", "MRUList"), std::string("a\0", 2));
-    EXPECT_EQ(module->keptForBackup(), 2u);
+    EXPECT_EQ(module.keptForBackup(), 2u);
     EXPECT_EQ(records[0].selected + records[1].selected, 0);
 }
 
 TEST_F(CModuleFileExtTest, NoFileExtsKeyOrAStopEndsTheScan) {
-    EXPECT_EQ(module->Scan().count(), 0u);
-    EXPECT_EQ(progress.statusHistory(), std::vector<std::string>{""});
+    EXPECT_EQ(module.Scan().count(), 0u);
+    EXPECT_EQ(progress.statusHistory(), std::vector<std::string>{});
 
     std::string body;
     for (const char* ext : {".p", ".q", ".r"}) {
         body += userFileExts + "\\" + ext + "]\n";
     }
-    import(body);
-    test::StoppingProgress stopper;
-    set.bindTargets(&stopper);
-    CModuleFileExt stopping(&set, platform);
-    stopping.setStopToken(stopper.token());
+    reg(body);
+    progress.stopAfterStatusTexts(1);
+    module.setStopToken(progress.stopToken());
 
-    const ProblemList found = stopping.Scan();
+    const ProblemList found = module.Scan();
 
     ASSERT_EQ(found.count(), 1u);
     EXPECT_EQ(found[0].primaryName, fileExts + "\\.p");

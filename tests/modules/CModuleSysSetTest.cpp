@@ -1,6 +1,6 @@
 #include "modules/CModuleSysSet.h"
 
-#include "tests/modules/ModuleTestBed.h"
+#include "tests/modules/ModuleFixture.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,11 +9,7 @@
 namespace tolvane {
 namespace {
 
-class CModuleSysSetTest : public ::testing::Test {
-protected:
-    test::ModuleTestBed bed;
-    CModuleSysSet module{bed.owner(), bed.platform()};
-};
+using CModuleSysSetTest = test::ModuleTest<CModuleSysSet>;
 
 TEST_F(CModuleSysSetTest, KeysNamedWithClassesOrInstallerAreNotEnteredAtAnyDepth) {
     struct Case {
@@ -28,7 +24,7 @@ TEST_F(CModuleSysSetTest, KeysNamedWithClassesOrInstallerAreNotEnteredAtAnyDepth
     };
     std::vector<std::string> expected;
     for (const Case& c : cases) {
-        bed.setText(hkeyLocalMachine, c.key, "Path", "C:\\Gone\\x.txt");
+        setText(hkeyLocalMachine, c.key, "Path", "C:\\Gone\\x.txt");
         if (c.entered) {
             expected.push_back(std::string(c.key) + "\\");
         }

@@ -41,9 +41,9 @@ TEST_F(CModuleUninstallTest, ReportsEntriesWhoseUninstallerIsGoneFromItsDrivePat
                     "The key Quoted under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                     "CurrentVersion\\Uninstall contains a bad path for the UninstallString value",
                     "Quoted"));
-    EXPECT_EQ(std::count(progress.statuses.begin(), progress.statuses.end(),
-                         "{11111111-2222-3333-4444-555555555555}"),
-              0);
+    const auto statuses = progress.statusHistory();
+    EXPECT_EQ(
+        std::count(statuses.begin(), statuses.end(), "{11111111-2222-3333-4444-555555555555}"), 0);
     EXPECT_EQ(test.registry().openHandleCount(), 0u);
 }
 

@@ -1,6 +1,6 @@
 #include "modules/CModuleUserSet.h"
 
-#include "tests/modules/ModuleTestBed.h"
+#include "tests/modules/ModuleFixture.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,15 +9,11 @@
 namespace tolvane {
 namespace {
 
-class CModuleUserSetTest : public ::testing::Test {
-protected:
-    test::ModuleTestBed bed;
-    CModuleUserSet module{bed.owner(), bed.platform()};
-};
+using CModuleUserSetTest = test::ModuleTest<CModuleUserSet>;
 
 TEST_F(CModuleUserSetTest, EntersClassesAndInstallerKeys) {
-    bed.setText(hkeyCurrentUser, "Software\\Classes\\Kind", "Icon", "C:\\Gone\\icon.txt");
-    bed.setText(hkeyCurrentUser, "Software\\Vendor\\Installer", "Cache", "C:\\Gone\\cache");
+    setText(hkeyCurrentUser, "Software\\Classes\\Kind", "Icon", "C:\\Gone\\icon.txt");
+    setText(hkeyCurrentUser, "Software\\Vendor\\Installer", "Cache", "C:\\Gone\\cache");
 
     EXPECT_EQ(
         test::fieldOf(module.Scan(), &ProblemRecord::secondaryName),

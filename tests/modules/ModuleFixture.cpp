@@ -1,26 +1,14 @@
 #include "tests/modules/ModuleFixture.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/TempDir.h"
 
 namespace tolvane::test {
 
-void ModuleFixture::Progress::setStatusText(std::string_view text) {
-    statuses.emplace_back(text);
-    if (stopAfter >= 0 && statuses.size() >= static_cast<std::size_t>(stopAfter)) {
-        stopper.request_stop();
-    }
-}
-
-void ModuleFixture::Progress::setCounterText(int, std::string_view text) {
-    counters.emplace_back(text);
-}
-
 ModuleFixture::ModuleFixture() : backupFolder(test.workingDirectory() / "Backup" / "fix run") {
     owner.bindTargets(&progress);
-    progress.statuses.clear();
-    progress.counters.clear();
+    progress.clearHistory();
     std::filesystem::create_directories(backupFolder);
 }
 
@@ -28,20 +16,25 @@ void ModuleFixture::reg(std::string_view sections) {
     test.importReg("REGEDIT4\n\n" + std::string(sections));
 }
 
-void ModuleFixture::setValue(std::string_view keyPath, std::string_view name, std::uint32_t type,
-                             std::string_view data) {
+void ModuleFixture::setValue(HKey root, std::string_view keyPath, std::string_view name,
+                             std::uint32_t type, std::string_view data) {
     RegKey key;
-    ASSERT_EQ(RegKey::create(test.registry(), hkeyLocalMachine, keyPath, key), winerr::success);
+    ASSERT_EQ(RegKey::create(test.registry(), root, keyPath, key), winerr::success);
     ASSERT_EQ(test.registry().RegSetValueExA(key.get(), name, type, data), winerr::success);
 }
 
-void ModuleFixture::setText(std::string_view keyPath, std::string_view name, std::string_view text,
-                            std::uint32_t type) {
-    setValue(keyPath, name, type, std::string(text) + std::string(1, '\0'));
+void ModuleFixture::setText(HKey root, std::string_view keyPath, std::string_view name,
+                            std::string_view text, std::uint32_t type) {
+    setValue(root, keyPath, name, type, std::string(text) + std::string(1, '\0'));
 }
 
-bool ModuleFixture::keyExists(std::string_view keyPath) {
-    return tolvane::test::keyExists(test.registry(), hkeyLocalMachine, keyPath);
+void ModuleFixture::createKey(HKey root, std::string_view keyPath) {
+    RegKey key;
+    ASSERT_EQ(RegKey::create(test.registry(), root, keyPath, key), winerr::success);
+}
+
+bool ModuleFixture::keyExists(HKey root, std::string_view keyPath) {
+    return tolvane::test::keyExists(test.registry(), root, keyPath);
 }
 
 bool ModuleFixture::valueExists(std::string_view keyPath, std::string_view name) {
@@ -53,8 +46,42 @@ bool ModuleFixture::valueExists(std::string_view keyPath, std::string_view name)
            winerr::success;
 }
 
+std::optional<std::string> ModuleFixture::valueText(HKey root, std::string_view keyPath,
+                                                    std::string_view name) {
+    std::uint32_t type = 0;
+    auto data = valueBytes(root, keyPath, name, &type);
+    if (data && regtype::isString(type) && !data->empty() && data->back() == '\0') {
+        data->pop_back();
+    }
+    return data;
+}
+
+std::optional<std::string> ModuleFixture::valueBytes(HKey root, std::string_view keyPath,
+                                                     std::string_view name,
+                                                     std::uint32_t* typeOut) {
+    RegKey key;
+    if (RegKey::open(test.registry(), root, keyPath, key) != winerr::success) {
+        return std::nullopt;
+    }
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (test.registry().RegQueryValueExA(key.get(), name, &type, nullptr, &size) !=
+        winerr::success) {
+        return std::nullopt;
+    }
+    std::string data;
+    size += 1;
+    if (test.registry().RegQueryValueExA(key.get(), name, &type, &data, &size) != winerr::success) {
+        return std::nullopt;
+    }
+    if (typeOut != nullptr) {
+        *typeOut = type;
+    }
+    return data;
+}
+
 std::vector<ProblemRecord> ModuleFixture::scanAndSelect(CModule& module) {
-    module.setStopToken(progress.stopper.get_token());
+    module.setStopToken(progress.stopToken());
     return selectAll(module.Scan());
 }
 

@@ -2,17 +2,17 @@
 
 #include "engine/CModule.h"
 #include "engine/ModuleSet.h"
-#include "engine/ProgressTargets.h"
 #include "platform/RegistryTypes.h"
 #include "tests/support/ModuleTestHelpers.h"
+#include "tests/support/RecordingProgress.h"
 #include "tests/support/TestPlatform.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
-#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,36 +20,39 @@
 namespace tolvane::test {
 
 // What the tests of the scan modules share: a platform over an empty registry and a scratch
-// prefix, a module set whose progress display the modules take (it records the status line
-// and can stop the scan after a number of status texts), and the backup folder of a fix run.
-// Key paths are below HKEY_LOCAL_MACHINE.
+// prefix, a module set whose progress display the modules take (it records every text and can
+// stop the scan after a number of status texts), and the backup folder of a fix run. Key paths
+// without a root are below HKEY_LOCAL_MACHINE.
 class ModuleFixture : public ::testing::Test {
 protected:
-    class Progress final : public ProgressTargets {
-    public:
-        void setStatusText(std::string_view text) override;
-        void setTotalText(std::string_view) override {}
-        void setCounterText(int moduleId, std::string_view text) override;
-        void setBarPosition(int) override {}
-
-        std::vector<std::string> statuses;
-        std::vector<std::string> counters;
-        // Requests a stop once this many status texts were shown; never when negative.
-        int stopAfter = -1;
-        std::stop_source stopper;
-    };
-
     ModuleFixture();
 
     // Imports REGEDIT4 key sections given without the header.
     void reg(std::string_view sections);
     void setValue(std::string_view keyPath, std::string_view name, std::uint32_t type,
+                  std::string_view data) {
+        setValue(hkeyLocalMachine, keyPath, name, type, data);
+    }
+    void setValue(HKey root, std::string_view keyPath, std::string_view name, std::uint32_t type,
                   std::string_view data);
     // A text value, stored with its NUL as Windows programs store them.
     void setText(std::string_view keyPath, std::string_view name, std::string_view text,
+                 std::uint32_t type = regtype::sz) {
+        setText(hkeyLocalMachine, keyPath, name, text, type);
+    }
+    void setText(HKey root, std::string_view keyPath, std::string_view name, std::string_view text,
                  std::uint32_t type = regtype::sz);
-    bool keyExists(std::string_view keyPath);
+    // Creates the key with every missing level.
+    void createKey(HKey root, std::string_view keyPath);
+    bool keyExists(std::string_view keyPath) { return keyExists(hkeyLocalMachine, keyPath); }
+    bool keyExists(HKey root, std::string_view keyPath);
     bool valueExists(std::string_view keyPath, std::string_view name);
+    // The value's data as stored; nothing when it is absent.
+    std::optional<std::string> valueBytes(HKey root, std::string_view keyPath,
+                                          std::string_view name, std::uint32_t* type = nullptr);
+    // The same, strings without their NUL.
+    std::optional<std::string> valueText(HKey root, std::string_view keyPath,
+                                         std::string_view name);
 
     // Scans with `module` and selects every record found.
     std::vector<ProblemRecord> scanAndSelect(CModule& module);
@@ -69,7 +72,7 @@ protected:
     bool backupExists(std::string_view fileName) const;
 
     TestPlatform test;
-    Progress progress;
+    RecordingProgress progress;
     ModuleSet owner{ModuleFactory{}};
     std::filesystem::path backupFolder;
 };

@@ -3,9 +3,9 @@
 #include "engine/ModuleTable.h"
 #include "modules/CModuleSysSet.h"
 #include "modules/CModuleUserSet.h"
-#include "tests/modules/ModuleTestBed.h"
-#include "tests/modules/ProbeRegistry.h"
+#include "tests/modules/ModuleFixture.h"
 #include "tests/support/ModuleTestHelpers.h"
+#include "tests/support/ProbeRegistry.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -53,19 +53,20 @@ const Variant user{"User",
                        return std::make_unique<CModuleUserSet>(owner, platform);
                    }};
 
-class SoftwareKeyWalkTest : public ::testing::TestWithParam<Variant> {
+class SoftwareKeyWalkTest : public test::ModuleFixture,
+                            public ::testing::WithParamInterface<Variant> {
 protected:
     SoftwareKeyWalkTest()
-        : root(GetParam().root), probe(bed.registry()), probed(probe.over(bed.platform())),
-          module(GetParam().make(bed.owner(), probed)) {}
+        : root(GetParam().root), probe(test.registry()), probed(probe.over(test.platform())),
+          module(GetParam().make(&owner, probed)) {}
 
     void setText(std::string_view path, std::string_view name, std::string_view text) {
-        bed.setText(root, path, name, text);
+        ModuleFixture::setText(root, path, name, text);
     }
 
     ProblemList scan() {
         ProblemList found = module->Scan();
-        EXPECT_EQ(bed.registry().openHandleCount(), 0u) << "a scan leaves no key open";
+        EXPECT_EQ(test.registry().openHandleCount(), 0u) << "a scan leaves no key open";
         return found;
     }
 
@@ -82,7 +83,6 @@ protected:
         return result;
     }
 
-    test::ModuleTestBed bed;
     HKey root;
     test::ProbeRegistry probe;
     Platform probed;
@@ -97,8 +97,8 @@ struct ValueCase {
 };
 
 TEST_P(SoftwareKeyWalkTest, ReportsNamedTextValuesHoldingAnAbsolutePathToNothing) {
-    bed.test.addFile("C:\\Vendor\\Present.txt");
-    bed.test.addFolder("C:\\Vendor\\Folder");
+    test.addFile("C:\\Vendor\\Present.txt");
+    test.addFolder("C:\\Vendor\\Folder");
     const std::string dword("\x01\x00\x00\x00", 4);
     const std::vector<ValueCase> cases{
         {"MissingFolder", regtype::sz, "C:\\Vendor\\Gone", true},
@@ -136,7 +136,7 @@ TEST_P(SoftwareKeyWalkTest, ReportsNamedTextValuesHoldingAnAbsolutePathToNothing
     };
     std::vector<std::string> expected;
     for (const ValueCase& value : cases) {
-        bed.setValue(root, "Software\\Vendor\\App", value.name, value.type, value.data);
+        setValue(root, "Software\\Vendor\\App", value.name, value.type, value.data);
         if (value.reported) {
             expected.push_back(std::string(value.name) + "@Software\\Vendor\\App\\");
         }
@@ -162,15 +162,15 @@ TEST_P(SoftwareKeyWalkTest, RecordsCarryTheLowerCasedDataAndTheKeyPathAsWritten)
               (ProblemRecord{id, entrykind::ordinary, "Missing or Invalid Path",
                              GetParam().descriptionPrefix + std::string("c:\\vendor\\app"),
                              "InstallDir", "Software\\Vendor\\App\\", 0}));
-    EXPECT_EQ(bed.progress.counter(id), "1");
+    EXPECT_EQ(progress.counter(id), "1");
 }
 
 // A prefix links Software\Wow6432Node\... keys to the 64-bit ones: the walk sees each value
 // once, under the key it lives in.
 TEST_P(SoftwareKeyWalkTest, ALinkedKeyIsSeenOnceUnderItsOwnPath) {
     setText("Software\\Vendor\\App", "InstallDir", "C:\\Vendor\\App");
-    bed.test.addLink(root, "Software\\Wow6432Node\\Vendor", "Software\\Vendor");
-    bed.test.addLink(root, "Software\\Vendor\\App\\Loop", "Software\\Vendor");
+    test.addLink(root, "Software\\Wow6432Node\\Vendor", "Software\\Vendor");
+    test.addLink(root, "Software\\Vendor\\App\\Loop", "Software\\Vendor");
 
     const ProblemList found = scan();
 
@@ -190,8 +190,8 @@ TEST_P(SoftwareKeyWalkTest, DeeperKeysComeFirstAndTheUpperThreeLevelsAreShown) {
               (std::vector<std::string>{"D@Software\\A\\B\\C\\D\\", "B@Software\\A\\B\\",
                                         "A@Software\\A\\", "E@Software\\E\\", "Top@Software\\"}));
     // The empty text is the display's reset when the test bound it.
-    EXPECT_EQ(bed.progress.statusHistory(),
-              (std::vector<std::string>{"", "Software\\", "Software\\A\\", "Software\\A\\B\\",
+    EXPECT_EQ(progress.statusHistory(),
+              (std::vector<std::string>{"Software\\", "Software\\A\\", "Software\\A\\B\\",
                                         "Software\\E\\"}));
     EXPECT_EQ(probe.mostOpenHandles, 1u) << "one key open at a time";
 }
@@ -205,7 +205,7 @@ TEST_P(SoftwareKeyWalkTest, AVeryDeepTreeIsWalkedUpToTheLongestPathThatFitsTheBu
         path += "\\k";
         levels.push_back(path);
     }
-    bed.createKey(root, path);
+    createKey(root, path);
     for (const int level : {644, 645, 646, depth}) {
         setText(levels[static_cast<std::size_t>(level - 1)], "Level" + std::to_string(level),
                 "C:\\Gone\\deep.txt");
@@ -271,7 +271,7 @@ TEST_P(SoftwareKeyWalkTest, FixSavesTheKeyOncePerRecordAndDeletesOnlyTheSelected
     setText("Software\\Vendor\\App", "Second", "C:\\Gone\\2");
     setText("Software\\Vendor\\App", "Unticked", "C:\\Gone\\3");
     setText("Software\\Vendor\\App", "Fixed", "C:\\Gone\\4");
-    bed.setText(GetParam().otherRoot, "Software\\Vendor\\App", "First", "C:\\Gone\\1");
+    ModuleFixture::setText(GetParam().otherRoot, "Software\\Vendor\\App", "First", "C:\\Gone\\1");
     ProblemList found = scan();
     ASSERT_EQ(found.count(), 4u);
     std::vector<ProblemRecord> records(found.begin(), found.end());
@@ -286,24 +286,21 @@ TEST_P(SoftwareKeyWalkTest, FixSavesTheKeyOncePerRecordAndDeletesOnlyTheSelected
                        "Software\\Vendor\\App\\", 1});
     records.push_back({module->moduleId(), entrykind::ordinary, "", "", "Gone",
                        "Software\\Vendor\\Removed\\", 1});
-    const std::string folder = bed.makeBackupFolder();
-    module->setBackupFolder(folder);
+    fix(*module, records, true);
 
-    EXPECT_TRUE(module->Fix(records, true));
-
-    const std::string backup = test::readFile(folder + backupFileName());
+    const std::string backup = backupText(backupFileName());
     const std::string section = std::string("[") + GetParam().rootName + "\\Software\\Vendor\\App]";
     EXPECT_EQ(backup.rfind("REGEDIT4", 0), 0u);
     EXPECT_EQ(test::occurrences(backup, "REGEDIT4"), 1u);
     EXPECT_EQ(test::occurrences(backup, section), 2u) << backup;
     EXPECT_EQ(test::occurrences(backup, "Removed"), 0u);
-    EXPECT_FALSE(bed.valueText(root, "Software\\Vendor\\App", "First"));
-    EXPECT_FALSE(bed.valueText(root, "Software\\Vendor\\App", "Second"));
-    EXPECT_TRUE(bed.valueText(root, "Software\\Vendor\\App", "Unticked"));
-    EXPECT_TRUE(bed.valueText(root, "Software\\Vendor\\App", "Fixed"));
+    EXPECT_FALSE(valueText(root, "Software\\Vendor\\App", "First"));
+    EXPECT_FALSE(valueText(root, "Software\\Vendor\\App", "Second"));
+    EXPECT_TRUE(valueText(root, "Software\\Vendor\\App", "Unticked"));
+    EXPECT_TRUE(valueText(root, "Software\\Vendor\\App", "Fixed"));
     EXPECT_EQ(module->keptForBackup(), 0u);
-    EXPECT_TRUE(bed.valueText(GetParam().otherRoot, "Software\\Vendor\\App", "First"));
-    EXPECT_FALSE(std::filesystem::exists(folder + GetParam().otherBackupFile));
+    EXPECT_TRUE(valueText(GetParam().otherRoot, "Software\\Vendor\\App", "First"));
+    EXPECT_FALSE(backupExists(GetParam().otherBackupFile));
 }
 
 TEST_P(SoftwareKeyWalkTest, WithoutBackupNothingIsWrittenAndTheValueGoes) {
@@ -311,14 +308,12 @@ TEST_P(SoftwareKeyWalkTest, WithoutBackupNothingIsWrittenAndTheValueGoes) {
     ProblemList found = scan();
     ASSERT_EQ(found.count(), 1u);
     found[0].selected = 1;
-    const std::string folder = bed.makeBackupFolder();
-    module->setBackupFolder(folder);
+    std::vector<ProblemRecord> records(found.begin(), found.end());
+    fix(*module, records, false);
 
-    EXPECT_TRUE(module->Fix(found.records(), false));
-
-    EXPECT_TRUE(std::filesystem::is_empty(folder));
-    EXPECT_FALSE(bed.valueText(root, "Software\\Vendor\\App", "LastFile"));
-    EXPECT_TRUE(test::keyExists(bed.registry(), root, "Software\\Vendor\\App"));
+    EXPECT_TRUE(std::filesystem::is_empty(backupFolder));
+    EXPECT_FALSE(valueText(root, "Software\\Vendor\\App", "LastFile"));
+    EXPECT_TRUE(test::keyExists(test.registry(), root, "Software\\Vendor\\App"));
 }
 
 TEST_P(SoftwareKeyWalkTest, AValueWhoseKeyCouldNotBeSavedIsKept) {
@@ -326,15 +321,11 @@ TEST_P(SoftwareKeyWalkTest, AValueWhoseKeyCouldNotBeSavedIsKept) {
     setText("Software\\Vendor\\Other", "Second", "C:\\Gone\\2");
     std::vector<ProblemRecord> found = test::selectAll(scan());
     ASSERT_EQ(found.size(), 2u);
-    module->setBackupFolder(bed.makeUnwritableBackupFolder(backupFileName()));
-
-    EXPECT_TRUE(module->Fix(found, true));
+    fixWithBlockedBackup(*module, found, backupFileName());
 
     EXPECT_EQ(module->keptForBackup(), 2u);
-    EXPECT_EQ(found[0].selected, 0);
-    EXPECT_EQ(found[1].selected, 0);
-    EXPECT_EQ(bed.valueText(root, "Software\\Vendor\\App", "First"), "C:\\Gone\\1");
-    EXPECT_EQ(bed.valueText(root, "Software\\Vendor\\Other", "Second"), "C:\\Gone\\2");
+    EXPECT_EQ(valueText(root, "Software\\Vendor\\App", "First"), "C:\\Gone\\1");
+    EXPECT_EQ(valueText(root, "Software\\Vendor\\Other", "Second"), "C:\\Gone\\2");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothRoots, SoftwareKeyWalkTest, ::testing::Values(machine, user),

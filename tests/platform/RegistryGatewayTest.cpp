@@ -2,7 +2,7 @@
 // RegistryGateway, so the same checks run against the prefix engine and, in the Windows build,
 // against the real API under Wine. Where Windows itself behaves otherwise the test says so and
 // checks TestRegistry::behavesLikeWine().
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 #include "tests/support/TestRegistry.h"
 #include "tests/support/ValueBytes.h"
 

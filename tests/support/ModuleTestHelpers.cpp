@@ -1,6 +1,8 @@
 #include "tests/support/ModuleTestHelpers.h"
 
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
+
+#include <algorithm>
 
 namespace tolvane::test {
 
@@ -20,6 +22,19 @@ std::vector<ProblemRecord> selectAll(const ProblemList& list) {
         record.selected = 1;
     }
     return records;
+}
+
+std::vector<std::string> fieldOf(const ProblemList& found, std::string ProblemRecord::*field) {
+    std::vector<std::string> texts;
+    for (const ProblemRecord& record : found) {
+        texts.push_back(record.*field);
+    }
+    return texts;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> texts) {
+    std::sort(texts.begin(), texts.end());
+    return texts;
 }
 
 std::size_t occurrences(std::string_view text, std::string_view part) {

@@ -20,6 +20,10 @@ std::vector<ProblemRecord> selectAll(const ProblemList& list);
 // How often `part` occurs in `text` (overlapping occurrences count).
 std::size_t occurrences(std::string_view text, std::string_view part);
 
+// `field` of every record, in order.
+std::vector<std::string> fieldOf(const ProblemList& found, std::string ProblemRecord::*field);
+std::vector<std::string> sorted(std::vector<std::string> texts);
+
 // Whether `root`\`path` opens.
 bool keyExists(RegistryGateway& registry, HKey root, std::string_view path);
 

@@ -6,6 +6,9 @@ void RecordingProgress::setStatusText(std::string_view text) {
     const std::lock_guard lock(mutex_);
     status_ = text;
     statusHistory_.emplace_back(text);
+    if (stopAfter_ >= 0 && statusHistory_.size() >= static_cast<std::size_t>(stopAfter_)) {
+        stopper_.request_stop();
+    }
 }
 
 void RecordingProgress::setTotalText(std::string_view text) {
@@ -53,6 +56,25 @@ std::vector<std::string> RecordingProgress::counterHistory(int moduleId) const {
 std::vector<std::string> RecordingProgress::statusHistory() const {
     const std::lock_guard lock(mutex_);
     return statusHistory_;
+}
+
+void RecordingProgress::clearHistory() {
+    const std::lock_guard lock(mutex_);
+    statusHistory_.clear();
+    for (auto& history : counterHistory_) {
+        history.clear();
+    }
+}
+
+void RecordingProgress::stopAfterStatusTexts(int count) {
+    const std::lock_guard lock(mutex_);
+    stopAfter_ = count;
+    stopper_ = std::stop_source();
+}
+
+std::stop_token RecordingProgress::stopToken() const {
+    const std::lock_guard lock(mutex_);
+    return stopper_.get_token();
 }
 
 } // namespace tolvane::test

@@ -5,12 +5,14 @@
 
 #include <array>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 namespace tolvane::test {
 
-// A progress display that remembers what it was told, for assertions.
+// A progress display that remembers what it was told, for assertions. It can also ask for a
+// stop once a number of status texts were shown, so that tests see where a running scan ends.
 class RecordingProgress final : public ProgressTargets {
 public:
     void setStatusText(std::string_view text) override;
@@ -25,6 +27,13 @@ public:
     // Every text a counter showed, in order.
     std::vector<std::string> counterHistory(int moduleId) const;
     std::vector<std::string> statusHistory() const;
+    // Forgets the texts shown so far (binding a display shows an empty status line first).
+    void clearHistory();
+
+    // Requests a stop of stopToken() once `count` status texts are in the history; a negative
+    // count never does. Each call starts with a fresh token that no stop was requested on.
+    void stopAfterStatusTexts(int count);
+    std::stop_token stopToken() const;
 
 private:
     mutable std::mutex mutex_;
@@ -34,6 +43,8 @@ private:
     std::array<std::vector<std::string>, moduleCount> counterHistory_;
     std::vector<std::string> statusHistory_;
     int bar_ = -1;
+    int stopAfter_ = -1;
+    std::stop_source stopper_;
 };
 
 } // namespace tolvane::test

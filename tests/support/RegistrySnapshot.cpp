@@ -1,7 +1,7 @@
 #include "tests/support/RegistrySnapshot.h"
 
-#include "platform/RegFileText.h"
-#include "platform/RegKey.h"
+#include "platform/regformat/RegFileText.h"
+#include "platform/services/RegKey.h"
 
 #include <algorithm>
 

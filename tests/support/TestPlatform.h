@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/BuiltinRegistryEditor.h"
 #include "platform/Platform.h"
-#include "platform/XdgAutostart.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/BuiltinRegistryEditor.h"
+#include "platform/services/XdgAutostart.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFileSystem.h"

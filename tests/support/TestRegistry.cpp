@@ -1,7 +1,7 @@
 #include "tests/support/TestRegistry.h"
 
-#include "platform/RegistryRoutines.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/RegistryRoutines.h"
 
 #include <atomic>
 #include <stdexcept>

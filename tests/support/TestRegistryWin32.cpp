@@ -1,4 +1,4 @@
-#include "platform/RegistryRoutines.h"
+#include "platform/services/RegistryRoutines.h"
 #include "platform/win32/Win32RegistryGateway.h"
 #include "tests/support/TestRegistry.h"
 

@@ -1,8 +1,8 @@
 // The Backup page: creating, listing, restoring and deleting whole-registry backups through the
 // panel, which row the actions take, and what the user is told when an action fails.
 #include "platform/ProfileStore.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
+#include "platform/services/RegKey.h"
 #include "tests/ui/PageWindow.h"
 #include "tests/ui/UiSuites.h"
 #include "ui/CBackupDlg.h"

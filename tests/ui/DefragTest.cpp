@@ -1,7 +1,7 @@
 // The Defrag page: "Last Defrag" at the start, the flushes with their pauses on the injected
 // clock, the message at the end and `busy` until it is closed, and the failures.
 #include "platform/ProfileStore.h"
-#include "platform/TimeText.h"
+#include "platform/base/TimeText.h"
 #include "tests/ui/PageWindow.h"
 #include "tests/ui/UiSuites.h"
 #include "ui/CTabPanel.h"

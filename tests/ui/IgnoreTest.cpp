@@ -3,8 +3,8 @@
 // Settings where entries are removed again.
 #include "engine/IgnoreList.h"
 #include "engine/ModuleSet.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
+#include "platform/services/RegKey.h"
 #include "tests/ui/PageWindow.h"
 #include "tests/ui/UiSuites.h"
 #include "ui/CScannerFinishDlg.h"

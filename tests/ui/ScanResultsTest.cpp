@@ -1,9 +1,9 @@
 // The results page: ticking rows, All and None, and the fix run with its backup question,
 // working layout, refilled list, kept entries and failures.
 #include "engine/ModuleSet.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryGateway.h"
 #include "platform/prefix/PrefixLock.h"
+#include "platform/services/RegKey.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/ui/PageWindow.h"
 #include "tests/ui/UiSuites.h"

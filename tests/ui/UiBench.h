@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/RegistryProfileStore.h"
-#include "platform/XdgAutostart.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/RegistryProfileStore.h"
+#include "platform/services/XdgAutostart.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
 #include "ui/LinkOpener.h"

@@ -1,7 +1,7 @@
 #include "platform/prefix/PrefixFileSystem.h"
 
-#include "platform/RegKey.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/RegKey.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdio>

@@ -1,10 +1,10 @@
 // Saving a prefix: only changed files, atomically, never while its wineserver runs.
 #include "platform/prefix/PrefixStorage.h"
 
-#include "platform/ChangeLock.h"
 #include "platform/prefix/PrefixLock.h"
-#include "platform/prefix/RegFileReader.h"
 #include "platform/prefix/StoreJournal.h"
+#include "platform/prefix/WineRegFileReader.h"
+#include "platform/services/ChangeLock.h"
 #include "tests/support/TempDir.h"
 
 #include <atomic>
@@ -505,7 +505,7 @@ TEST_F(PrefixStoreFailureTest, RegistryFilesThatCannotBeReadSafelyAreRefusedBefo
 
     std::filesystem::remove(prefix / "userdef.reg");
     dir.write("prefix/userdef.reg", "");
-    std::filesystem::resize_file(prefix / "userdef.reg", RegFileReader::maxFileSize + 1);
+    std::filesystem::resize_file(prefix / "userdef.reg", WineRegFileReader::maxFileSize + 1);
     auto huge = WineRegistry::openPrefix(prefix);
     ASSERT_FALSE(huge.ok());
     EXPECT_NE(huge.message().find("more than the 1073741824 bytes such a file may have"),

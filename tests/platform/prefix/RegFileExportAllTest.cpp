@@ -1,6 +1,6 @@
 // The "/e" export of a whole prefix registry and its import into an empty one.
-#include "platform/BuiltinRegistryEditor.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/services/BuiltinRegistryEditor.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/ValueBytes.h"
 

@@ -1,7 +1,8 @@
 // Wine's registry file format: byte-exact round trips, every value form and escape, and the
 // refusal of malformed files.
-#include "platform/prefix/RegFileWriter.h"
+#include "platform/base/Utf16Text.h"
 #include "platform/prefix/UnitText.h"
+#include "platform/prefix/WineRegFileWriter.h"
 #include "platform/prefix/WineRegistry.h"
 #include "tests/support/TempDir.h"
 
@@ -21,7 +22,7 @@ constexpr std::string_view userHeader =
     "\n#arch=win64\n";
 
 std::string utf16(std::u16string_view text) {
-    return unittext::unitsToUtf16Bytes(text);
+    return unitsToUtf16Bytes(text);
 }
 
 class RegFileTest : public ::testing::Test {

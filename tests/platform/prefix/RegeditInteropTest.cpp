@@ -1,9 +1,9 @@
 // The built-in registry editor against Wine's own regedit, on freshly booted prefixes: each
 // reads what the other writes, with the same result. Skipped where Wine is not installed.
-#include "platform/BuiltinRegistryEditor.h"
-#include "platform/RegFileRoots.h"
-#include "platform/RegFileText.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/regformat/RegFileRoots.h"
+#include "platform/regformat/RegFileText.h"
+#include "platform/services/BuiltinRegistryEditor.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ValueBytes.h"

@@ -1,7 +1,7 @@
 // Against a prefix that Wine itself creates: its files load and save byte for byte, and the
 // probe sees its wineserver come and go. Skipped where Wine is not installed.
 #include "platform/prefix/PrefixStorage.h"
-#include "platform/prefix/RegFileWriter.h"
+#include "platform/prefix/WineRegFileWriter.h"
 #include "tests/support/TempDir.h"
 
 #include <chrono>
@@ -57,7 +57,7 @@ TEST(WinePrefixTest, FilesOfAFreshPrefixRoundTripAndTheServerIsSeen) {
         const std::string preamble = original.substr(0, original.find("\n\n[") + 1);
         for (const bool reencode : {false, true}) {
             const std::string written = (*registry)->withTree([&](RegistryTree& tree) {
-                return RegFileWriter::write(tree, file.branch, preamble, {reencode, 0});
+                return WineRegFileWriter::write(tree, file.branch, preamble, {reencode, 0});
             });
             EXPECT_TRUE(written == original) << file.name << (reencode ? " re-encoded" : "");
         }

@@ -2,6 +2,7 @@
 // functions, link keys and limits.
 #include "platform/prefix/WineRegistry.h"
 
+#include "platform/base/Utf16Text.h"
 #include "platform/prefix/UnitText.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace tolvane::prefix {
 namespace {
 
 std::string utf16(std::u16string_view text) {
-    return unittext::unitsToUtf16Bytes(text);
+    return unitsToUtf16Bytes(text);
 }
 
 class WineRegistryTest : public ::testing::Test {

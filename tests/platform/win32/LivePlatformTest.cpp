@@ -1,7 +1,7 @@
 #include "platform/win32/LivePlatform.h"
 
-#include "platform/RegKey.h"
-#include "platform/RegistryRoutines.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryRoutines.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRegistry.h"
 

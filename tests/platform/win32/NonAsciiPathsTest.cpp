@@ -1,8 +1,8 @@
 // Host paths with characters beyond ASCII on Windows, where the program's 8-bit texts are
 // UTF-8 and std::filesystem reads 8-bit paths in another encoding.
-#include "platform/BuiltinRegistryEditor.h"
-#include "platform/CRegTools.h"
-#include "platform/RunKeyAutostart.h"
+#include "platform/services/BuiltinRegistryEditor.h"
+#include "platform/services/CRegTools.h"
+#include "platform/services/RunKeyAutostart.h"
 #include "platform/win32/LiveRegistryStorage.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "tests/support/ManualClock.h"

@@ -1,8 +1,8 @@
 // What the Win32 gateway adds on top of the registry API: the mapping of the predefined roots,
 // names that Win32 would cut at a NUL, wide data kept byte for byte. The shared gateway tests
 // check the API's own rules through the same gateway.
-#include "platform/RegKey.h"
-#include "platform/RegistryProfileStore.h"
+#include "platform/services/RegKey.h"
+#include "platform/services/RegistryProfileStore.h"
 #include "tests/support/TestRegistry.h"
 
 #include <algorithm>
