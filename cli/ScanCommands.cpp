@@ -97,7 +97,7 @@ int ScanCommands::scan(CliContext& context) {
     const bool json = context.line.takeFlag("--json");
 #ifndef _WIN32
     if (context.line.takeFlag("--all-prefixes")) {
-        if (context.line.prefix) {
+        if (context.line.prefix || context.line.windows) {
             context.fail("--all-prefixes and --prefix exclude each other");
             return exitcode::usage;
         }
