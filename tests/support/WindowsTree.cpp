@@ -1,10 +1,15 @@
 #include "tests/support/WindowsTree.h"
 
+#include "platform/AsciiText.h"
 #include "platform/BuiltinRegistryEditor.h"
+#include "platform/RegFileText.h"
+#include "platform/prefix/UnitText.h"
+#include "platform/prefix/WineRegistry.h"
 #include "tests/support/HiveImage.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <stdexcept>
 
 namespace tolvane::test {
@@ -100,7 +105,7 @@ void WindowsTree::addUser(std::string_view name, std::string_view sid) {
     }
 }
 
-void WindowsTree::importReg(std::string_view text) {
+void WindowsTree::importReg(std::string_view text, bool skipRefused) {
     // Before a user exists, the machine hives alone.
     std::unique_ptr<offline::OfflinePlatform> platform;
     std::unique_ptr<offline::OfflineRegistry> machine;
@@ -125,12 +130,67 @@ void WindowsTree::importReg(std::string_view text) {
         registry = machine.get();
     }
     BuiltinRegistryEditor editor(*registry);
-    if (auto imported = editor.importBytes(text); !imported) {
+    if (auto imported = editor.importBytes(text); !imported && !skipRefused) {
         throw std::runtime_error(imported.message());
     }
     if (auto committed = registry->commit(); !committed) {
         throw std::runtime_error(committed.message());
     }
+}
+
+namespace {
+
+// Copies `from` into `to`, each name merged into an existing one that differs only in case.
+void mergeFolder(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::filesystem::create_directories(to);
+    for (const auto& entry : std::filesystem::directory_iterator(from)) {
+        const std::string name = entry.path().filename().string();
+        std::filesystem::path target = to / name;
+        for (const auto& existing : std::filesystem::directory_iterator(to)) {
+            if (equalsIgnoringAsciiCase(existing.path().filename().string(), name)) {
+                target = existing.path();
+            }
+        }
+        if (entry.is_directory()) {
+            mergeFolder(entry.path(), target);
+        } else {
+            std::filesystem::copy_file(entry.path(), target,
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+}
+
+std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+} // namespace
+
+void WindowsTree::importPrefix(const std::filesystem::path& prefix) {
+    mergeFolder(prefix / "drive_c", mount_);
+    auto wine = prefix::WineRegistry::openPrefix(prefix);
+    if (!wine) {
+        throw std::runtime_error(wine.message());
+    }
+    BuiltinRegistryEditor exporter(*wine.value());
+    std::ostringstream out;
+    if (auto written = exporter.writeRegistry(out); !written) {
+        throw std::runtime_error(written.message());
+    }
+    // The export is UTF-16; the prefix user's keys become Bob's.
+    auto text = wideToNarrow(prefix::unittext::utf16BytesToUnits(out.str().substr(2)));
+    if (!text) {
+        throw std::runtime_error("the prefix's export is no text");
+    }
+    std::string reg = replaceAll(*text, "[HKEY_USERS\\S-1-5-21-0-0-0-1000_Classes",
+                                 "[HKEY_CURRENT_USER\\Software\\Classes");
+    reg = replaceAll(reg, "[HKEY_USERS\\S-1-5-21-0-0-0-1000", "[HKEY_CURRENT_USER");
+    const auto wide = narrowToWide(reg);
+    importReg(std::string("\xFF\xFE") + prefix::unittext::unitsToUtf16Bytes(*wide), true);
 }
 
 std::filesystem::path WindowsTree::addFile(std::string_view windowsPath) {

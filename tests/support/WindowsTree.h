@@ -34,7 +34,12 @@ public:
 
     // Imports REGEDIT4 or version 5.00 text (header included) into the hives through hivex, as
     // HKLM\SOFTWARE, HKLM\SYSTEM, HKU\.DEFAULT, HKCU and HKCR name them, and commits.
-    void importReg(std::string_view text);
+    void importReg(std::string_view text, bool skipRefused = false);
+    // Imports the registry and drive C: of a Wine prefix: its files merged into the volume
+    // (folders matched case-insensitively), its registry as exported by the built-in editor,
+    // the prefix user's keys as HKCU. Keys the hives cannot take (HKLM\Hardware...) are left
+    // out.
+    void importPrefix(const std::filesystem::path& prefix);
     // Makes an empty file (with its folders) at a Windows path of drive C:.
     std::filesystem::path addFile(std::string_view windowsPath);
     // Adds a second user profile with its own hives.
