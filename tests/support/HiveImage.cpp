@@ -42,8 +42,6 @@ std::string HiveImage::empty(std::string_view rootName) {
 
     // Base block.
     hive.replace(0, 4, "regf");
-    put32(hive, 4, 1);  // primary sequence number
-    put32(hive, 8, 1);  // secondary sequence number: equal, the hive is clean
     put32(hive, 20, 1); // format version 1.5
     put32(hive, 24, 5);
     put32(hive, 28, 0); // primary file
@@ -51,16 +49,7 @@ std::string HiveImage::empty(std::string_view rootName) {
     put32(hive, 36, rootCell);
     put32(hive, 40, blockSize); // hive bins data size
     put32(hive, 44, 1);         // clustering factor
-    std::uint32_t checksum = 0;
-    for (std::size_t at = 0; at < 508; at += 4) {
-        checksum ^= get32(hive, at);
-    }
-    if (checksum == 0) {
-        checksum = 1;
-    } else if (checksum == 0xFFFFFFFFu) {
-        checksum = 0xFFFFFFFEu;
-    }
-    put32(hive, 508, checksum);
+    setSequenceNumbers(hive, 1, 1);
 
     // The hive bin.
     const std::size_t bin = blockSize;
@@ -97,6 +86,23 @@ std::string HiveImage::empty(std::string_view rootName) {
     // The rest of the bin is one free cell.
     put32(hive, bin + freeCell, static_cast<std::uint32_t>(blockSize - freeCell));
     return hive;
+}
+
+void HiveImage::setSequenceNumbers(std::string& hive, std::uint32_t primary,
+                                   std::uint32_t secondary) {
+    put32(hive, 4, primary);
+    put32(hive, 8, secondary);
+    // The XOR of the base block's first 127 double words; 0 and ~0 are not used.
+    std::uint32_t checksum = 0;
+    for (std::size_t at = 0; at < 508; at += 4) {
+        checksum ^= get32(hive, at);
+    }
+    if (checksum == 0) {
+        checksum = 1;
+    } else if (checksum == 0xFFFFFFFFu) {
+        checksum = 0xFFFFFFFEu;
+    }
+    put32(hive, 508, checksum);
 }
 
 Result<void> HiveImage::write(const std::filesystem::path& file, std::string_view rootName) {

@@ -2,6 +2,7 @@
 
 #include "platform/Result.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -15,6 +16,10 @@ namespace tolvane::test {
 class HiveImage {
 public:
     static std::string empty(std::string_view rootName = "ROOT");
+    // Sets the base block's sequence numbers of hive bytes and its checksum to match, as Windows
+    // leaves a hive whose last changes are still in its logs when they differ.
+    static void setSequenceNumbers(std::string& hive, std::uint32_t primary,
+                                   std::uint32_t secondary);
     // Writes empty() to `file`, replacing what is there.
     static Result<void> write(const std::filesystem::path& file,
                               std::string_view rootName = "ROOT");
