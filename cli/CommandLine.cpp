@@ -71,6 +71,11 @@ Result<CommandLine> parseCommandLine(std::span<const std::string> words) {
     if (line.windows && line.prefix) {
         return makeError("--windows and --prefix exclude each other");
     }
+#ifdef _WIN32
+    if (line.windows) {
+        return makeError("--windows works on Linux only; here the live registry is cleaned");
+    }
+#endif
     if (line.user && !line.windows) {
         return makeError("--user needs --windows MOUNT");
     }

@@ -98,7 +98,8 @@ int ScanCommands::scan(CliContext& context) {
 #ifndef _WIN32
     if (context.line.takeFlag("--all-prefixes")) {
         if (context.line.prefix || context.line.windows) {
-            context.fail("--all-prefixes and --prefix exclude each other");
+            context.fail(context.line.windows ? "--all-prefixes and --windows exclude each other"
+                                              : "--all-prefixes and --prefix exclude each other");
             return exitcode::usage;
         }
         auto list = context.line.takeOption("--modules");

@@ -210,6 +210,11 @@ void OfflineStorage::releaseChangeLock() {
 }
 
 Result<void> OfflineStorage::keepFiles(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        return makeError("cannot make " + folder.string() + ": " + error.message());
+    }
     for (std::size_t index = 0; index < OfflineRegistry::hiveCount; ++index) {
         const HiveFile* file = registry_.hive(static_cast<Hive>(index));
         if (file == nullptr) {

@@ -104,6 +104,29 @@ TEST_F(OfflineCommandsTest, FixRemovesTheProblemsAndKeepsTheHivesSound) {
     EXPECT_TRUE(copied);
 }
 
+TEST_F(OfflineCommandsTest, AWholeRegistryBackupBringsTheHivesBack) {
+    const std::size_t found = problems(offline({"scan", "--json"}).out).size();
+    const CliRun created = offline({"backup", "create"});
+    ASSERT_EQ(created.code, 0) << created.err;
+    const CliRun list = offline({"backup", "list"});
+    ASSERT_EQ(list.code, 0) << list.err;
+    const std::string name = list.out.substr(0, list.out.find('\n'));
+    ASSERT_FALSE(name.empty());
+    ASSERT_EQ(offline({"fix", "--no-backup"}).code, 0);
+    ASSERT_EQ(problems(offline({"scan", "--json"}).out).size(), 0u);
+
+    // Restoring is a change: the gates apply.
+    test::writeFile(tree.mount() / "hiberfil.sys", "HIBR");
+    const CliRun refused = offline({"backup", "restore", name});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("Fast Startup"), std::string::npos) << refused.err;
+    std::filesystem::remove(tree.mount() / "hiberfil.sys");
+
+    const CliRun restored = offline({"backup", "restore", name});
+    ASSERT_EQ(restored.code, 0) << restored.err;
+    EXPECT_EQ(problems(offline({"scan", "--json"}).out).size(), found);
+}
+
 TEST_F(OfflineCommandsTest, UsersAreChosenByName) {
     tree.addUser("Alice", "S-1-5-21-1111-2222-3333-1002");
     const CliRun ambiguous = offline({"scan"});
