@@ -61,8 +61,7 @@ WindowsTree::WindowsTree() : mount_(root_ / "win") {
               "[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\n"
               "\"Current\"=dword:00000001\n\n"
               "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment]\n"
-              "\"TEMP\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,"
-              "25,00,5c,00,54,00,45,00,4d,00,50,00,00,00\n"
+              "\"TEMP\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,5c,54,45,4d,50,00\n"
               "\"OS\"=\"Windows_NT\"\n\n"
               "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\ComputerName\\ComputerName]\n"
               "\"ComputerName\"=\"OFFLINE-PC\"\n\n");
