@@ -202,11 +202,12 @@ void OfflineRegistry::trim(Cache& cache) {
 
 const OfflineRegistry::ChildList& OfflineRegistry::children(const KeyRef& ref) {
     using Kind = KeyRef::Kind;
-    if (auto found = childCache_.find(ref); found != childCache_.end()) {
+    auto& cache = ref.kind == Kind::classes ? classesChildCache_ : childCache_;
+    if (auto found = cache.find(ref); found != cache.end()) {
         found->second.lastUse = ++useCounter_;
         return found->second;
     }
-    trim(childCache_);
+    trim(cache);
     ChildList list;
     switch (ref.kind) {
     case Kind::machineRoot:
@@ -278,15 +279,16 @@ const OfflineRegistry::ChildList& OfflineRegistry::children(const KeyRef& ref) {
         list.byName.emplace(asciiLower(list.entries[i].name), i);
     }
     list.lastUse = ++useCounter_;
-    return childCache_.emplace(ref, std::move(list)).first->second;
+    return cache.emplace(ref, std::move(list)).first->second;
 }
 
 const OfflineRegistry::ValueList& OfflineRegistry::values(const KeyRef& ref) {
-    if (auto found = valueCache_.find(ref); found != valueCache_.end()) {
+    auto& cache = ref.kind == KeyRef::Kind::classes ? classesValueCache_ : valueCache_;
+    if (auto found = cache.find(ref); found != cache.end()) {
         found->second.lastUse = ++useCounter_;
         return found->second;
     }
-    trim(valueCache_);
+    trim(cache);
     ValueList list;
     if (ref.kind == KeyRef::Kind::node || ref.kind == KeyRef::Kind::classes) {
         if (ref.node.valid()) {
@@ -306,14 +308,24 @@ const OfflineRegistry::ValueList& OfflineRegistry::values(const KeyRef& ref) {
         }
     }
     list.lastUse = ++useCounter_;
-    return valueCache_.emplace(ref, std::move(list)).first->second;
+    return cache.emplace(ref, std::move(list)).first->second;
 }
 
-void OfflineRegistry::changed(int hive, std::size_t node) {
-    childCache_.clear();
-    valueCache_.clear();
-    hives_.files[hive]->markModified();
-    (void)node;
+void OfflineRegistry::childrenChanged(NodeRef parent, NodeRef removed) {
+    childCache_.erase({KeyRef::Kind::node, parent, {}});
+    if (removed.valid()) {
+        childCache_.erase({KeyRef::Kind::node, removed, {}});
+        valueCache_.erase({KeyRef::Kind::node, removed, {}});
+    }
+    classesChildCache_.clear();
+    classesValueCache_.clear();
+    hives_.files[static_cast<std::size_t>(parent.hive)]->markModified();
+}
+
+void OfflineRegistry::valuesChanged(NodeRef node) {
+    valueCache_.erase({KeyRef::Kind::node, node, {}});
+    classesValueCache_.clear();
+    hives_.files[static_cast<std::size_t>(node.hive)]->markModified();
 }
 
 bool OfflineRegistry::isMountTarget(NodeRef node) const {
@@ -338,6 +350,17 @@ OfflineRegistry::KeyRef OfflineRegistry::child(const KeyRef& ref, std::string_vi
     if (ref.kind == KeyRef::Kind::node && ref.node == rootOf(Hive::system) &&
         currentControlSet_.valid() && equalsIgnoringAsciiCase(name, "CurrentControlSet")) {
         return {KeyRef::Kind::node, currentControlSet_, {}};
+    }
+    if (ref.kind == KeyRef::Kind::classes) {
+        // Each side on its own: the merged list is only made for enumeration.
+        const KeyRef user =
+            ref.node.valid() ? child({KeyRef::Kind::node, ref.node, {}}, name) : KeyRef{};
+        const KeyRef machine =
+            ref.machine.valid() ? child({KeyRef::Kind::node, ref.machine, {}}, name) : KeyRef{};
+        if (user.kind == KeyRef::Kind::missing && machine.kind == KeyRef::Kind::missing) {
+            return {};
+        }
+        return {KeyRef::Kind::classes, user.node, machine.node};
     }
     const ChildList& list = children(ref);
     const auto found = list.byName.find(asciiLower(name));
@@ -367,7 +390,7 @@ std::int32_t OfflineRegistry::createChild(const KeyRef& ref, std::string_view na
         return winerr::writeFault;
     }
     const NodeRef made{parent.hive, node};
-    changed(parent.hive, node);
+    childrenChanged(parent, NodeRef{});
     remember(made);
     if (ref.kind == Kind::classes) {
         created = parent == ref.machine ? KeyRef{Kind::classes, {}, made}
@@ -468,7 +491,7 @@ std::int32_t OfflineRegistry::setValue(HKey key, std::string_view name, std::uin
     if (hivex_node_set_value(hiveHandle(target.hive), target.node, &value, 0) != 0) {
         return winerr::writeFault;
     }
-    changed(target.hive, target.node);
+    valuesChanged(target);
     remember(target);
     return winerr::success;
 }
@@ -512,7 +535,7 @@ std::int32_t OfflineRegistry::deleteValue(HKey key, std::string_view name) {
             0) {
             return winerr::writeFault;
         }
-        changed(node.hive, node.node);
+        valuesChanged(node);
         remember(node);
         deleted = true;
     }
@@ -549,10 +572,12 @@ std::int32_t OfflineRegistry::deleteKey(HKey key, std::string_view path) {
             }
         }
         remember(node);
-        if (hivex_node_delete_child(hiveHandle(node.hive), node.node) != 0) {
+        hive_h* handle = hiveHandle(node.hive);
+        const NodeRef parent{node.hive, hivex_node_parent(handle, node.node)};
+        if (hivex_node_delete_child(handle, node.node) != 0) {
             return winerr::writeFault;
         }
-        changed(node.hive, node.node);
+        childrenChanged(parent, node);
     }
     return winerr::success;
 }
@@ -576,16 +601,37 @@ void OfflineRegistry::remember(NodeRef node) {
 
 namespace {
 
-hive_node_h findPath(hive_h* hive, const std::vector<std::string>& path) {
-    hive_node_h node = hivex_root(hive);
-    for (const std::string& name : path) {
-        if (node == 0) {
-            break;
+// Finds keys by path, each key's sub-keys listed once: a commit checks every changed key,
+// and hivex_node_get_child reads every sibling's name.
+class PathFinder {
+public:
+    explicit PathFinder(hive_h* hive) : hive_(hive) {}
+
+    hive_node_h find(const std::vector<std::string>& path) {
+        hive_node_h node = hivex_root(hive_);
+        for (const std::string& name : path) {
+            auto listed = children_.find(node);
+            if (listed == children_.end()) {
+                std::unordered_map<std::string, hive_node_h> names;
+                Malloced<hive_node_h> list(hivex_node_children(hive_, node));
+                for (std::size_t i = 0; list && list.get()[i] != 0; ++i) {
+                    names.emplace(asciiLower(nodeName(hive_, list.get()[i])), list.get()[i]);
+                }
+                listed = children_.emplace(node, std::move(names)).first;
+            }
+            const auto found = listed->second.find(asciiLower(name));
+            if (found == listed->second.end()) {
+                return 0;
+            }
+            node = found->second;
         }
-        node = hivex_node_get_child(hive, node, name.c_str());
+        return node;
     }
-    return node;
-}
+
+private:
+    hive_h* hive_;
+    std::unordered_map<hive_node_h, std::unordered_map<std::string, hive_node_h>> children_;
+};
 
 // Names, types and bytes of a key's values, and its sub-key names, in stored order.
 std::vector<std::string> contentOf(hive_h* hive, hive_node_h node) {
@@ -609,13 +655,15 @@ std::vector<std::string> contentOf(hive_h* hive, hive_node_h node) {
 
 Result<void> OfflineRegistry::verify(int hive, hive_h& written) const {
     hive_h* memory = hiveHandle(hive);
+    PathFinder inMemory(memory);
+    PathFinder inFile(&written);
     for (const std::vector<std::string>& path : changedPaths_[hive]) {
         std::string shown;
         for (const std::string& name : path) {
             shown += '\\' + name;
         }
-        const hive_node_h expected = findPath(memory, path);
-        const hive_node_h found = findPath(&written, path);
+        const hive_node_h expected = inMemory.find(path);
+        const hive_node_h found = inFile.find(path);
         if ((expected == 0) != (found == 0)) {
             return makeError(shown + (found == 0 ? " is missing" : " is still there"));
         }
@@ -665,6 +713,8 @@ Result<void> OfflineRegistry::reload() {
     }
     childCache_.clear();
     valueCache_.clear();
+    classesChildCache_.clear();
+    classesValueCache_.clear();
     findMountPoints();
     return {};
 }

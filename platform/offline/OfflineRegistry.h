@@ -146,8 +146,10 @@ private:
     void storedValues(NodeRef node, std::vector<ValueEntry>& out) const;
     template <typename Cache>
     void trim(Cache& cache);
-    // Any change: every cached list may be stale.
-    void changed(int hive, std::size_t node);
+    // What a change makes stale: the sub-key list of a key that got or lost a sub-key, the
+    // value list of a key whose values changed, and every merged list of the classes view.
+    void childrenChanged(NodeRef parent, NodeRef removed);
+    void valuesChanged(NodeRef node);
 
     // The child `name` of `ref` (KeyRef::Kind::missing when there is none).
     KeyRef child(const KeyRef& ref, std::string_view name);
@@ -184,6 +186,9 @@ private:
 
     std::map<KeyRef, ChildList> childCache_;
     std::map<KeyRef, ValueList> valueCache_;
+    // The merged lists of the classes view, dropped whole on any change.
+    std::map<KeyRef, ChildList> classesChildCache_;
+    std::map<KeyRef, ValueList> classesValueCache_;
     std::uint64_t useCounter_ = 0;
     std::array<std::set<std::vector<std::string>>, hiveCount> changedPaths_;
 };

@@ -175,6 +175,23 @@ TEST_F(OfflineRegistryTest, Win32SizeAndNameRules) {
               (expected.size() - 2) * 2); // "Ü" and "ï": two UTF-8 bytes, one unit
 }
 
+TEST_F(OfflineRegistryTest, ListsFollowEveryChange) {
+    setText(hkeyLocalMachine, "SOFTWARE\\Classes\\CLSID\\{B}", "", "b");
+    EXPECT_EQ(subKeyNames(hkeyClassesRoot, "CLSID"), (std::vector<std::string>{"{B}"}));
+    setText(hkeyCurrentUser, "Software\\Classes\\CLSID\\{A}", "", "a");
+    setText(hkeyLocalMachine, "SOFTWARE\\Classes\\CLSID\\{C}", "", "c");
+    EXPECT_EQ(subKeyNames(hkeyClassesRoot, "CLSID"),
+              (std::vector<std::string>{"{A}", "{B}", "{C}"}));
+    EXPECT_EQ(text(hkeyClassesRoot, "CLSID\\{A}", ""), "a");
+    ASSERT_EQ(reg().RegDeleteKeyA(hkeyClassesRoot, "CLSID\\{B}"), winerr::success);
+    EXPECT_EQ(subKeyNames(hkeyClassesRoot, "CLSID"), (std::vector<std::string>{"{A}", "{C}"}));
+    EXPECT_EQ(subKeyNames(hkeyLocalMachine, "SOFTWARE\\Classes\\CLSID"),
+              (std::vector<std::string>{"{C}"}));
+    setText(hkeyClassesRoot, "CLSID\\{A}", "", "changed");
+    EXPECT_EQ(text(hkeyCurrentUser, "Software\\Classes\\CLSID\\{A}", ""), "changed");
+    EXPECT_EQ(text(hkeyClassesRoot, "CLSID\\{A}", ""), "changed");
+}
+
 TEST_F(OfflineRegistryTest, DeletedKeysAndClosedHandles) {
     setText(hkeyLocalMachine, "SOFTWARE\\Vendor\\App\\Sub", "x", "1");
     HKey app = HKey::null;
