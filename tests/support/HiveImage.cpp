@@ -1,5 +1,8 @@
 #include "tests/support/HiveImage.h"
 
+#include "platform/AsciiText.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 
@@ -103,6 +106,170 @@ void HiveImage::setSequenceNumbers(std::string& hive, std::uint32_t primary,
         checksum = 0xFFFFFFFEu;
     }
     put32(hive, 508, checksum);
+}
+
+HiveImage::Key& HiveImage::Key::child(std::string_view name) {
+    const std::string folded = asciiLower(name);
+    if (const auto found = byName_.find(folded); found != byName_.end()) {
+        return *found->second;
+    }
+    children_.push_back(std::make_unique<Key>(std::string(name)));
+    byName_.emplace(folded, children_.back().get());
+    return *children_.back();
+}
+
+void HiveImage::Key::set(std::string_view name, std::uint32_t type, std::string bytes) {
+    values_.push_back({std::string(name), type, std::move(bytes)});
+}
+
+namespace {
+
+// The cells of one hbin, addressed from its start.
+class CellWriter {
+public:
+    CellWriter() : bytes_(0x20, '\0') {}
+
+    std::uint32_t allocate(std::size_t size) {
+        const std::size_t cell = (size + 4 + 7) & ~std::size_t{7};
+        const auto offset = static_cast<std::uint32_t>(bytes_.size());
+        bytes_.resize(bytes_.size() + cell, '\0');
+        put32(bytes_, offset, static_cast<std::uint32_t>(-static_cast<std::int32_t>(cell)));
+        return offset;
+    }
+    std::string& bytes() { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+bool upperLess(const std::string& left, const std::string& right) {
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    return std::lexicographical_compare(
+        left.begin(), left.end(), right.begin(), right.end(), [&](char a, char b) {
+            return static_cast<unsigned char>(upper(a)) < static_cast<unsigned char>(upper(b));
+        });
+}
+
+} // namespace
+
+std::string HiveImage::build(const Key& root) {
+    CellWriter cells;
+    std::string& out = cells.bytes();
+    const std::size_t descriptorSize = 20;
+    const std::uint32_t sk = cells.allocate(20 + descriptorSize);
+    out.replace(sk + 4, 2, "sk");
+    put32(out, sk + 8, sk);
+    put32(out, sk + 12, sk);
+    put32(out, sk + 20, descriptorSize);
+    out[sk + 24] = 1;
+    put16(out, sk + 26, 0x8004);
+    std::uint32_t keys = 0;
+
+    const auto writeKey = [&](const auto& self, const Key& key, std::uint32_t parent,
+                              bool isRoot) -> std::uint32_t {
+        ++keys;
+        const std::uint32_t nk = cells.allocate(76 + key.name_.size());
+        std::uint32_t maxValueName = 0;
+        std::uint32_t maxValueData = 0;
+        std::vector<std::uint32_t> valueCells;
+        for (const auto& value : key.values_) {
+            const std::uint32_t vk = cells.allocate(20 + value.name.size());
+            out.replace(vk + 4, 2, "vk");
+            put16(out, vk + 6, static_cast<std::uint16_t>(value.name.size()));
+            const auto length = static_cast<std::uint32_t>(value.bytes.size());
+            if (length <= 4) {
+                put32(out, vk + 8, length | 0x80000000u);
+                out.replace(vk + 12, length, value.bytes);
+            } else {
+                const std::uint32_t data = cells.allocate(length);
+                out.replace(data + 4, length, value.bytes);
+                put32(out, vk + 8, length);
+                put32(out, vk + 12, data);
+            }
+            put32(out, vk + 16, value.type);
+            put16(out, vk + 20, value.name.empty() ? 0 : 1); // ASCII name
+            out.replace(vk + 24, value.name.size(), value.name);
+            valueCells.push_back(vk);
+            maxValueName =
+                std::max(maxValueName, static_cast<std::uint32_t>(value.name.size() * 2));
+            maxValueData = std::max(maxValueData, length);
+        }
+        std::uint32_t valueList = noCell;
+        if (!valueCells.empty()) {
+            valueList = cells.allocate(4 * valueCells.size());
+            for (std::size_t i = 0; i < valueCells.size(); ++i) {
+                put32(out, valueList + 4 + 4 * i, valueCells[i]);
+            }
+        }
+        std::vector<const Key*> children;
+        for (const auto& child : key.children_) {
+            children.push_back(child.get());
+        }
+        std::sort(children.begin(), children.end(),
+                  [](const Key* a, const Key* b) { return upperLess(a->name_, b->name_); });
+        std::uint32_t maxChildName = 0;
+        std::vector<std::uint32_t> childCells;
+        for (const Key* child : children) {
+            childCells.push_back(self(self, *child, nk, false));
+            maxChildName =
+                std::max(maxChildName, static_cast<std::uint32_t>(child->name_.size() * 2));
+        }
+        std::uint32_t list = noCell;
+        if (!childCells.empty()) {
+            list = cells.allocate(4 + 8 * childCells.size());
+            out.replace(list + 4, 2, "lf");
+            put16(out, list + 6, static_cast<std::uint16_t>(childCells.size()));
+            for (std::size_t i = 0; i < childCells.size(); ++i) {
+                put32(out, list + 8 + 8 * i, childCells[i]);
+                out.replace(list + 12 + 8 * i, std::min<std::size_t>(4, children[i]->name_.size()),
+                            children[i]->name_.substr(0, 4));
+            }
+        }
+        out.replace(nk + 4, 2, "nk");
+        put16(out, nk + 6, isRoot ? 0x2C : 0x20);
+        put32(out, nk + 20, parent);
+        put32(out, nk + 24, static_cast<std::uint32_t>(childCells.size()));
+        put32(out, nk + 32, list);
+        put32(out, nk + 36, noCell);
+        put32(out, nk + 40, static_cast<std::uint32_t>(valueCells.size()));
+        put32(out, nk + 44, valueList);
+        put32(out, nk + 48, sk);
+        put32(out, nk + 52, noCell);
+        put32(out, nk + 56, maxChildName);
+        put32(out, nk + 64, maxValueName);
+        put32(out, nk + 68, maxValueData);
+        put16(out, nk + 76, static_cast<std::uint16_t>(key.name_.size()));
+        out.replace(nk + 80, key.name_.size(), key.name_);
+        return nk;
+    };
+    const std::uint32_t rootCell = writeKey(writeKey, root, 0, true);
+    put32(out, sk + 16, keys);
+
+    // The bin ends on a 4 KB boundary with a free cell.
+    const std::size_t used = out.size();
+    std::size_t total = (used + blockSize - 1) / blockSize * blockSize;
+    if (total - used != 0 && total - used < 8) {
+        total += blockSize;
+    }
+    out.resize(total, '\0');
+    if (total > used) {
+        put32(out, used, static_cast<std::uint32_t>(total - used));
+    }
+    out.replace(0, 4, "hbin");
+    put32(out, 8, static_cast<std::uint32_t>(total));
+
+    std::string hive(blockSize, '\0');
+    hive.replace(0, 4, "regf");
+    put32(hive, 20, 1);
+    put32(hive, 24, 5);
+    put32(hive, 32, 1);
+    put32(hive, 36, rootCell);
+    put32(hive, 40, static_cast<std::uint32_t>(total));
+    put32(hive, 44, 1);
+    setSequenceNumbers(hive, 1, 1);
+    return hive + out;
 }
 
 Result<void> HiveImage::write(const std::filesystem::path& file, std::string_view rootName) {

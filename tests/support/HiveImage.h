@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace tolvane::test {
 
@@ -15,6 +18,34 @@ namespace tolvane::test {
 // free cell for the rest. hivex opens it and fills it.
 class HiveImage {
 public:
+    // A key of a hive to build: values in order, sub-keys sorted as Windows stores them.
+    class Key {
+    public:
+        explicit Key(std::string name) : name_(std::move(name)) {}
+        // The sub-key `name`, made when missing.
+        Key& child(std::string_view name);
+        void set(std::string_view name, std::uint32_t type, std::string bytes);
+
+    private:
+        friend class HiveImage;
+        struct Value {
+            std::string name;
+            std::uint32_t type;
+            std::string bytes;
+        };
+        std::string name_;
+        std::vector<Value> values_;
+        std::vector<std::unique_ptr<Key>> children_;
+        std::unordered_map<std::string, Key*> byName_;
+    };
+
+    // A whole hive holding `root` and everything below it, written cell by cell (one hbin, "lf"
+    // sub-key lists, one shared "sk" cell). Sub-keys of a key must stay below 65536; value
+    // data below 16 KB (no "db" big-data cells). hivex adds a key by copying its parent's
+    // whole sub-key list, which makes a hive of many siblings quadratic in time and size:
+    // large hives for benchmarks are built here instead.
+    static std::string build(const Key& root);
+
     static std::string empty(std::string_view rootName = "ROOT");
     // Sets the base block's sequence numbers of hive bytes and its checksum to match, as Windows
     // leaves a hive whose last changes are still in its logs when they differ.
