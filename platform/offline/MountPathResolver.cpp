@@ -29,15 +29,18 @@ void MountPathResolver::endScan() {
     std::scoped_lock lock(mutex_);
     if (scanDepth_ > 0 && --scanDepth_ == 0) {
         listings_.clear();
+        answers_.clear();
     }
 }
 
-std::optional<std::string> MountPathResolver::entry(const std::filesystem::path& folder,
-                                                    const std::string& name) {
+std::optional<MountPathResolver::Entry>
+MountPathResolver::entry(const std::filesystem::path& folder, const std::string& name) {
     std::error_code error;
-    if (std::filesystem::symlink_status(folder / name, error).type() !=
-        std::filesystem::file_type::not_found) {
-        return name;
+    if (scanDepth_ == 0) {
+        const auto status = std::filesystem::symlink_status(folder / name, error);
+        if (status.type() != std::filesystem::file_type::not_found) {
+            return Entry{name, status.type()};
+        }
     }
     const std::string key = folder.string();
     auto cached = listings_.find(key);
@@ -48,14 +51,19 @@ std::optional<std::string> MountPathResolver::entry(const std::filesystem::path&
     } else {
         for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error)) {
+            std::error_code typeError;
             const std::string found = it->path().filename().string();
-            scanned.emplace(asciiLower(found), found);
+            // Two names that differ only in case: the exact one wins, as above.
+            auto& slot = scanned[asciiLower(found)];
+            if (slot.name.empty() || found == name) {
+                slot = Entry{found, it->symlink_status(typeError).type()};
+            }
         }
         listing =
             scanDepth_ > 0 ? &listings_.emplace(key, std::move(scanned)).first->second : &scanned;
     }
     const auto found = listing->find(asciiLower(name));
-    return found != listing->end() ? std::optional<std::string>(found->second) : std::nullopt;
+    return found != listing->end() ? std::optional<Entry>(found->second) : std::nullopt;
 }
 
 std::optional<std::filesystem::path> MountPathResolver::find(std::string_view relative) {
@@ -76,7 +84,7 @@ std::optional<std::filesystem::path> MountPathResolver::find(std::string_view re
         if (!host) {
             return std::nullopt;
         }
-        at /= *host;
+        at /= host->name;
     }
     return at;
 }
@@ -107,7 +115,16 @@ std::uint32_t MountPathResolver::attributes(std::string_view windowsPath) {
         return invalidFileAttributes;
     }
     std::scoped_lock lock(mutex_);
-    return attributesBelowMount(path);
+    if (scanDepth_ == 0) {
+        return attributesBelowMount(path);
+    }
+    const std::string asked(windowsPath);
+    if (const auto known = answers_.find(asked); known != answers_.end()) {
+        return known->second;
+    }
+    const std::uint32_t answer = attributesBelowMount(path);
+    answers_.emplace(asked, answer);
+    return answer;
 }
 
 std::uint32_t MountPathResolver::attributesBelowMount(std::string_view path) {
@@ -146,21 +163,24 @@ std::uint32_t MountPathResolver::attributesBelowMount(std::string_view path) {
         if (!host) {
             return invalidFileAttributes;
         }
-        at /= *host;
-        const auto status = std::filesystem::status(at, error);
-        if (status.type() == std::filesystem::file_type::not_found) {
-            // A link whose target the mount does not show: nothing can be told.
-            return std::filesystem::is_symlink(std::filesystem::symlink_status(at, error))
-                       ? presentAttributes
-                       : invalidFileAttributes;
+        at /= host->name;
+        auto type = host->type;
+        if (type == std::filesystem::file_type::symlink ||
+            type == std::filesystem::file_type::unknown) {
+            type = std::filesystem::status(at, error).type();
+            if (type == std::filesystem::file_type::not_found) {
+                // A link whose target the mount does not show: nothing can be told.
+                return host->type == std::filesystem::file_type::symlink ? presentAttributes
+                                                                         : invalidFileAttributes;
+            }
         }
-        if (i + 1 < names.size() && status.type() != std::filesystem::file_type::directory) {
+        if (i + 1 < names.size() && type != std::filesystem::file_type::directory) {
             return invalidFileAttributes;
         }
         if (i + 1 == names.size()) {
-            return status.type() == std::filesystem::file_type::directory ? fileAttributeDirectory
-                   : status.type() == std::filesystem::file_type::regular ? fileAttributeNormal
-                                                                          : invalidFileAttributes;
+            return type == std::filesystem::file_type::directory ? fileAttributeDirectory
+                   : type == std::filesystem::file_type::regular ? fileAttributeNormal
+                                                                 : invalidFileAttributes;
         }
     }
     return fileAttributeDirectory; // the root of C:

@@ -37,15 +37,23 @@ public:
     const std::filesystem::path& mount() const { return mount_; }
 
 private:
-    using Listing = std::unordered_map<std::string, std::string>;
-    // The host name of `name` in `folder`, or nothing.
-    std::optional<std::string> entry(const std::filesystem::path& folder, const std::string& name);
+    struct Entry {
+        std::string name;
+        // As the folder listing tells it, links not followed.
+        std::filesystem::file_type type = std::filesystem::file_type::unknown;
+    };
+    using Listing = std::unordered_map<std::string, Entry>;
+    // The host entry of `name` in `folder`, or nothing. During a scan, from the folder's listing
+    // read once; otherwise an exact match is tried before the listing is read.
+    std::optional<Entry> entry(const std::filesystem::path& folder, const std::string& name);
     std::uint32_t attributesBelowMount(std::string_view path);
 
     std::filesystem::path mount_;
     std::mutex mutex_;
     int scanDepth_ = 0;
     std::map<std::string, Listing> listings_;
+    // During a scan, the answer for each path asked (a scan asks about many paths repeatedly).
+    std::unordered_map<std::string, std::uint32_t> answers_;
 };
 
 } // namespace tolvane::offline

@@ -167,21 +167,29 @@ HKey OfflineRegistry::newHandle(const KeyRef& ref) {
     return static_cast<HKey>(std::uint64_t{slot.generation} << 32 | (std::uint64_t{index} + 1));
 }
 
-void OfflineRegistry::storedChildren(NodeRef node, std::vector<ChildEntry>& out) const {
+bool OfflineRegistry::storedChildren(NodeRef node, std::vector<ChildEntry>& out) const {
     hive_h* handle = hiveHandle(node.hive);
     Malloced<hive_node_h> list(hivex_node_children(handle, node.node));
+    if (!list) {
+        return false;
+    }
     for (std::size_t i = 0; list && list.get()[i] != 0; ++i) {
         const hive_node_h child = list.get()[i];
         out.push_back({nodeName(handle, child), {KeyRef::Kind::node, {node.hive, child}, {}}});
     }
+    return true;
 }
 
-void OfflineRegistry::storedValues(NodeRef node, std::vector<ValueEntry>& out) const {
+bool OfflineRegistry::storedValues(NodeRef node, std::vector<ValueEntry>& out) const {
     hive_h* handle = hiveHandle(node.hive);
     Malloced<hive_value_h> list(hivex_node_values(handle, node.node));
+    if (!list) {
+        return false;
+    }
     for (std::size_t i = 0; list && list.get()[i] != 0; ++i) {
         out.push_back({valueName(handle, list.get()[i]), node, list.get()[i]});
     }
+    return true;
 }
 
 template <typename Cache>
@@ -230,7 +238,7 @@ const OfflineRegistry::ChildList& OfflineRegistry::children(const KeyRef& ref) {
         }
         break;
     case Kind::node:
-        storedChildren(ref.node, list.entries);
+        list.unreadable = !storedChildren(ref.node, list.entries);
         if (ref.node == userSoftware_) {
             // Software\Classes of the user is UsrClass.dat, whatever NTUSER.DAT holds there.
             const KeyRef classes{Kind::node, rootOf(Hive::userClasses), {}};
@@ -250,11 +258,10 @@ const OfflineRegistry::ChildList& OfflineRegistry::children(const KeyRef& ref) {
         std::vector<ChildEntry> user;
         std::vector<ChildEntry> machine;
         if (ref.node.valid()) {
-            // The user's side may itself be a mount (never here: UsrClass.dat has none).
-            storedChildren(ref.node, user);
+            list.unreadable = !storedChildren(ref.node, user);
         }
         if (ref.machine.valid()) {
-            storedChildren(ref.machine, machine);
+            list.unreadable = !storedChildren(ref.machine, machine) || list.unreadable;
         }
         std::unordered_map<std::string, std::size_t> seen;
         for (const ChildEntry& entry : user) {
@@ -292,14 +299,14 @@ const OfflineRegistry::ValueList& OfflineRegistry::values(const KeyRef& ref) {
     ValueList list;
     if (ref.kind == KeyRef::Kind::node || ref.kind == KeyRef::Kind::classes) {
         if (ref.node.valid()) {
-            storedValues(ref.node, list.entries);
+            list.unreadable = !storedValues(ref.node, list.entries);
         }
         for (std::size_t i = 0; i < list.entries.size(); ++i) {
             list.byName.emplace(asciiLower(list.entries[i].name), i);
         }
         if (ref.kind == KeyRef::Kind::classes && ref.machine.valid()) {
             std::vector<ValueEntry> machine;
-            storedValues(ref.machine, machine);
+            list.unreadable = !storedValues(ref.machine, machine) || list.unreadable;
             for (ValueEntry& entry : machine) {
                 if (list.byName.emplace(asciiLower(entry.name), list.entries.size()).second) {
                     list.entries.push_back(std::move(entry));
@@ -367,6 +374,14 @@ OfflineRegistry::KeyRef OfflineRegistry::child(const KeyRef& ref, std::string_vi
     return found != list.byName.end() ? list.entries[found->second].ref : KeyRef{};
 }
 
+bool OfflineRegistry::unreadable(const KeyRef& ref) {
+    if (ref.kind == KeyRef::Kind::classes) {
+        return (ref.node.valid() && children({KeyRef::Kind::node, ref.node, {}}).unreadable) ||
+               (ref.machine.valid() && children({KeyRef::Kind::node, ref.machine, {}}).unreadable);
+    }
+    return children(ref).unreadable;
+}
+
 std::int32_t OfflineRegistry::createChild(const KeyRef& ref, std::string_view name,
                                           KeyRef& created) {
     using Kind = KeyRef::Kind;
@@ -415,6 +430,9 @@ std::int32_t OfflineRegistry::walk(KeyRef start, std::string_view path, bool cre
             continue;
         }
         KeyRef next = child(at, name);
+        if (next.kind == KeyRef::Kind::missing && unreadable(at)) {
+            return winerr::accessDenied;
+        }
         if (next.kind == KeyRef::Kind::missing) {
             if (!create) {
                 return winerr::fileNotFound;
@@ -509,7 +527,9 @@ std::int32_t OfflineRegistry::deleteValue(HKey key, std::string_view name) {
         }
         // hivex replaces a key's values as a whole: every value but this one is written back.
         std::vector<ValueEntry> stored;
-        storedValues(node, stored);
+        if (!storedValues(node, stored)) {
+            return winerr::accessDenied;
+        }
         const auto it = std::find_if(stored.begin(), stored.end(), [&](const ValueEntry& e) {
             return equalsIgnoringAsciiCase(e.name, name);
         });
@@ -760,6 +780,9 @@ std::int32_t OfflineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyIn
     }
     info = RegKeyInfo{};
     const ChildList& keys = children(ref);
+    if (keys.unreadable || values(ref).unreadable) {
+        return winerr::accessDenied;
+    }
     info.subKeys = static_cast<std::uint32_t>(keys.entries.size());
     if (parts == KeyInfoParts::everything) {
         for (const ChildEntry& entry : keys.entries) {
@@ -767,6 +790,9 @@ std::int32_t OfflineRegistry::RegQueryInfoKeyA(HKey key, RegKeyInfo& info, KeyIn
         }
     }
     const ValueList& list = values(ref);
+    if (list.unreadable) {
+        return winerr::accessDenied;
+    }
     info.values = static_cast<std::uint32_t>(list.entries.size());
     if (parts == KeyInfoParts::everything) {
         for (const ValueEntry& entry : list.entries) {
@@ -787,6 +813,9 @@ std::int32_t OfflineRegistry::RegEnumKeyA(HKey key, std::uint32_t index, std::st
         return rc;
     }
     const ChildList& list = children(ref);
+    if (list.unreadable) {
+        return winerr::accessDenied;
+    }
     if (index >= list.entries.size()) {
         return winerr::noMoreItems;
     }
@@ -810,6 +839,9 @@ std::int32_t OfflineRegistry::RegEnumValueA(HKey key, std::uint32_t index, std::
         return rc;
     }
     const ValueList& list = values(ref);
+    if (list.unreadable) {
+        return winerr::accessDenied;
+    }
     if (index >= list.entries.size()) {
         return winerr::noMoreItems;
     }
@@ -848,6 +880,9 @@ std::int32_t OfflineRegistry::RegQueryValueA(HKey key, std::string_view subKey, 
         return rc;
     }
     const ValueList& list = values(ref);
+    if (list.unreadable) {
+        return winerr::accessDenied;
+    }
     const auto found = list.byName.find("");
     if (found == list.byName.end()) {
         if (data != nullptr) {
@@ -882,6 +917,9 @@ std::int32_t OfflineRegistry::RegQueryValueExA(HKey key, std::string_view valueN
         return rc;
     }
     const ValueList& list = values(ref);
+    if (list.unreadable) {
+        return winerr::accessDenied;
+    }
     const auto found = list.byName.find(asciiLower(valueName));
     if (found == list.byName.end()) {
         if (type != nullptr) {
@@ -1034,6 +1072,9 @@ std::int32_t OfflineRegistry::RegEnumKeyExW(HKey key, std::uint32_t index, std::
         return rc;
     }
     const ChildList& list = children(ref);
+    if (list.unreadable) {
+        return winerr::accessDenied;
+    }
     if (index >= list.entries.size()) {
         return winerr::noMoreItems;
     }
@@ -1049,6 +1090,9 @@ std::int32_t OfflineRegistry::RegEnumValueW(HKey key, std::uint32_t index, std::
         return rc;
     }
     const ValueList& list = values(ref);
+    if (list.unreadable) {
+        return winerr::accessDenied;
+    }
     if (index >= list.entries.size()) {
         return winerr::noMoreItems;
     }

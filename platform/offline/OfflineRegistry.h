@@ -113,6 +113,9 @@ private:
     };
     struct ChildList {
         std::vector<ChildEntry> entries;
+        // hivex could not read the list (a damaged hive): callers get an error, never an
+        // empty key that a scan would take for one.
+        bool unreadable = false;
         std::unordered_map<std::string, std::size_t> byName;
         std::uint64_t lastUse = 0;
     };
@@ -123,6 +126,7 @@ private:
     };
     struct ValueList {
         std::vector<ValueEntry> entries;
+        bool unreadable = false;
         std::unordered_map<std::string, std::size_t> byName;
         std::uint64_t lastUse = 0;
     };
@@ -142,8 +146,9 @@ private:
 
     const ChildList& children(const KeyRef& ref);
     const ValueList& values(const KeyRef& ref);
-    void storedChildren(NodeRef node, std::vector<ChildEntry>& out) const;
-    void storedValues(NodeRef node, std::vector<ValueEntry>& out) const;
+    // False when hivex cannot read the list.
+    bool storedChildren(NodeRef node, std::vector<ChildEntry>& out) const;
+    bool storedValues(NodeRef node, std::vector<ValueEntry>& out) const;
     template <typename Cache>
     void trim(Cache& cache);
     // What a change makes stale: the sub-key list of a key that got or lost a sub-key, the
@@ -151,6 +156,8 @@ private:
     void childrenChanged(NodeRef parent, NodeRef removed);
     void valuesChanged(NodeRef node);
 
+    // Whether a sub-key list of `ref` cannot be read.
+    bool unreadable(const KeyRef& ref);
     // The child `name` of `ref` (KeyRef::Kind::missing when there is none).
     KeyRef child(const KeyRef& ref, std::string_view name);
     // A missing child `name` of `ref`, created; missing when that is not allowed here.

@@ -1,7 +1,9 @@
 // The registry of an offline Windows installation as the scan logic sees it through the
 // gateway: the Win32 contract over hives held by hivex, and how the hives are mounted.
 #include "platform/RegKey.h"
+#include "tests/support/HiveImage.h"
 #include "tests/support/ModuleTestHelpers.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/ValueBytes.h"
 #include "tests/support/WindowsTree.h"
 
@@ -190,6 +192,33 @@ TEST_F(OfflineRegistryTest, ListsFollowEveryChange) {
     setText(hkeyClassesRoot, "CLSID\\{A}", "", "changed");
     EXPECT_EQ(text(hkeyCurrentUser, "Software\\Classes\\CLSID\\{A}", ""), "changed");
     EXPECT_EQ(text(hkeyClassesRoot, "CLSID\\{A}", ""), "changed");
+}
+
+TEST_F(OfflineRegistryTest, ADamagedSubKeyListIsAnErrorNotAnEmptyKey) {
+    test::HiveImage::Key root("ROOT");
+    root.child("Microsoft").child("Windows NT").child("CurrentVersion").child("ProfileList");
+    root.child("Damaged").child("Inner").set("x", regtype::dword, std::string(4, '\1'));
+    std::string bytes = test::HiveImage::build(root);
+    // The first list written is the deepest one: Damaged's.
+    const std::size_t list = bytes.find("lf");
+    ASSERT_NE(list, std::string::npos);
+    bytes.replace(list, 2, "xx");
+    platform.reset();
+    test::writeFile(tree.hive("SOFTWARE"), bytes);
+    auto opened = tree.open();
+    ASSERT_TRUE(opened) << opened.message();
+    platform = std::move(opened.value());
+
+    RegKey damaged;
+    ASSERT_EQ(RegKey::open(reg(), hkeyLocalMachine, "SOFTWARE\\Damaged", damaged), winerr::success);
+    std::string name;
+    EXPECT_EQ(reg().RegEnumKeyA(damaged.get(), 0, name, maxPath), winerr::accessDenied);
+    HKey key = HKey::null;
+    EXPECT_EQ(reg().RegOpenKeyA(damaged.get(), "Inner", key), winerr::accessDenied);
+    EXPECT_EQ(reg().RegOpenKeyA(damaged.get(), "Other", key), winerr::accessDenied);
+    RegKeyInfo info;
+    EXPECT_EQ(reg().RegQueryInfoKeyA(damaged.get(), info, KeyInfoParts::counts),
+              winerr::accessDenied);
 }
 
 TEST_F(OfflineRegistryTest, DeletedKeysAndClosedHandles) {
