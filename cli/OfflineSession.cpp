@@ -16,7 +16,7 @@ OfflineSession::open(const CliContext& context, Use use,
         return offline.error();
     }
     if (use == Use::change) {
-        if (auto held = offline.value()->storage().holdChangeLock(); !held) {
+        if (auto held = offline.value()->storage().holdForLifetime(); !held) {
             return held.error();
         }
     }
@@ -29,8 +29,6 @@ OfflineSession::open(const CliContext& context, Use use,
         new OfflineSession(std::move(profile), std::move(offline.value())));
 }
 
-OfflineSession::~OfflineSession() {
-    offline_->storage().releaseChangeLock();
-}
+OfflineSession::~OfflineSession() = default;
 
 } // namespace tolvane

@@ -99,6 +99,18 @@ bool HiveFile::changedOnDisk() const {
 
 Result<void> HiveFile::commit(const Verifier& verify, const FailureHook& failAt) {
     const std::filesystem::path folder = path_.parent_path();
+    // What a commit killed before its rename left behind (changes are made under the change
+    // lock, so no other commit of ours is under way).
+    const std::string ours = path_.filename().string() + std::string(temporaryInfix);
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.starts_with(ours) && name.ends_with(".tmp")) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
     auto temporary = ExclusiveFile::create(
         folder, path_.filename().string() + std::string(temporaryInfix), ".tmp");
     if (!temporary) {

@@ -80,7 +80,7 @@ std::string OfflineStorage::describe() const {
 std::string OfflineStorage::origin() const {
     std::error_code error;
     const auto canonical = std::filesystem::canonical(mount_, error);
-    return "windows:" + (error ? mount_ : canonical).string();
+    return "the Windows installation at " + (error ? mount_ : canonical).string();
 }
 
 Result<void> OfflineStorage::ensureWritable() {
@@ -187,10 +187,7 @@ Result<void> OfflineStorage::save() {
     return registry_.commit(failAt_);
 }
 
-Result<void> OfflineStorage::holdChangeLock() {
-    if (changeLock_ || backupRoot_.empty()) {
-        return {};
-    }
+Result<FileDescriptor> OfflineStorage::takeLock() const {
     std::error_code error;
     std::filesystem::create_directories(backupRoot_, error);
     const std::filesystem::path file = backupRoot_ / ".change-lock";
@@ -201,7 +198,30 @@ Result<void> OfflineStorage::holdChangeLock() {
     if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
         return makeError("another Tolvane process is changing " + describe());
     }
-    changeLock_.emplace(std::move(lock));
+    return lock;
+}
+
+Result<void> OfflineStorage::holdForLifetime() {
+    if (lifetimeLock_ || backupRoot_.empty()) {
+        return {};
+    }
+    auto lock = takeLock();
+    if (!lock) {
+        return lock.error();
+    }
+    lifetimeLock_.emplace(std::move(lock.value()));
+    return {};
+}
+
+Result<void> OfflineStorage::holdChangeLock() {
+    if (lifetimeLock_ || changeLock_ || backupRoot_.empty()) {
+        return {};
+    }
+    auto lock = takeLock();
+    if (!lock) {
+        return lock.error();
+    }
+    changeLock_.emplace(std::move(lock.value()));
     return {};
 }
 

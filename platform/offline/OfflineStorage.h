@@ -36,6 +36,9 @@ public:
     Result<void> ensureWritable() override;
     bool changedOnDisk() const override;
     Result<void> save() override;
+    // Takes the change lock for as long as this object lives (a changing command of the
+    // command line holds it from reading the hives to writing them).
+    Result<void> holdForLifetime();
     Result<void> holdChangeLock() override;
     void releaseChangeLock() override;
     std::string origin() const override;
@@ -62,6 +65,9 @@ private:
     HiveFile::FailureHook failAt_;
     std::filesystem::path hiveBackupFolder_;
     std::array<bool, OfflineRegistry::hiveCount> backedUp_{};
+    Result<FileDescriptor> takeLock() const;
+
+    std::optional<FileDescriptor> lifetimeLock_;
     std::optional<FileDescriptor> changeLock_;
 };
 

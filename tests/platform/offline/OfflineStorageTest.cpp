@@ -117,6 +117,10 @@ TEST_F(OfflineStorageTest, AHiveChangedUnderneathIsNotOverwritten) {
 }
 
 TEST_F(OfflineStorageTest, AnInterruptedCommitLeavesTheOldHive) {
+    // What a killed commit left is removed by the next one.
+    test::writeFile(tree.hive("SOFTWARE").parent_path() /
+                        ("SOFTWARE" + std::string(offline::HiveFile::temporaryInfix) + "dead.tmp"),
+                    "partial");
     change();
     const std::string before = test::readFile(tree.hive("SOFTWARE"));
     for (const Step step : {Step::written, Step::verified, Step::synced}) {
@@ -127,7 +131,12 @@ TEST_F(OfflineStorageTest, AnInterruptedCommitLeavesTheOldHive) {
         EXPECT_EQ(test::readFile(tree.hive("SOFTWARE")), before);
         EXPECT_EQ(leftovers(), 0u);
         EXPECT_TRUE(platform->registry().hasUnsavedChanges());
+        test::writeFile(
+            tree.hive("SOFTWARE").parent_path() /
+                ("SOFTWARE" + std::string(offline::HiveFile::temporaryInfix) + "dead.tmp"),
+            "partial");
     }
+    EXPECT_EQ(leftovers(), 1u);
     platform->storage().setCommitFailure({});
     ASSERT_TRUE(storage().save());
     EXPECT_EQ(leftovers(), 0u);
@@ -154,6 +163,24 @@ TEST_F(OfflineStorageTest, TheFirstChangeCopiesTheHiveAndItsLogsFirst) {
     change();
     ASSERT_TRUE(storage().save());
     EXPECT_EQ(test::readFile(folder / "SOFTWARE"), before);
+}
+
+TEST_F(OfflineStorageTest, OneProcessChangesAnInstallationAtATime) {
+    ASSERT_TRUE(platform->storage().holdForLifetime());
+    auto other = tree.open();
+    ASSERT_TRUE(other);
+    const auto refused = other.value()->storage().holdChangeLock();
+    ASSERT_FALSE(refused);
+    EXPECT_NE(
+        refused.message().find("another Tolvane process is changing the Windows installation"),
+        std::string::npos)
+        << refused.message();
+    // A fix's own hold and release inside the session keep the session's lock.
+    ASSERT_TRUE(storage().holdChangeLock());
+    storage().releaseChangeLock();
+    EXPECT_FALSE(other.value()->storage().holdChangeLock());
+    platform.reset();
+    EXPECT_TRUE(other.value()->storage().holdChangeLock());
 }
 
 TEST_F(OfflineStorageTest, KeptHivesComeBackWithRestore) {
