@@ -7,7 +7,6 @@
 #include <array>
 #include <compare>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -107,6 +106,17 @@ private:
         NodeRef machine;
         auto operator<=>(const KeyRef&) const = default;
     };
+    struct KeyRefHash {
+        std::size_t operator()(const KeyRef& ref) const {
+            std::size_t hash = static_cast<std::size_t>(ref.kind);
+            for (const std::size_t part :
+                 {static_cast<std::size_t>(ref.node.hive), ref.node.node,
+                  static_cast<std::size_t>(ref.machine.hive), ref.machine.node}) {
+                hash = hash * 1099511628211u ^ part;
+            }
+            return hash;
+        }
+    };
     struct ChildEntry {
         std::string name;
         KeyRef ref;
@@ -191,11 +201,11 @@ private:
     std::vector<std::uint32_t> freeSlots_;
     std::size_t openHandles_ = 0;
 
-    std::map<KeyRef, ChildList> childCache_;
-    std::map<KeyRef, ValueList> valueCache_;
+    std::unordered_map<KeyRef, ChildList, KeyRefHash> childCache_;
+    std::unordered_map<KeyRef, ValueList, KeyRefHash> valueCache_;
     // The merged lists of the classes view, dropped whole on any change.
-    std::map<KeyRef, ChildList> classesChildCache_;
-    std::map<KeyRef, ValueList> classesValueCache_;
+    std::unordered_map<KeyRef, ChildList, KeyRefHash> classesChildCache_;
+    std::unordered_map<KeyRef, ValueList, KeyRefHash> classesValueCache_;
     std::uint64_t useCounter_ = 0;
     std::array<std::set<std::vector<std::string>>, hiveCount> changedPaths_;
 };
