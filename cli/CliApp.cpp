@@ -28,14 +28,17 @@ constexpr std::string_view prefixCommands = "";
 constexpr std::string_view registryNote =
     "The registry cleaned is the live registry of this computer.\n";
 #else
-constexpr std::string_view synopsis = "usage: tolvane-cli [--prefix DIR|NAME] COMMAND [ARGS]\n";
+constexpr std::string_view synopsis =
+    "usage: tolvane-cli [--prefix DIR|NAME | --windows MOUNT [--user NAME]] COMMAND [ARGS]\n";
 constexpr std::string_view prefixCommands =
     "  stat [--json]                      count the keys and values of each registry file\n"
     "  prefixes [--json]                  list the Wine prefixes that launchers record\n"
     "  scan --all-prefixes [--json]       scan each of them and count the problems per area\n";
 constexpr std::string_view registryNote =
     "The registry cleaned is the Wine prefix DIR (or the one `prefixes` lists as NAME), else\n"
-    "$WINEPREFIX, else ~/.wine.\n";
+    "$WINEPREFIX, else ~/.wine. With --windows it is the offline Windows installation mounted\n"
+    "at MOUNT (its hives in Windows/System32/config, the user's NTUSER.DAT and UsrClass.dat);\n"
+    "--user chooses the user when it has several.\n";
 #endif
 
 std::string usageText() {
@@ -113,6 +116,11 @@ int runCli(std::span<const std::string> words, std::ostream& out, std::ostream& 
         if (command.name == line->command) {
             CliContext context{*line, out, err, environment};
 #ifndef _WIN32
+            if (line->windows && (command.name == "stat" || command.name == "prefixes")) {
+                context.fail(std::string(command.name) +
+                             " works on Wine prefixes, not with --windows");
+                return exitcode::usage;
+            }
             if (line->prefix) {
                 auto folder = PrefixCommands::resolve(context, line->prefix->string());
                 if (!folder) {

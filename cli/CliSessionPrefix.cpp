@@ -1,6 +1,7 @@
 // tolvane-cli on Linux works on a Wine prefix.
 #include "cli/CliContext.h"
 #include "cli/CliSession.h"
+#include "cli/OfflineSession.h"
 #include "maintenance/FullBackups.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "platform/prefix/UserProfile.h"
@@ -46,6 +47,11 @@ Result<std::unique_ptr<CliSession>> CliSession::open(const CliContext& context, 
     }
     std::error_code error;
     auto workingDirectory = std::filesystem::current_path(error);
+    if (context.line.windows) {
+        return OfflineSession::open(context, use, std::move(profile.value()),
+                                    {workingDirectory, configHome, runningExecutable(),
+                                     BackupLocation::defaultDataHome(), context.line.user});
+    }
     prefix::PrefixPlatform::Options options{workingDirectory, configHome, runningExecutable(),
                                             BackupLocation::defaultDataHome()};
     if (use == Use::change) {

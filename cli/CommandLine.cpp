@@ -40,6 +40,24 @@ Result<CommandLine> parseCommandLine(std::span<const std::string> words) {
         } else if (word.starts_with("--prefix=")) {
             line.prefix = std::filesystem::path(word.substr(9));
             ++i;
+        } else if (word == "--windows" || word == "--user") {
+            if (i + 1 >= words.size()) {
+                return makeError(word + (word == "--user"
+                                             ? " needs a user name"
+                                             : " needs the folder Windows is mounted at"));
+            }
+            if (word == "--user") {
+                line.user = words[i + 1];
+            } else {
+                line.windows = std::filesystem::path(words[i + 1]);
+            }
+            i += 2;
+        } else if (word.starts_with("--windows=")) {
+            line.windows = std::filesystem::path(word.substr(10));
+            ++i;
+        } else if (word.starts_with("--user=")) {
+            line.user = word.substr(7);
+            ++i;
         } else if (word == "--no-wait") {
             line.noWait = true;
             ++i;
@@ -49,6 +67,17 @@ Result<CommandLine> parseCommandLine(std::span<const std::string> words) {
         } else {
             return makeError("unknown option " + word);
         }
+    }
+    if (line.windows && line.prefix) {
+        return makeError("--windows and --prefix exclude each other");
+    }
+#ifdef _WIN32
+    if (line.windows) {
+        return makeError("--windows works on Linux only; here the live registry is cleaned");
+    }
+#endif
+    if (line.user && !line.windows) {
+        return makeError("--user needs --windows MOUNT");
     }
     if (line.command.empty()) {
         if (i >= words.size()) {

@@ -10,9 +10,14 @@
 
 namespace tolvane {
 
-// The parsed form of `tolvane-cli [--prefix DIR] COMMAND [ARGS...]`.
+// The parsed form of `tolvane-cli [--prefix DIR | --windows MOUNT [--user NAME]] COMMAND
+// [ARGS...]`.
 struct CommandLine {
     std::optional<std::filesystem::path> prefix;
+    // An offline Windows installation mounted at this folder, and the user whose hives are
+    // HKEY_CURRENT_USER (Linux only).
+    std::optional<std::filesystem::path> windows;
+    std::optional<std::string> user;
     std::string command;
     std::vector<std::string> arguments;
     // --no-wait (anywhere): a changing command fails instead of waiting for another Tolvane

@@ -97,8 +97,9 @@ int ScanCommands::scan(CliContext& context) {
     const bool json = context.line.takeFlag("--json");
 #ifndef _WIN32
     if (context.line.takeFlag("--all-prefixes")) {
-        if (context.line.prefix) {
-            context.fail("--all-prefixes and --prefix exclude each other");
+        if (context.line.prefix || context.line.windows) {
+            context.fail(context.line.windows ? "--all-prefixes and --windows exclude each other"
+                                              : "--all-prefixes and --prefix exclude each other");
             return exitcode::usage;
         }
         auto list = context.line.takeOption("--modules");

@@ -20,7 +20,8 @@ ensure_packages() {
 }
 
 # Packages every build needs.
-core_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3 tzdata libyaml-cpp-dev nlohmann-json3-dev ccache)
+core_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3 tzdata libyaml-cpp-dev nlohmann-json3-dev ccache
+    libhivex-dev pkgconf)
 gui_packages=(qt6-base-dev libgl-dev)
 # Packages the installer corpus (tests/corpus) is built from: installer tools, a 32-bit
 # compiler for its 32-bit COM server, fonts to install.

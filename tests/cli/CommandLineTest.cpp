@@ -23,6 +23,24 @@ TEST(CommandLineTest, PrefixBeforeCommandAndOptionsAfterIt) {
     EXPECT_TRUE(line->arguments.empty());
 }
 
+#ifndef _WIN32
+TEST(CommandLineTest, AWindowsInstallationAndItsUser) {
+    auto line = parse({"--windows=/mnt/win", "--user", "Bob", "fix", "--backup"});
+    ASSERT_TRUE(line) << line.message();
+    EXPECT_EQ(line->windows, std::filesystem::path("/mnt/win"));
+    EXPECT_EQ(line->user, std::optional<std::string>("Bob"));
+    EXPECT_FALSE(line->prefix);
+    line = parse({"--user=S-1-5-21-1", "--windows", "/mnt/win", "scan"});
+    ASSERT_TRUE(line) << line.message();
+    EXPECT_EQ(line->user, std::optional<std::string>("S-1-5-21-1"));
+    EXPECT_EQ(parse({"--windows"}).message(), "--windows needs the folder Windows is mounted at");
+    EXPECT_EQ(parse({"--windows", "/m", "--user"}).message(), "--user needs a user name");
+    EXPECT_EQ(parse({"--user", "Bob", "scan"}).message(), "--user needs --windows MOUNT");
+    EXPECT_EQ(parse({"--prefix", "/p", "--windows", "/m", "scan"}).message(),
+              "--windows and --prefix exclude each other");
+}
+#endif
+
 TEST(CommandLineTest, MissingValuesAndUnknownOptionsAreUsageErrors) {
     EXPECT_FALSE(parse({"--prefix"}));
     EXPECT_FALSE(parse({}));
