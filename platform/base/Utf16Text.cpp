@@ -97,4 +97,33 @@ std::string unitsToUtf16Bytes(std::u16string_view units) {
     return bytes;
 }
 
+char32_t decodeUtf8OrReplace(std::string_view utf8, std::size_t& pos) {
+    if (const auto codePoint = decodeUtf8(utf8, pos)) {
+        return *codePoint;
+    }
+    ++pos;
+    return replacementCharacter;
+}
+
+std::u16string utf8ToUtf16(std::string_view utf8) {
+    std::u16string units;
+    units.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        appendUtf16(units, decodeUtf8OrReplace(utf8, pos));
+    }
+    return units;
+}
+
+std::string utf8ToUtf16Bytes(std::string_view utf8) {
+    return unitsToUtf16Bytes(utf8ToUtf16(utf8));
+}
+
+std::string utf16BytesToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    std::size_t pos = 0;
+    appendUnitsAsUtf8(out, bytes.size() / 2, [&] { return utf16UnitAt(bytes, pos++); });
+    return out;
+}
+
 } // namespace tolvane

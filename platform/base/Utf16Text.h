@@ -42,4 +42,34 @@ std::u16string utf16BytesToUnits(std::string_view bytes);
 void appendUtf16Bytes(std::string& bytes, std::u16string_view units);
 std::string unitsToUtf16Bytes(std::u16string_view units);
 
+// Lenient conversions, as Windows converts: invalid UTF-8 bytes become U+FFFD one by one, and a
+// lone surrogate becomes U+FFFD.
+inline constexpr char16_t replacementCharacter = 0xFFFD;
+// The code point at `pos`, or U+FFFD for one invalid byte; advances `pos` either way.
+char32_t decodeUtf8OrReplace(std::string_view utf8, std::size_t& pos);
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf8ToUtf16Bytes(std::string_view utf8);
+std::string utf16BytesToUtf8(std::string_view bytes);
+
+// Appends UTF-8 for `count` UTF-16 units taken from `next()`, joining pairs and replacing lone
+// surrogates.
+template <typename NextUnit>
+void appendUnitsAsUtf8(std::string& out, std::size_t count, NextUnit&& next) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const char16_t unit = next();
+        if (isHighSurrogate(unit) && k + 1 < count) {
+            const char16_t low = next();
+            ++k;
+            if (isLowSurrogate(low)) {
+                appendUtf8(out, joinSurrogates(unit, low));
+                continue;
+            }
+            appendUtf8(out, replacementCharacter);
+            appendUtf8(out, isSurrogate(low) ? replacementCharacter : low);
+            continue;
+        }
+        appendUtf8(out, isSurrogate(unit) ? replacementCharacter : unit);
+    }
+}
+
 } // namespace tolvane

@@ -1,7 +1,7 @@
 #include "platform/offline/HiveFile.h"
 
-#include "platform/ExclusiveFile.h"
-#include "platform/FileDescriptor.h"
+#include "platform/base/FileDescriptor.h"
+#include "platform/services/ExclusiveFile.h"
 
 #include <array>
 #include <cerrno>
@@ -55,7 +55,7 @@ void HiveFile::Closer::operator()(hive_h* hive) const {
 }
 
 HiveFile::HiveFile(std::filesystem::path path, std::unique_ptr<hive_h, Closer> hive,
-                   BaseBlock baseBlock, prefix::FileStamp stamp)
+                   BaseBlock baseBlock, FileStamp stamp)
     : path_(std::move(path)), hive_(std::move(hive)), baseBlock_(baseBlock), stamp_(stamp) {}
 
 HiveFile::~HiveFile() = default;
@@ -78,7 +78,7 @@ Result<std::unique_ptr<HiveFile>> HiveFile::open(const std::filesystem::path& fi
     if (!baseBlock) {
         return baseBlock.error();
     }
-    const prefix::FileStamp before = prefix::FileStamp::ofDescriptor(in->get());
+    const FileStamp before = FileStamp::ofDescriptor(in->get());
     // Opened for writing, hivex copies the whole file into memory: a later change of the file
     // on disk cannot reach what we hold.
     const std::string ownDescriptor = "/proc/self/fd/" + std::to_string(in->get());
@@ -86,7 +86,7 @@ Result<std::unique_ptr<HiveFile>> HiveFile::open(const std::filesystem::path& fi
     if (!hive) {
         return makeError(name + ": hivex cannot read the hive: " + std::strerror(errno));
     }
-    const prefix::FileStamp after = prefix::FileStamp::ofDescriptor(in->get());
+    const FileStamp after = FileStamp::ofDescriptor(in->get());
     if (!(before == after)) {
         return makeError(name + ": the hive changed while it was read; try again");
     }
@@ -94,7 +94,7 @@ Result<std::unique_ptr<HiveFile>> HiveFile::open(const std::filesystem::path& fi
 }
 
 bool HiveFile::changedOnDisk() const {
-    return !(prefix::FileStamp::ofPath(path_) == stamp_);
+    return !(FileStamp::ofPath(path_) == stamp_);
 }
 
 Result<void> HiveFile::commit(const Verifier& verify, const FailureHook& failAt) {
@@ -144,7 +144,7 @@ Result<void> HiveFile::commit(const Verifier& verify, const FailureHook& failAt)
     if (failAt && failAt(CommitStep::synced)) {
         return makeError(path_.string() + ": commit stopped before the rename");
     }
-    const prefix::FileStamp stamp = prefix::FileStamp::ofPath(written);
+    const FileStamp stamp = FileStamp::ofPath(written);
     if (::rename(written.c_str(), path_.c_str()) != 0) {
         return makeError(path_.string() + ": cannot replace the hive: " + std::strerror(errno));
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
-#include "platform/prefix/FileStamp.h"
+#include "platform/base/FileStamp.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -47,7 +47,7 @@ public:
     // The base block as it was read.
     const BaseBlock& baseBlock() const { return baseBlock_; }
     // The version of the file that was read (or last committed).
-    const prefix::FileStamp& stamp() const { return stamp_; }
+    const FileStamp& stamp() const { return stamp_; }
     // Whether the file on disk is no longer the one that was read.
     bool changedOnDisk() const;
 
@@ -69,12 +69,12 @@ private:
         void operator()(hive_h* hive) const;
     };
     HiveFile(std::filesystem::path path, std::unique_ptr<hive_h, Closer> hive, BaseBlock baseBlock,
-             prefix::FileStamp stamp);
+             FileStamp stamp);
 
     std::filesystem::path path_;
     std::unique_ptr<hive_h, Closer> hive_;
     BaseBlock baseBlock_;
-    prefix::FileStamp stamp_;
+    FileStamp stamp_;
     bool modified_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "platform/offline/MountPathResolver.h"
 
-#include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
+#include "platform/base/AsciiText.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "platform/offline/OfflineEnvironment.h"
 
-#include "platform/AsciiText.h"
-#include "platform/RegKey.h"
+#include "platform/base/AsciiText.h"
+#include "platform/services/RegKey.h"
 
 namespace tolvane::offline {
 

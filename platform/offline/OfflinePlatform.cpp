@@ -1,6 +1,6 @@
 #include "platform/offline/OfflinePlatform.h"
 
-#include "platform/BackupLocation.h"
+#include "platform/services/BackupLocation.h"
 
 namespace tolvane::offline {
 namespace {

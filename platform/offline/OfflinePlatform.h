@@ -1,15 +1,15 @@
 #pragma once
 
-#include "platform/BuiltinRegistryEditor.h"
 #include "platform/Platform.h"
 #include "platform/Result.h"
-#include "platform/SystemClock.h"
-#include "platform/XdgAutostart.h"
 #include "platform/offline/OfflineFileSystem.h"
 #include "platform/offline/OfflineRegistry.h"
 #include "platform/offline/OfflineStorage.h"
 #include "platform/offline/OfflineUsers.h"
 #include "platform/offline/StatvfsVolumeProbe.h"
+#include "platform/services/BuiltinRegistryEditor.h"
+#include "platform/services/SystemClock.h"
+#include "platform/services/XdgAutostart.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "platform/offline/OfflineRegistry.h"
 
-#include "platform/AsciiText.h"
-#include "platform/RegFileText.h"
-#include "platform/prefix/UnitText.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/Utf16Text.h"
+#include "platform/regformat/RegFileText.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,8 +10,6 @@
 
 namespace tolvane::offline {
 namespace {
-
-namespace unittext = prefix::unittext;
 
 // Cached lists beyond this many are dropped, the least recently used first.
 constexpr std::size_t cacheLimit = 4096;
@@ -479,7 +477,7 @@ std::string OfflineRegistry::rawData(const ValueEntry& value, std::uint32_t& typ
 
 std::string OfflineRegistry::ansiData(const ValueEntry& value, std::uint32_t& type) const {
     std::string bytes = rawData(value, type);
-    return regtype::isString(type) ? unittext::utf16BytesToUtf8(bytes) : bytes;
+    return regtype::isString(type) ? utf16BytesToUtf8(bytes) : bytes;
 }
 
 std::int32_t OfflineRegistry::setValue(HKey key, std::string_view name, std::uint32_t type,
@@ -963,7 +961,7 @@ std::int32_t OfflineRegistry::RegSetValueA(HKey key, std::string_view subKey, st
     }
     std::string text(data.substr(0, data.find('\0')));
     text.push_back('\0');
-    const std::int32_t rc = setValue(target, "", regtype::sz, unittext::utf8ToUtf16Bytes(text));
+    const std::int32_t rc = setValue(target, "", regtype::sz, utf8ToUtf16Bytes(text));
     if (target != key) {
         const auto value = static_cast<std::uint64_t>(target);
         const std::uint64_t index = (value & 0xFFFFFFFFu) - 1;
@@ -984,7 +982,7 @@ std::int32_t OfflineRegistry::RegSetValueExA(HKey key, std::string_view valueNam
     if (!text.empty() && text.back() != '\0') {
         text.push_back('\0');
     }
-    return setValue(key, valueName, type, unittext::utf8ToUtf16Bytes(text));
+    return setValue(key, valueName, type, utf8ToUtf16Bytes(text));
 }
 
 std::int32_t OfflineRegistry::RegDeleteKeyA(HKey key, std::string_view subKey) {
@@ -1078,7 +1076,7 @@ std::int32_t OfflineRegistry::RegEnumKeyExW(HKey key, std::uint32_t index, std::
     if (index >= list.entries.size()) {
         return winerr::noMoreItems;
     }
-    name = unittext::toUtf16(unittext::fromUtf8(list.entries[index].name));
+    name = utf8ToUtf16(list.entries[index].name);
     return winerr::success;
 }
 
@@ -1096,7 +1094,7 @@ std::int32_t OfflineRegistry::RegEnumValueW(HKey key, std::uint32_t index, std::
     if (index >= list.entries.size()) {
         return winerr::noMoreItems;
     }
-    name = unittext::toUtf16(unittext::fromUtf8(list.entries[index].name));
+    name = utf8ToUtf16(list.entries[index].name);
     data = rawData(list.entries[index], type);
     return winerr::success;
 }

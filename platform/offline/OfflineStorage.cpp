@@ -1,8 +1,8 @@
 #include "platform/offline/OfflineStorage.h"
 
-#include "platform/AsciiText.h"
-#include "platform/ExclusiveFile.h"
-#include "platform/TimeText.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/TimeText.h"
+#include "platform/services/ExclusiveFile.h"
 
 #include <array>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/FileDescriptor.h"
 #include "platform/RegistryStorage.h"
+#include "platform/base/FileDescriptor.h"
 #include "platform/offline/OfflineRegistry.h"
 #include "platform/offline/VolumeProbe.h"
 

@@ -1,7 +1,7 @@
 #include "platform/offline/OfflineUsers.h"
 
-#include "platform/AsciiText.h"
-#include "platform/prefix/UnitText.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/Utf16Text.h"
 
 #include <cstdlib>
 #include <hivex.h>
@@ -25,7 +25,7 @@ std::string textValue(hive_h& hive, hive_node_h node, const char* name) {
     if (!bytes || (type != hive_t_REG_SZ && type != hive_t_REG_EXPAND_SZ)) {
         return {};
     }
-    std::string text = prefix::unittext::utf16BytesToUtf8(std::string_view(bytes.get(), length));
+    std::string text = utf16BytesToUtf8(std::string_view(bytes.get(), length));
     return text.substr(0, text.find('\0'));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
-#include "platform/prefix/FileStamp.h"
+#include "platform/base/FileStamp.h"
 
 #include <filesystem>
 #include <functional>

@@ -2,7 +2,7 @@
 
 #include "platform/Result.h"
 #include "platform/prefix/AtomicFileWriter.h"
-#include "platform/prefix/FileStamp.h"
+#include "platform/base/FileStamp.h"
 #include "platform/prefix/RegistryTree.h"
 
 #include <array>

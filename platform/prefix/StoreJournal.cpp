@@ -1,7 +1,7 @@
 #include "platform/prefix/StoreJournal.h"
 
 #include "platform/base/FileDescriptor.h"
-#include "platform/prefix/FileStamp.h"
+#include "platform/base/FileStamp.h"
 
 #include <cerrno>
 #include <charconv>

@@ -87,56 +87,19 @@ std::u16string toUtf16(std::string_view text) {
     return out;
 }
 
-namespace {
-
-// Invalid UTF-8 bytes become U+FFFD one by one, as the Windows conversion does.
-char32_t decodeOrReplace(std::string_view utf8, std::size_t& pos) {
-    if (const auto codePoint = decodeUtf8(utf8, pos)) {
-        return *codePoint;
-    }
-    ++pos;
-    return replacementCharacter;
-}
-
-} // namespace
-
 std::string fromUtf8(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     std::u16string units;
     for (std::size_t pos = 0; pos < utf8.size();) {
         units.clear();
-        appendUtf16(units, decodeOrReplace(utf8, pos));
+        appendUtf16(units, decodeUtf8OrReplace(utf8, pos));
         for (const char16_t unit : units) {
             appendUnit(out, unit);
         }
     }
     return out;
 }
-
-namespace {
-
-// Appends UTF-8 for a run of UTF-16 units, joining pairs and replacing lone surrogates.
-template <typename NextUnit>
-void unitsToUtf8(std::string& out, std::size_t count, NextUnit&& next) {
-    for (std::size_t k = 0; k < count; ++k) {
-        const char16_t unit = next();
-        if (isHighSurrogate(unit) && k + 1 < count) {
-            const char16_t low = next();
-            ++k;
-            if (isLowSurrogate(low)) {
-                appendUtf8(out, joinSurrogates(unit, low));
-                continue;
-            }
-            appendUtf8(out, replacementCharacter);
-            appendUtf8(out, isSurrogate(low) ? replacementCharacter : low);
-            continue;
-        }
-        appendUtf8(out, isSurrogate(unit) ? replacementCharacter : unit);
-    }
-}
-
-} // namespace
 
 std::string toUtf8(std::string_view text) {
     if (isAscii(text)) {
@@ -145,24 +108,7 @@ std::string toUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
-    unitsToUtf8(out, unitCount(text), [&] { return nextUnit(text, pos); });
-    return out;
-}
-
-std::string utf8ToUtf16Bytes(std::string_view utf8) {
-    std::u16string units;
-    units.reserve(utf8.size());
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        appendUtf16(units, decodeOrReplace(utf8, pos));
-    }
-    return unitsToUtf16Bytes(units);
-}
-
-std::string utf16BytesToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    std::size_t pos = 0;
-    unitsToUtf8(out, bytes.size() / 2, [&] { return utf16UnitAt(bytes, pos++); });
+    appendUnitsAsUtf8(out, unitCount(text), [&] { return nextUnit(text, pos); });
     return out;
 }
 

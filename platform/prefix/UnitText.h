@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/base/Utf16Text.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -10,7 +12,7 @@
 // surrogates or NULs, has exactly one form.
 namespace tolvane::prefix::unittext {
 
-inline constexpr char16_t replacementCharacter = 0xFFFD;
+using tolvane::replacementCharacter;
 
 void appendUnit(std::string& out, char16_t unit);
 // The unit at `pos` of valid unit text; advances `pos` past it.
@@ -29,8 +31,7 @@ std::string fromUtf8(std::string_view utf8);
 std::string toUtf8(std::string_view text);
 
 // String data as the registry stores it: UTF-16LE bytes.
-std::string utf8ToUtf16Bytes(std::string_view utf8);
-// The trailing odd byte, if any, is dropped.
-std::string utf16BytesToUtf8(std::string_view bytes);
+using tolvane::utf16BytesToUtf8;
+using tolvane::utf8ToUtf16Bytes;
 
 } // namespace tolvane::prefix::unittext

@@ -2,7 +2,7 @@
 // registrations and files: the same problems are found as in the prefix, a fix removes them
 // behind the gates, and the hives stay sound.
 #include "cli/CliApp.h"
-#include "tests/support/TempDir.h"
+#include "tests/cli/DemoPrefixCliTest.h"
 #include "tests/support/WindowsTree.h"
 
 #include <cstdlib>
@@ -13,40 +13,20 @@
 namespace tolvane {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-class OfflineCommandsTest : public ::testing::Test {
+// The demo prefix (from the shared fixture) and an installation generated from it.
+class OfflineCommandsTest : public test::DemoPrefixCliTest {
 protected:
     void SetUp() override {
-        const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
-                                    "/scripts/make-demo-prefix' '" + prefix.path().string() +
-                                    "' >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        ASSERT_NO_FATAL_FAILURE(test::DemoPrefixCliTest::SetUp());
         tree.importPrefix(prefix.path());
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(work.path());
-        setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (work / "data").c_str(), 1);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
     }
 
-    static CliRun run(std::vector<std::string> words) {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = runCli(words, out, err);
-        return {code, out.str(), err.str()};
-    }
+    static CliRun raw(const std::vector<std::string>& words) { return test::runCliWords(words); }
     CliRun offline(std::vector<std::string> words) {
         words.insert(words.begin(), {"--windows", tree.mount().string()});
-        return run(std::move(words));
+        return test::runCliWords(words);
     }
 
     // moduleId, primary and secondary name of each problem of a JSON scan.
@@ -65,14 +45,11 @@ protected:
         return found;
     }
 
-    test::TempDir prefix;
-    test::TempDir work;
     test::WindowsTree tree;
-    std::filesystem::path previous;
 };
 
 TEST_F(OfflineCommandsTest, FindsWhatThePrefixScanFinds) {
-    const CliRun wine = run({"--prefix", prefix.path().string(), "scan", "--json"});
+    const CliRun wine = run({"scan", "--json"});
     ASSERT_EQ(wine.code, 0) << wine.err;
     const CliRun windows = offline({"scan", "--json"});
     ASSERT_EQ(windows.code, 0) << windows.err;
@@ -142,10 +119,10 @@ TEST_F(OfflineCommandsTest, UsersAreChosenByName) {
     EXPECT_EQ(chosen.code, 0) << chosen.err;
     EXPECT_NE(chosen.err.find("user Alice"), std::string::npos);
 
-    EXPECT_EQ(run({"--user", "Bob", "scan"}).code, 2);
-    EXPECT_EQ(run({"--windows", "x", "--prefix", "y", "scan"}).code, 2);
+    EXPECT_EQ(raw({"--user", "Bob", "scan"}).code, 2);
+    EXPECT_EQ(raw({"--windows", "x", "--prefix", "y", "scan"}).code, 2);
     EXPECT_EQ(offline({"stat"}).code, 2);
-    const CliRun missing = run({"--windows", (work / "nothing").string(), "scan"});
+    const CliRun missing = raw({"--windows", (work / "nothing").string(), "scan"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("no such folder"), std::string::npos);
 }

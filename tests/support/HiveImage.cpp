@@ -1,6 +1,6 @@
 #include "tests/support/HiveImage.h"
 
-#include "platform/AsciiText.h"
+#include "platform/base/AsciiText.h"
 
 #include <algorithm>
 #include <cstdint>

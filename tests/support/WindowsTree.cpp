@@ -1,10 +1,10 @@
 #include "tests/support/WindowsTree.h"
 
-#include "platform/AsciiText.h"
-#include "platform/BuiltinRegistryEditor.h"
-#include "platform/RegFileText.h"
-#include "platform/prefix/UnitText.h"
+#include "platform/base/AsciiText.h"
+#include "platform/base/Utf16Text.h"
 #include "platform/prefix/WineRegistry.h"
+#include "platform/regformat/RegFileText.h"
+#include "platform/services/BuiltinRegistryEditor.h"
 #include "tests/support/HiveImage.h"
 
 #include <fstream>
@@ -181,7 +181,7 @@ void WindowsTree::importPrefix(const std::filesystem::path& prefix) {
         throw std::runtime_error(written.message());
     }
     // The export is UTF-16; the prefix user's keys become Bob's.
-    auto text = wideToNarrow(prefix::unittext::utf16BytesToUnits(out.str().substr(2)));
+    auto text = wideToNarrow(utf16BytesToUnits(out.str().substr(2)));
     if (!text) {
         throw std::runtime_error("the prefix's export is no text");
     }
@@ -189,7 +189,7 @@ void WindowsTree::importPrefix(const std::filesystem::path& prefix) {
                                  "[HKEY_CURRENT_USER\\Software\\Classes");
     reg = replaceAll(reg, "[HKEY_USERS\\S-1-5-21-0-0-0-1000", "[HKEY_CURRENT_USER");
     const auto wide = narrowToWide(reg);
-    importReg(std::string("\xFF\xFE") + prefix::unittext::unitsToUtf16Bytes(*wide), true);
+    importReg(std::string("\xFF\xFE") + unitsToUtf16Bytes(*wide), true);
 }
 
 std::filesystem::path WindowsTree::addFile(std::string_view windowsPath) {

@@ -1,6 +1,6 @@
 // The registry of an offline Windows installation as the scan logic sees it through the
 // gateway: the Win32 contract over hives held by hivex, and how the hives are mounted.
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 #include "tests/support/HiveImage.h"
 #include "tests/support/ModuleTestHelpers.h"
 #include "tests/support/TempDir.h"

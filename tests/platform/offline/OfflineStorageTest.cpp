@@ -1,6 +1,6 @@
 // The gates before an offline installation's hives are written, and how a commit replaces a
 // hive: each refusal or failure leaves every hive file as it was.
-#include "platform/RegKey.h"
+#include "platform/services/RegKey.h"
 #include "tests/support/HiveImage.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowsTree.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 
-namespace tolvane::prefix {
+namespace tolvane {
 
 // What identifies one version of a file on disk: a file replaced by a rename has another
 // inode, one written in place another size or modification time.
@@ -21,4 +21,4 @@ struct FileStamp {
     static FileStamp ofPath(const std::filesystem::path& file);
 };
 
-} // namespace tolvane::prefix
+} // namespace tolvane

@@ -1,8 +1,8 @@
-#include "platform/prefix/FileStamp.h"
+#include "platform/base/FileStamp.h"
 
 #include <sys/stat.h>
 
-namespace tolvane::prefix {
+namespace tolvane {
 namespace {
 
 FileStamp fromStatus(const struct stat& status) {
@@ -23,4 +23,4 @@ FileStamp FileStamp::ofPath(const std::filesystem::path& file) {
     return ::stat(file.c_str(), &status) == 0 ? fromStatus(status) : FileStamp{};
 }
 
-} // namespace tolvane::prefix
+} // namespace tolvane
