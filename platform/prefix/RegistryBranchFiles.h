@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Result.h"
-#include "platform/prefix/AtomicFileWriter.h"
 #include "platform/base/FileStamp.h"
+#include "platform/prefix/AtomicFileWriter.h"
 #include "platform/prefix/RegistryTree.h"
 
 #include <array>
