@@ -2,6 +2,7 @@
 
 #include "maintenance/FullBackups.h"
 #include "platform/ProfileStore.h"
+#include "platform/offline/OfflinePlatform.h"
 #include "platform/prefix/PrefixPlatform.h"
 #include "ui/Dialogs.h"
 #include "ui/ProductInfo.h"
@@ -51,7 +52,7 @@ void PrefixSession::openAtStart(QWidget* parent) {
         choose(parent);
         return;
     }
-    if (auto opened = open(folder); !opened) {
+    if (auto opened = open(folder, parent); !opened) {
         dialogs_.error(parent, caption,
                        QStringLiteral("The Wine prefix at %1 cannot be read: %2\n\nChoose "
                                       "another Wine prefix folder.")
@@ -62,7 +63,7 @@ void PrefixSession::openAtStart(QWidget* parent) {
 
 bool PrefixSession::choose(QWidget* parent) {
     const QString caption = QString::fromLatin1(product::name);
-    QString start = prefix_ ? shown(prefix_->prefix()) : shown(options_.home);
+    QString start = !folder().empty() ? shown(folder()) : shown(options_.home);
     for (;;) {
         const auto folder =
             dialogs_.chooseFolder(parent, QStringLiteral("Choose the Wine prefix to clean"), start);
@@ -70,7 +71,7 @@ bool PrefixSession::choose(QWidget* parent) {
             return false;
         }
         const std::filesystem::path path = folder->toStdString();
-        auto opened = open(path);
+        auto opened = open(path, parent);
         if (opened) {
             profile_.writeProfileString(choiceSection, choiceEntry, path.string());
             return true;
@@ -83,11 +84,14 @@ bool PrefixSession::choose(QWidget* parent) {
 }
 
 std::filesystem::path PrefixSession::folder() const {
+    if (installation_) {
+        return installation_->mount();
+    }
     return prefix_ ? prefix_->prefix() : std::filesystem::path();
 }
 
 bool PrefixSession::openFolder(const std::filesystem::path& folder, QWidget* parent) {
-    if (auto opened = open(folder); !opened) {
+    if (auto opened = open(folder, parent); !opened) {
         dialogs_.error(parent, QString::fromLatin1(product::name),
                        QStringLiteral("%1 is not a Wine prefix that Tolvane can read: %2")
                            .arg(shown(folder), QString::fromStdString(opened.message())));
@@ -97,28 +101,81 @@ bool PrefixSession::openFolder(const std::filesystem::path& folder, QWidget* par
     return true;
 }
 
-Result<void> PrefixSession::open(const std::filesystem::path& folder) {
+Result<void> PrefixSession::open(const std::filesystem::path& folder, QWidget* parent) {
+    if (offline::OfflinePlatform::isInstallation(folder)) {
+        return openInstallation(folder, parent);
+    }
     auto opened =
         prefix::PrefixPlatform::open(folder, {options_.workingDirectory, options_.configHome,
                                               options_.executable, options_.dataHome});
     if (!opened) {
         return opened.error();
     }
-    // The old prefix stays alive until every page has rebuilt what it made on it.
-    auto previous = std::move(prefix_);
-    prefix_ = std::move(opened.value());
-    // What an interrupted backup left is never listed; here it goes.
-    FullBackups(prefix_->platform()).removeStale();
-    Q_EMIT platformChanged();
-    previous.reset();
+    replaceOpen(std::move(opened.value()), nullptr);
     return {};
 }
 
+Result<void> PrefixSession::openInstallation(const std::filesystem::path& mount, QWidget* parent) {
+    offline::OfflinePlatform::Options options{options_.workingDirectory, options_.configHome,
+                                              options_.executable, options_.dataHome};
+    auto users = offline::OfflinePlatform::userNames(mount);
+    if (!users) {
+        return users.error();
+    }
+    if (users.value().size() > 1) {
+        QStringList names;
+        for (const std::string& name : users.value()) {
+            names << QString::fromStdString(name);
+        }
+        const auto chosen = dialogs_.chooseItem(
+            parent, QString::fromLatin1(product::name),
+            QStringLiteral("The Windows installation at %1 has several users. Whose settings "
+                           "should Tolvane clean with it?")
+                .arg(shown(mount)),
+            names);
+        if (!chosen) {
+            return makeError("no user of the installation was chosen");
+        }
+        options.user = chosen->toStdString();
+    }
+    auto opened = offline::OfflinePlatform::open(mount, options);
+    if (!opened) {
+        return opened.error();
+    }
+    replaceOpen(nullptr, std::move(opened.value()));
+    return {};
+}
+
+void PrefixSession::replaceOpen(std::unique_ptr<prefix::PrefixPlatform> prefix,
+                                std::unique_ptr<offline::OfflinePlatform> installation) {
+    // The old registry stays alive until every page has rebuilt what it made on it.
+    auto previousPrefix = std::move(prefix_);
+    auto previousInstallation = std::move(installation_);
+    prefix_ = std::move(prefix);
+    installation_ = std::move(installation);
+    // What an interrupted backup left is never listed; here it goes.
+    FullBackups(*platform()).removeStale();
+    Q_EMIT platformChanged();
+    previousPrefix.reset();
+    previousInstallation.reset();
+}
+
 Platform* PrefixSession::platform() {
+    if (installation_) {
+        return &installation_->platform();
+    }
     return prefix_ ? &prefix_->platform() : nullptr;
 }
 
 QString PrefixSession::describe() const {
+    if (installation_) {
+        const auto& user = installation_->user();
+        return user
+                   ? QStringLiteral("Cleaning the Windows installation at %1, user %2")
+                         .arg(shortened(installation_->mount()), QString::fromStdString(user->name))
+                   : QStringLiteral("Cleaning the Windows installation at %1")
+                         .arg(shortened(installation_->mount()));
+    }
     if (!prefix_) {
         return QStringLiteral("No Wine prefix is open");
     }
@@ -126,7 +183,7 @@ QString PrefixSession::describe() const {
 }
 
 QString PrefixSession::location() const {
-    return prefix_ ? shortened(prefix_->prefix()) : QString();
+    return !folder().empty() ? shortened(folder()) : QString();
 }
 
 QString PrefixSession::shortened(const std::filesystem::path& folder) const {

@@ -13,10 +13,15 @@ class ProfileStore;
 namespace prefix {
 class PrefixPlatform;
 }
+namespace offline {
+class OfflinePlatform;
+}
 
 // The Wine prefix the desktop program cleans: $WINEPREFIX, else the folder the user chose
 // before (section "Settings", entry "WinePrefix"), else ~/.wine. When that folder does not
-// exist or cannot be read, the user is told so and picks another one.
+// exist or cannot be read, the user is told so and picks another one. A folder where a Windows
+// installation is mounted opens that installation's hives instead; when it has several users,
+// the user picks whose.
 class PrefixSession final : public RegistrySession {
     Q_OBJECT
 public:
@@ -56,12 +61,18 @@ public:
 private:
     // The folder as shown to the user: "~/..." inside the home folder.
     QString shortened(const std::filesystem::path& folder) const;
-    Result<void> open(const std::filesystem::path& folder);
+    Result<void> open(const std::filesystem::path& folder, QWidget* parent);
+    Result<void> openInstallation(const std::filesystem::path& mount, QWidget* parent);
+    // Makes the opened registry the current one and tells the pages.
+    void replaceOpen(std::unique_ptr<prefix::PrefixPlatform> prefix,
+                     std::unique_ptr<offline::OfflinePlatform> installation);
 
     Options options_;
     ProfileStore& profile_;
     Dialogs& dialogs_;
+    // At most one is open.
     std::unique_ptr<prefix::PrefixPlatform> prefix_;
+    std::unique_ptr<offline::OfflinePlatform> installation_;
 };
 
 } // namespace tolvane

@@ -31,11 +31,15 @@ fuzz_packages=(clang libclang-rt-14-dev)
 
 # A compiler cache for repeated builds of the same sources (later runs on one machine, and the
 # several configurations of one run share the unchanged files' results where flags agree).
+# (Run in a command substitution; ccache's setting for precompiled headers is exported below.)
 compiler_launcher() {
     if command -v ccache >/dev/null 2>&1; then
         echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
     fi
 }
+
+# Lets ccache cache the files built with a precompiled header.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 
 # Configures and builds one build folder, all of it or the targets after --target:
 #   configure_and_build DIR [cmake options...] [--target TARGET...]

@@ -76,6 +76,8 @@ CPrefixPickerDlg::CPrefixPickerDlg(UiContext& context, PrefixCatalog& catalog, Q
     refresh_ = makeButton("refreshPrefixesButton", QStringLiteral("Refresh"));
     stop_ = makeButton("stopServerButton", QStringLiteral("Stop wineserver"));
     QPushButton* other = makeButton("otherFolderButton", QStringLiteral("Other folder..."));
+    QPushButton* windows =
+        makeButton("windowsInstallationButton", QStringLiteral("Windows installation..."));
     open_ = makeButton("openPrefixButton", QStringLiteral("Open"));
     open_->setDefault(true);
     QPushButton* cancel = makeButton("cancelPickerButton", QStringLiteral("Cancel"));
@@ -83,6 +85,7 @@ CPrefixPickerDlg::CPrefixPickerDlg(UiContext& context, PrefixCatalog& catalog, Q
     connect(refresh_, &QPushButton::clicked, this, &CPrefixPickerDlg::showState);
     connect(stop_, &QPushButton::clicked, this, &CPrefixPickerDlg::stopServer);
     connect(other, &QPushButton::clicked, this, &CPrefixPickerDlg::chooseOtherFolder);
+    connect(windows, &QPushButton::clicked, this, &CPrefixPickerDlg::chooseWindowsInstallation);
     connect(open_, &QPushButton::clicked, this, &CPrefixPickerDlg::openSelected);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -91,6 +94,7 @@ CPrefixPickerDlg::CPrefixPickerDlg(UiContext& context, PrefixCatalog& catalog, Q
     buttons->addWidget(stop_);
     buttons->addStretch(1);
     buttons->addWidget(other);
+    buttons->addWidget(windows);
     buttons->addWidget(open_);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
@@ -175,6 +179,12 @@ void CPrefixPickerDlg::openSelected() {
 
 void CPrefixPickerDlg::chooseOtherFolder() {
     if (PrefixSwitcher(context_, this).chooseOtherFolder()) {
+        accept();
+    }
+}
+
+void CPrefixPickerDlg::chooseWindowsInstallation() {
+    if (PrefixSwitcher(context_, this).chooseWindowsInstallation()) {
         accept();
     }
 }

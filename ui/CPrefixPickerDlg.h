@@ -32,6 +32,7 @@ public:
     void select(const std::filesystem::path& folder);
     void openSelected();
     void chooseOtherFolder();
+    void chooseWindowsInstallation();
     void stopServer();
 
 private:

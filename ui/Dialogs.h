@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -42,6 +43,9 @@ public:
     virtual std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
                                                   const QString& suggested,
                                                   const QString& filter) = 0;
+    // One of `items`, picked by the user from a list under `text`, or nothing when cancelled.
+    virtual std::optional<QString> chooseItem(QWidget* parent, const QString& caption,
+                                              const QString& text, const QStringList& items) = 0;
 };
 
 } // namespace tolvane

@@ -1,6 +1,7 @@
 #include "ui/PrefixSwitcher.h"
 
 #include "platform/discovery/DiscoveredPrefix.h"
+#include "platform/offline/OfflinePlatform.h"
 #include "ui/Dialogs.h"
 #include "ui/PrefixCatalog.h"
 #include "ui/ProductInfo.h"
@@ -54,6 +55,27 @@ bool PrefixSwitcher::chooseOtherFolder() {
         return false;
     }
     return context_.session.choose(parent_);
+}
+
+bool PrefixSwitcher::chooseWindowsInstallation() {
+    if (refusedWhileBusy()) {
+        return false;
+    }
+    const auto folder = context_.dialogs.chooseFolder(
+        parent_, QStringLiteral("Choose the folder where the Windows installation is mounted"),
+        QStringLiteral("/mnt"));
+    if (!folder) {
+        return false;
+    }
+    const std::filesystem::path path = folder->toStdString();
+    if (!offline::OfflinePlatform::isInstallation(path)) {
+        context_.dialogs.error(parent_, caption(),
+                               QStringLiteral("There is no Windows installation at %1: it has no "
+                                              "Windows\\System32\\config\\SOFTWARE hive.")
+                                   .arg(*folder));
+        return false;
+    }
+    return switchTo(path);
 }
 
 bool PrefixSwitcher::stopServer(const discovery::DiscoveredPrefix& prefix, PrefixCatalog& catalog) {

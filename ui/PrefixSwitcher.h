@@ -24,6 +24,9 @@ public:
     bool switchTo(const std::filesystem::path& folder);
     // The folder chooser, for prefixes no launcher records.
     bool chooseOtherFolder();
+    // The folder chooser for the mount folder of a Windows installation (one that does not
+    // run); a folder without one is refused with a message.
+    bool chooseWindowsInstallation();
     // Asks, then runs "WINEPREFIX=<folder> wineserver -k" and reports what came of it; true
     // when the server was stopped. Answering No runs nothing.
     bool stopServer(const discovery::DiscoveredPrefix& prefix, PrefixCatalog& catalog);

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace tolvane {
@@ -91,6 +92,16 @@ std::optional<QString> QtDialogs::chooseSaveFile(QWidget* parent, const QString&
         return std::nullopt;
     }
     return file;
+}
+
+std::optional<QString> QtDialogs::chooseItem(QWidget* parent, const QString& caption,
+                                             const QString& text, const QStringList& items) {
+    bool chosen = false;
+    const QString item = QInputDialog::getItem(parent, caption, text, items, 0, false, &chosen);
+    if (!chosen || item.isEmpty()) {
+        return std::nullopt;
+    }
+    return item;
 }
 
 } // namespace tolvane

@@ -32,6 +32,8 @@ public:
                                         const QString& startFolder) override;
     std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
                                           const QString& suggested, const QString& filter) override;
+    std::optional<QString> chooseItem(QWidget* parent, const QString& caption, const QString& text,
+                                      const QStringList& items) override;
 
 private:
     const Theme& theme_;

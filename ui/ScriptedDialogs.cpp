@@ -95,4 +95,13 @@ std::size_t ScriptedDialogs::pendingAnswers() const {
     return answers_.size();
 }
 
+std::optional<QString> ScriptedDialogs::chooseItem(QWidget*, const QString& caption,
+                                                   const QString& text, const QStringList&) {
+    Scripted answer = take(Kind::chooseItem, caption, text);
+    if (answer.folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return answer.folder;
+}
+
 } // namespace tolvane

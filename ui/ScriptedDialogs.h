@@ -14,13 +14,13 @@ namespace tolvane {
 // queued answer gets the cautious one: No, Cancel, OK, no folder.
 class ScriptedDialogs final : public Dialogs {
 public:
-    enum class Kind { question, information, error, chooseFolder };
+    enum class Kind { question, information, error, chooseFolder, chooseItem };
 
     struct Scripted {
         bool yes = false;
         // For questionWithCancel: the answer; a Yes/No script answers Yes or No.
         std::optional<Dialogs::Answer> choice;
-        // For chooseFolder: the folder picked; empty means cancelled.
+        // For chooseFolder and chooseItem: the folder or item picked; empty means cancelled.
         QString folder;
     };
 
@@ -43,6 +43,9 @@ public:
                                         const QString& startFolder) override;
     std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
                                           const QString& suggested, const QString& filter) override;
+    // Answered like a folder chooser: setNextFolder names the item.
+    std::optional<QString> chooseItem(QWidget* parent, const QString& caption, const QString& text,
+                                      const QStringList& items) override;
 
     std::vector<Shown> shown() const;
     // The texts of every dialog shown, in order.

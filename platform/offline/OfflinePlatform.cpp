@@ -11,7 +11,34 @@ Result<std::unique_ptr<HiveFile>> openHive(const std::filesystem::path& file) {
     return HiveFile::open(file);
 }
 
+constexpr const char* softwareHive = "Windows/System32/config/SOFTWARE";
+
 } // namespace
+
+bool OfflinePlatform::isInstallation(const std::filesystem::path& mount) {
+    std::error_code error;
+    return std::filesystem::is_directory(mount, error) &&
+           MountPathResolver(mount).find(softwareHive).has_value();
+}
+
+Result<std::vector<std::string>> OfflinePlatform::userNames(const std::filesystem::path& mount) {
+    MountPathResolver resolver(mount);
+    const auto file = resolver.find(softwareHive);
+    if (!file) {
+        return makeError(mount.string() + ": no Windows installation there (no " +
+                         std::string(softwareHive) + ")");
+    }
+    auto software = openHive(*file);
+    if (!software) {
+        return software.error();
+    }
+    std::vector<std::string> names;
+    for (const OfflineUsers::User& user :
+         OfflineUsers::list(software.value()->handle(), resolver)) {
+        names.push_back(user.name);
+    }
+    return names;
+}
 
 Result<std::unique_ptr<OfflinePlatform>> OfflinePlatform::open(const std::filesystem::path& mount,
                                                                const Options& options) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tolvane::offline {
 
@@ -38,6 +39,11 @@ public:
         const VolumeProbe* volume = nullptr;
         std::filesystem::path tempDirectory{};
     };
+
+    // Whether the folder holds a Windows installation (its SOFTWARE hive, in any case).
+    static bool isInstallation(const std::filesystem::path& mount);
+    // The names of the installation's users, for choosing Options::user.
+    static Result<std::vector<std::string>> userNames(const std::filesystem::path& mount);
 
     // A one-line error naming the folder or file when the installation cannot be used.
     static Result<std::unique_ptr<OfflinePlatform>> open(const std::filesystem::path& mount,

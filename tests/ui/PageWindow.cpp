@@ -112,4 +112,10 @@ std::optional<QString> PageWindow::QuestionHook::chooseSaveFile(QWidget* parent,
     return owner_.bench.dialogs.chooseSaveFile(parent, caption, suggested, filter);
 }
 
+std::optional<QString> PageWindow::QuestionHook::chooseItem(QWidget* parent, const QString& caption,
+                                                            const QString& text,
+                                                            const QStringList& items) {
+    return owner_.bench.dialogs.chooseItem(parent, caption, text, items);
+}
+
 } // namespace tolvane::test

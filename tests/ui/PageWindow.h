@@ -72,6 +72,8 @@ private:
         std::optional<QString> chooseSaveFile(QWidget* parent, const QString& caption,
                                               const QString& suggested,
                                               const QString& filter) override;
+        std::optional<QString> chooseItem(QWidget* parent, const QString& caption,
+                                          const QString& text, const QStringList& items) override;
 
     private:
         PageWindow& owner_;

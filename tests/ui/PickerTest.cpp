@@ -7,6 +7,7 @@
 #include "platform/prefix/PrefixHistoryStore.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WindowsTree.h"
 #include "tests/ui/UiBench.h"
 #include "tests/ui/UiSuites.h"
 #include "ui/CHollinDlg.h"
@@ -261,6 +262,35 @@ private Q_SLOTS:
         run.dialogs.setNextFolder(QString::fromStdString(run.bottle().string()));
         QTest::mouseClick(picker->findChild<QPushButton*>("otherFolderButton"), Qt::LeftButton);
         QCOMPARE(run.app().session().folder(), run.bottle());
+    }
+
+    void aWindowsInstallationOpensFromItsMountFolderWithTheChosenUser() {
+        WindowsTree tree;
+        tree.addUser("Ann", "S-1-5-21-1000-2000-3000-1002");
+        PickerApp run;
+        run.start();
+        CPrefixPickerDlg* picker = run.openPicker(page::overview);
+        QVERIFY(picker != nullptr);
+        auto* button = picker->findChild<QPushButton*>("windowsInstallationButton");
+        QVERIFY(button != nullptr);
+
+        // A folder without an installation is refused; the open prefix stays.
+        run.dialogs.setNextFolder(QString::fromStdString(run.bottle().string()));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(run.app().session().folder(), run.wine());
+        QVERIFY(run.dialogs.texts().last().startsWith("There is no Windows installation at"));
+
+        // Two users: the one picked is HKEY_CURRENT_USER.
+        run.dialogs.setNextFolder(QString::fromStdString(tree.mount().string()));
+        run.dialogs.setNextFolder(QStringLiteral("Ann"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(run.app().session().folder(), tree.mount());
+        QVERIFY(run.app().session().platform() != nullptr);
+        QVERIFY2(run.app().session().describe().endsWith(QStringLiteral("user Ann")),
+                 qPrintable(run.app().session().describe()));
+        QCOMPARE(run.dialogs.shown().back().kind, ScriptedDialogs::Kind::chooseItem);
+        QCOMPARE(run.app().profile().getProfileString("Settings", "WinePrefix", ""),
+                 tree.mount().string());
     }
 
     void stoppingAWineserverAsksFirstAndRunsNothingOnNo() {
