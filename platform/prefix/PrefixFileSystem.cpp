@@ -1,5 +1,6 @@
 #include "platform/prefix/PrefixFileSystem.h"
 
+#include "platform/base/HostTempFiles.h"
 #include "platform/base/PathText.h"
 
 #include <algorithm>
@@ -18,44 +19,6 @@ namespace {
 // Wine keeps Windows in C:\windows and does not read the folder from the registry.
 constexpr std::string_view windowsDirectory = "C:\\windows";
 constexpr std::string_view systemDirectory = "C:\\windows\\system32";
-// GetTempFileNameA needs room for the prefix, four hex digits, ".tmp" and the NUL in MAX_PATH.
-constexpr std::size_t longestTempFolder = maxPath - 14;
-
-// Win32 size rules: the length without the NUL when `text` fits `size`, else the size needed
-// with the NUL and `buffer` untouched.
-std::uint32_t copyOut(std::string_view text, std::string& buffer, std::uint32_t size) {
-    const auto length = static_cast<std::uint32_t>(text.size());
-    if (length >= size) {
-        return length + 1;
-    }
-    buffer = text;
-    return length;
-}
-
-// The first three characters (not bytes) of a UTF-8 prefix.
-std::string_view firstCharacters(std::string_view text, std::size_t count) {
-    std::size_t end = 0;
-    for (std::size_t taken = 0; end < text.size() && taken < count; ++taken) {
-        ++end;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) {
-            ++end;
-        }
-    }
-    return text.substr(0, end);
-}
-
-std::string hexNumber(std::uint32_t number) {
-    char digits[9] = {};
-    std::snprintf(digits, sizeof digits, "%x", static_cast<unsigned>(number));
-    return digits;
-}
-
-std::filesystem::path hostTempDirectory() {
-    if (const char* folder = std::getenv("TMPDIR"); folder != nullptr && *folder != '\0') {
-        return folder;
-    }
-    return "/tmp";
-}
 
 // Where a Wine installed on the host keeps its fonts: the data folder beside the `wine` found
 // on PATH, then the usual install places.
@@ -158,17 +121,17 @@ std::uint32_t PrefixFileSystem::GetFileAttributesA(std::string_view path) {
 }
 
 std::uint32_t PrefixFileSystem::GetWindowsDirectoryA(std::string& buffer, std::uint32_t size) {
-    return copyOut(windowsDirectory, buffer, size);
+    return hostfiles::copyOut(windowsDirectory, buffer, size);
 }
 
 std::uint32_t PrefixFileSystem::GetSystemDirectoryA(std::string& buffer, std::uint32_t size) {
-    return copyOut(systemDirectory, buffer, size);
+    return hostfiles::copyOut(systemDirectory, buffer, size);
 }
 
 std::uint32_t PrefixFileSystem::GetEnvironmentVariableA(std::string_view name, std::string& buffer,
                                                         std::uint32_t size) {
     const auto value = environment_.get(name);
-    return value ? copyOut(*value, buffer, size) : 0;
+    return value ? hostfiles::copyOut(*value, buffer, size) : 0;
 }
 
 std::uint32_t PrefixFileSystem::ExpandEnvironmentStringsA(std::string_view source,
@@ -182,55 +145,17 @@ std::uint32_t PrefixFileSystem::ExpandEnvironmentStringsA(std::string_view sourc
 }
 
 std::uint32_t PrefixFileSystem::GetTempPathA(std::string& buffer, std::uint32_t size) {
-    std::string folder = (tempDirectory_.empty() ? hostTempDirectory() : tempDirectory_).string();
+    std::string folder =
+        (tempDirectory_.empty() ? hostfiles::temporaryFolder() : tempDirectory_).string();
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
     }
-    return copyOut(folder, buffer, size);
+    return hostfiles::copyOut(folder, buffer, size);
 }
 
 std::uint32_t PrefixFileSystem::GetTempFileNameA(std::string_view path, std::string_view prefix,
                                                  std::uint32_t unique, std::string& tempFile) {
-    std::string folder(path);
-    if (!folder.empty() && folder.back() != '/') {
-        folder += '/';
-    }
-    if (folder.size() > longestTempFolder) {
-        return 0;
-    }
-    folder += firstCharacters(prefix, 3);
-    std::error_code error;
-    if (!std::filesystem::is_directory(path.empty() ? std::string_view(".") : path, error)) {
-        return 0;
-    }
-    unique &= 0xFFFFu;
-    if (unique != 0) {
-        // A caller-chosen number: the name only, nothing is created.
-        tempFile = folder + hexNumber(unique) + ".tmp";
-        return unique;
-    }
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch();
-    const auto start = static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(ticks).count() & 0xFFFF);
-    std::uint32_t number = start == 0 ? 1 : start;
-    const std::uint32_t first = number;
-    do {
-        std::string name = folder + hexNumber(number) + ".tmp";
-        const int file = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (file >= 0) {
-            ::close(file);
-            tempFile = std::move(name);
-            return number;
-        }
-        if (errno != EEXIST) {
-            return 0;
-        }
-        number = (number + 1) & 0xFFFFu;
-        if (number == 0) {
-            number = 1;
-        }
-    } while (number != first);
-    return 0;
+    return hostfiles::tempFileName(path, prefix, unique, tempFile);
 }
 
 void PrefixFileSystem::beginScan() {
