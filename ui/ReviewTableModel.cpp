@@ -64,6 +64,12 @@ void ReviewTableModel::rebuild() {
     endResetModel();
 }
 
+QModelIndex ReviewTableModel::index(int row, int column, const QModelIndex& parent) const {
+    const bool inside = !parent.isValid() && row >= 0 && column >= 0 &&
+                        static_cast<std::size_t>(row) < texts_.size() && column < columnTotal;
+    return inside ? createIndex(row, column) : QModelIndex();
+}
+
 int ReviewTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(texts_.size());
 }

@@ -32,6 +32,10 @@ public:
 
     explicit ReviewTableModel(ProblemListModel& ticks, QObject* parent = nullptr);
 
+    // Checked here instead of through rowCount() and columnCount(): a sort asks for two indexes
+    // per comparison, a million of them for a large table.
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -168,18 +168,22 @@ private Q_SLOTS:
     }
 
     void ranksAgreeWithPlainStringOrder() {
-        // Long shared beginnings, prefixes of each other, empty texts, duplicates and the
-        // highest code units: the step-wise ranking must give QString's own order.
+        // Long shared beginnings, prefixes of each other (a chain of them, which leaves few texts
+        // unsorted for many steps), empty texts, duplicates and the highest code units: the
+        // step-wise ranking must give QString's own order.
         std::mt19937 random(7);
         const QString alphabet = QStringLiteral("ab\\") + QChar(0xFFFF) + QChar(0xFFFE) + QChar(1);
         std::vector<QString> texts{QString(), QString(), QStringLiteral("ab"), QStringLiteral("a")};
         for (int n = 0; n < 3000; ++n) {
             QString text = n % 2 == 0 ? QStringLiteral("software\\vendor\\") : QString();
-            const int length = static_cast<int>(random() % 9);
+            const int length = static_cast<int>(random() % (n % 5 == 0 ? 60 : 9));
             for (int at = 0; at < length; ++at) {
                 text += alphabet[static_cast<qsizetype>(random() % alphabet.size())];
             }
             texts.push_back(text);
+        }
+        for (int length = 200; length > 0; length -= 3) {
+            texts.push_back(QString(length, QLatin1Char('x')));
         }
         const std::vector<int> ranks =
             rankTexts(std::vector<QStringView>(texts.begin(), texts.end()));
