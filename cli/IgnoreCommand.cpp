@@ -27,11 +27,6 @@ constexpr std::string_view usage =
     "  list     every entry with its ID, module, names and where it holds\n"
     "  remove   the entry with that ID, or the one entry naming KEY\n";
 
-std::string_view moduleName(int moduleId) {
-    return isModuleId(moduleId) ? moduleTable[static_cast<std::size_t>(moduleId)].displayName
-                                : std::string_view("?");
-}
-
 int usageError(CliContext& context, std::string_view message) {
     context.fail(message);
     context.err << usage;
@@ -109,7 +104,7 @@ int listEntries(CliContext& context, const IgnoreList& list, const std::string& 
     }
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const IgnoreEntry& entry = entries[index];
-        context.out << index + 1 << "  [" << moduleName(entry.moduleId) << "] "
+        context.out << index + 1 << "  [" << moduleDisplayName(entry.moduleId) << "] "
                     << entry.primaryName;
         if (!entry.secondaryName.empty()) {
             context.out << "  " << entry.secondaryName;

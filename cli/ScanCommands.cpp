@@ -6,6 +6,7 @@
 #include "cli/CliSession.h"
 #include "cli/JsonText.h"
 #include "engine/FixRun.h"
+#include "engine/ModuleTable.h"
 #include "platform/Platform.h"
 #include "platform/RegistryStorage.h"
 #ifndef _WIN32
@@ -18,11 +19,6 @@
 namespace tolvane {
 
 namespace {
-
-std::string_view moduleName(int moduleId) {
-    return isModuleId(moduleId) ? moduleTable[static_cast<std::size_t>(moduleId)].displayName
-                                : std::string_view("?");
-}
 
 void printJson(std::ostream& out, const ProblemList& problems, std::size_t ignored) {
     out << "{\"count\": " << problems.count() << ", \"ignored\": " << ignored
@@ -41,7 +37,7 @@ void printJson(std::ostream& out, const ProblemList& problems, std::size_t ignor
 }
 
 void printRecord(std::ostream& out, const ProblemRecord& record) {
-    out << "[" << moduleName(record.moduleId) << "] " << record.problemName << "\n    "
+    out << "[" << moduleDisplayName(record.moduleId) << "] " << record.problemName << "\n    "
         << record.description << "\n";
 }
 

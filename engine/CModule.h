@@ -52,6 +52,9 @@ public:
     std::size_t keptForBackup() const { return keptForBackup_; }
     void clearKeptForBackup() { keptForBackup_ = 0; }
 
+    // The problem name of nearly every module.
+    static constexpr std::string_view missingPath = "Missing or Invalid Path";
+
     void addProblem(int entryKind, std::string_view problemName, std::string_view description,
                     std::string_view primaryName, std::string_view secondaryName);
     void setStatusText(std::string_view text);

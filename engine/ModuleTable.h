@@ -51,4 +51,10 @@ constexpr bool isModuleId(int moduleId) {
     return moduleId >= 0 && moduleId < moduleCount;
 }
 
+// The module's name as the lists show it, "?" for a number no module has.
+constexpr std::string_view moduleDisplayName(int moduleId) {
+    return isModuleId(moduleId) ? moduleTable[static_cast<std::size_t>(moduleId)].displayName
+                                : std::string_view("?");
+}
+
 } // namespace tolvane

@@ -54,7 +54,7 @@ void CModuleAppPath::examine(HKey area, const std::string& name, PathChecks& pat
     if (size > tooShortSize && paths.AppPathTargetState(value) != PathState::missing) {
         return;
     }
-    addProblem(entrykind::ordinary, "Missing or Invalid Path",
+    addProblem(entrykind::ordinary, missingPath,
                "The key " + name +
                    " under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App "
                    "Paths contains a bad path for the default value",

@@ -197,7 +197,7 @@ void CModuleComponets::reportMissingPath(const std::string& keyPath) {
     description += keyPath;
     description += " contains a bad path ";
     description += value_;
-    addProblem(entrykind::ordinary, "Missing or Invalid Path", description, keyPath, "");
+    addProblem(entrykind::ordinary, missingPath, description, keyPath, "");
 }
 
 bool CModuleComponets::Fix(std::span<ProblemRecord> records, bool backup) {

@@ -48,7 +48,8 @@ void CModuleDrivers::scanDriversKey() {
     if (info.subKeys >= 1 && info.subKeys <= mostSubKeys) {
         for (std::uint32_t index = 0; index < info.subKeys && !stopRequested(); ++index) {
             std::string name;
-            if (registry().RegEnumKeyA(key.get(), index, name, maxPath - 1) != winerr::success ||
+            if (registry().RegEnumKeyA(key.get(), index, name, subKeyNameOffer) !=
+                    winerr::success ||
                 IsLinkKey(registry(), key.get(), name)) {
                 continue;
             }
@@ -104,7 +105,7 @@ void CModuleDrivers::examineValue(const AreaValue& value, const std::string& key
             }
         }
     }
-    addProblem(entrykind::ordinary, "Missing or Invalid Path",
+    addProblem(entrykind::ordinary, missingPath,
                "The key Drivers under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows "
                "NT\\CurrentVersion\\Drivers32\\ contains a bad path " +
                    value.text,

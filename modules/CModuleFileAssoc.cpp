@@ -160,7 +160,7 @@ bool CModuleFileAssoc::checkOpenCommand(const std::string& keyName, const std::s
     }
     if (!commandText.empty()) {
         if (!paths.CommandTargetExists(commandText)) {
-            addProblem(entrykind::ordinary, "Missing or Invalid Path",
+            addProblem(entrykind::ordinary, missingPath,
                        "The Filetype " + keyName +
                            " under HKEY_CLASSES_ROOT is associated to non-existent " + fileType,
                        keyName, isExtension(keyName) ? fileType : std::string());
@@ -188,7 +188,7 @@ void CModuleFileAssoc::checkDefaultIcon(const std::string& fileType, PathChecks&
     }
     // "%1" (each file its own icon), an unset variable or no path at all is never reported.
     if (paths.IconState(location) == PathState::missing) {
-        addProblem(entrykind::ordinary, "Missing or Invalid Path",
+        addProblem(entrykind::ordinary, missingPath,
                    "The Filetype " + fileType +
                        " under HKEY_CLASSES_ROOT is associated to non-existent " + location,
                    iconPath, "");

@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::string_view fileExtsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
-constexpr std::string_view appPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-constexpr std::string_view badPath = "Missing or Invalid Path";
+constexpr std::string_view appPathsParent =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 constexpr std::string_view orderValue = "MRUList";
 
 // The buffer the PATH variable is first read into; a longer PATH is read at its full length.
@@ -106,7 +106,7 @@ ProblemList CModuleFileExt::Scan() {
         }
         setStatusText("HKEY_CURRENT_USER\\" + keyPath);
         if (!isClassKey(extension)) {
-            addProblem(entrykind::explorerExtension, badPath,
+            addProblem(entrykind::explorerExtension, missingPath,
                        "The key " + extension + " under " + std::string(fileExtsKey) +
                            " contains a bad path for the value",
                        keyPath, "");
@@ -142,7 +142,7 @@ void CModuleFileExt::checkOpenWithList(const std::string& extension, PathChecks&
         if (isOnSearchPath(program) || isRegisteredProgram(program, paths)) {
             continue;
         }
-        addProblem(entrykind::ordinary, badPath,
+        addProblem(entrykind::ordinary, missingPath,
                    "The key OpenWithList under " + std::string(fileExtsKey) +
                        " contains a bad path " + program + " for the value " + valueName,
                    keyPath, valueName);
@@ -168,7 +168,7 @@ void CModuleFileExt::checkOpenWithProgids(const std::string& extension) {
             break;
         }
         if (!isClassKey(name)) {
-            addProblem(entrykind::ordinary, badPath,
+            addProblem(entrykind::ordinary, missingPath,
                        "The key OpenWithProgids under " + extensionKeyPath(extension) +
                            " contains a bad path " + name + " for the value",
                        keyPath, name);
@@ -206,7 +206,7 @@ bool CModuleFileExt::isRegisteredProgram(const std::string& program, PathChecks&
     RegistryGateway& registry = platform_.registry;
     {
         RegKey appPath;
-        if (openJoinedKey(registry, hkeyLocalMachine, std::string(appPathsKey) + "\\" + program,
+        if (openJoinedKey(registry, hkeyLocalMachine, std::string(appPathsParent) + "\\" + program,
                           appPath) &&
             commandOfKeyExists(registry, appPath.get(), "", paths)) {
             return true;

@@ -33,7 +33,7 @@ ProblemList CModuleFont::Scan() {
         if (!fullPath && files().FindLoaderFont(value.text) != PathState::missing) {
             return;
         }
-        addProblem(entrykind::ordinary, "Missing or Invalid Path",
+        addProblem(entrykind::ordinary, missingPath,
                    "The key Fonts under HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows "
                    "NT\\CurrentVersion\\Fonts contains a bad path for the value " +
                        value.name,

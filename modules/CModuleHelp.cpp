@@ -41,8 +41,8 @@ void CModuleHelp::scanList(std::string_view keyPath, std::string_view descriptio
                 return;
             }
         }
-        addProblem(entrykind::ordinary, "Missing or Invalid Path",
-                   std::string(descriptionStart) + value.name, value.name, keyPath);
+        addProblem(entrykind::ordinary, missingPath, std::string(descriptionStart) + value.name,
+                   value.name, keyPath);
     });
 }
 

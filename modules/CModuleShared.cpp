@@ -25,7 +25,7 @@ ProblemList CModuleShared::Scan() {
                 return;
             }
             addProblem(
-                entrykind::ordinary, "Missing or Invalid Path",
+                entrykind::ordinary, missingPath,
                 "The key SharedDlls under "
                 "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion contains a "
                 "bad path " +

@@ -12,10 +12,6 @@ namespace tolvane {
 namespace {
 
 constexpr std::string_view appsPath = "AppEvents\\Schemes\\Apps\\";
-constexpr std::string_view problemName = "Missing or Invalid Path";
-// Room offered for a sub-key name, counting the NUL; the backslash appended to it then still
-// fits a path buffer.
-constexpr std::uint32_t subKeyNameSize = maxPath - 1;
 
 } // namespace
 
@@ -49,7 +45,7 @@ void CModuleSound::walk() {
         if (stopRequested()) {
             return;
         }
-        if (platform_.registry.RegEnumKeyA(key.get(), index, subKeyName_, subKeyNameSize) !=
+        if (platform_.registry.RegEnumKeyA(key.get(), index, subKeyName_, subKeyNameOffer) !=
                 winerr::success ||
             IsLinkKey(platform_.registry, key.get(), subKeyName_)) {
             continue;
@@ -89,7 +85,7 @@ void CModuleSound::examineValue(HKey key, std::uint32_t index) {
         description += " under HKEY_CURRENT_USER contains a bad path for the value ";
         description += valueName_;
     }
-    addProblem(entrykind::ordinary, problemName, description, keyPath_, valueName_);
+    addProblem(entrykind::ordinary, missingPath, description, keyPath_, valueName_);
 }
 
 bool CModuleSound::Fix(std::span<ProblemRecord> records, bool backup) {

@@ -54,7 +54,7 @@ void CModuleStartup::scanRunKey(PathChecks& paths, HKey root, std::string_view r
         if (path.size() <= 1 || paths.CommandState(value.text) != PathState::missing) {
             return;
         }
-        addProblem(entrykind::ordinary, "Missing or Invalid Path",
+        addProblem(entrykind::ordinary, missingPath,
                    "The key Run under " + std::string(rootName) +
                        "\\Software\\Microsoft\\Windows\\CurrentVersion contains a bad path " + path,
                    value.name, std::string(mark));

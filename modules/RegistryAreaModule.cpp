@@ -10,7 +10,6 @@ namespace tolvane {
 namespace {
 
 // Sub-key names are read into a buffer of 260 bytes of which 259 are offered.
-constexpr std::uint32_t subKeyNameOffer = maxPath - 1;
 
 } // namespace
 

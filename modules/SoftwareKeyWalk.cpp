@@ -11,9 +11,6 @@ namespace tolvane {
 namespace {
 
 constexpr std::string_view startPath = "Software\\";
-constexpr std::string_view problemName = "Missing or Invalid Path";
-// Room offered for a sub-key name, counting the NUL.
-constexpr std::uint32_t subKeyNameSize = maxPath - 1;
 // Keys are shown while fewer components than this stand below the start path.
 constexpr std::size_t shownDepth = 3;
 
@@ -129,7 +126,7 @@ bool SoftwareKeyWalk::enterCurrentKey(RegKey& key) {
 
 bool SoftwareKeyWalk::appendSubKey(RegKey& key, std::uint32_t index) {
     subKeyName_.clear();
-    if (platform_.registry.RegEnumKeyA(key.get(), index, subKeyName_, subKeyNameSize) !=
+    if (platform_.registry.RegEnumKeyA(key.get(), index, subKeyName_, subKeyNameOffer) !=
         winerr::success) {
         return false;
     }
@@ -201,7 +198,7 @@ void SoftwareKeyWalk::examineValue(HKey key, std::uint32_t index) {
     }
     std::string description(area_.descriptionPrefix);
     description += valueData_;
-    addProblem(entrykind::ordinary, problemName, description, valueName_, currentPath_);
+    addProblem(entrykind::ordinary, missingPath, description, valueName_, currentPath_);
 }
 
 bool SoftwareKeyWalk::Fix(std::span<ProblemRecord> records, bool backup) {

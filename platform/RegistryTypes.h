@@ -53,5 +53,8 @@ constexpr bool isString(std::uint32_t type) {
 
 // The buffer size the program offers for names, values and paths unless a caller says otherwise.
 inline constexpr std::uint32_t maxPath = 260;
+// Room the walks offer for a sub-key name, counting the NUL: a backslash appended to the name
+// then still fits a path buffer.
+inline constexpr std::uint32_t subKeyNameOffer = maxPath - 1;
 
 } // namespace tolvane

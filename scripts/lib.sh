@@ -40,6 +40,9 @@ compiler_launcher() {
 
 # Lets ccache cache the files built with a precompiled header.
 export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+# Paths inside the checkout are hashed relative to it, so a second clone of the same sources
+# (a CI run) finds the first one's results.
+export CCACHE_BASEDIR="$tolvane_root"
 
 # Configures and builds one build folder, all of it or the targets after --target:
 #   configure_and_build DIR [cmake options...] [--target TARGET...]

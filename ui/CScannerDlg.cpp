@@ -14,11 +14,11 @@ namespace tolvane {
 
 namespace {
 
-constexpr const char* section = "UI";
+constexpr const char* uiSection = "UI";
 constexpr const char* selectionEntry = "Selected Modules";
 
-constexpr int firstRowTop = 132;
-constexpr int rowsPerColumn = 7;
+constexpr int boxesTop = 132;
+constexpr int boxesPerColumn = 7;
 constexpr std::array<int, 2> columnLeft{24, 244};
 constexpr int boxWidth = 210;
 
@@ -45,10 +45,10 @@ CScannerDlg::CScannerDlg(UiContext& context, QWidget* parent)
                                                 static_cast<qsizetype>(info.displayName.size())),
                             this);
         box->setObjectName(QStringLiteral("moduleCheck%1").arg(id));
-        const int column = id < rowsPerColumn ? 0 : 1;
-        const int row = id % rowsPerColumn;
-        box->setGeometry(columnLeft[static_cast<std::size_t>(column)],
-                         firstRowTop + row * rowSpacing, boxWidth, rowSpacing);
+        const int column = id < boxesPerColumn ? 0 : 1;
+        const int row = id % boxesPerColumn;
+        box->setGeometry(columnLeft[static_cast<std::size_t>(column)], boxesTop + row * rowSpacing,
+                         boxWidth, rowSpacing);
         boxes_[static_cast<std::size_t>(id)] = box;
     }
     // Only the first module's box keeps "All" in step; the others leave it as it is.
@@ -66,7 +66,7 @@ void CScannerDlg::loadSelection() {
         box->setChecked(true);
     }
     // An absent or unreadable selection leaves every box ticked.
-    const auto stored = context().profile.getProfileBinary(section, selectionEntry);
+    const auto stored = context().profile.getProfileBinary(uiSection, selectionEntry);
     if (stored) {
         const std::size_t used = std::min<std::size_t>(stored->size(), moduleCount);
         for (std::size_t id = 0; id < used; ++id) {
@@ -84,7 +84,7 @@ void CScannerDlg::storeSelection() {
     }
     storing_.start(
         [&profile = context().profile, bytes = std::move(bytes)](std::stop_token) {
-            profile.writeProfileBinary(section, selectionEntry, bytes);
+            profile.writeProfileBinary(uiSection, selectionEntry, bytes);
         },
         [] {});
 }

@@ -16,7 +16,7 @@ namespace tolvane {
 
 namespace {
 
-constexpr const char* section = "Settings";
+constexpr const char* settingsSection = "Settings";
 // Linux desktops start the program with the user's session, not with the system.
 #ifdef Q_OS_WIN
 constexpr const char* autostartText = "Start With Windows";
@@ -78,9 +78,9 @@ CSettingsDlg::CSettingsDlg(UiContext& context, QWidget* parent)
     connect(defaults, &SkinButton::clicked, this, &CSettingsDlg::restoreDefaults);
 
     ProfileStore& profile = context.profile;
-    runScan_->setChecked(profile.getProfileInt(section, "RunScanAtStartup", 0) != 0);
-    startMinimized_->setChecked(profile.getProfileInt(section, "StartMinimized", 0) != 0);
-    autostart_->setChecked(profile.getProfileInt(section, "Autostart", 0) != 0);
+    runScan_->setChecked(profile.getProfileInt(settingsSection, "RunScanAtStartup", 0) != 0);
+    startMinimized_->setChecked(profile.getProfileInt(settingsSection, "StartMinimized", 0) != 0);
+    autostart_->setChecked(profile.getProfileInt(settingsSection, "Autostart", 0) != 0);
 }
 
 CSettingsDlg::~CSettingsDlg() = default;
@@ -97,9 +97,10 @@ void CSettingsDlg::showIgnoredEntries() {
 
 void CSettingsDlg::apply() {
     ProfileStore& profile = context().profile;
-    profile.writeProfileInt(section, "RunScanAtStartup", runScan_->isChecked() ? 1 : 0);
-    profile.writeProfileInt(section, "StartMinimized", startMinimized_->isChecked() ? 1 : 0);
-    profile.writeProfileInt(section, "Autostart", autostart_->isChecked() ? 1 : 0);
+    profile.writeProfileInt(settingsSection, "RunScanAtStartup", runScan_->isChecked() ? 1 : 0);
+    profile.writeProfileInt(settingsSection, "StartMinimized",
+                            startMinimized_->isChecked() ? 1 : 0);
+    profile.writeProfileInt(settingsSection, "Autostart", autostart_->isChecked() ? 1 : 0);
     context().autostart.SetAutostart(autostart_->isChecked());
     showStatus(QStringLiteral("Settings applied."));
 }

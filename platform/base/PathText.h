@@ -13,4 +13,7 @@ namespace tolvane {
 std::filesystem::path pathFromText(std::string_view text);
 std::string textFromPath(const std::filesystem::path& path);
 
+// The folder holding `file`: its parent, or "." for a bare file name.
+std::filesystem::path folderOf(const std::filesystem::path& file);
+
 } // namespace tolvane

@@ -2,6 +2,7 @@
 
 #include "platform/base/AsciiText.h"
 #include "platform/base/Utf16Text.h"
+#include "platform/offline/Malloced.h"
 #include "platform/regformat/RegFileText.h"
 
 #include <algorithm>
@@ -15,12 +16,6 @@ namespace {
 constexpr std::size_t cacheLimit = 4096;
 constexpr std::size_t maxKeyNameLength = 255;
 constexpr std::size_t maxValueNameLength = 16383;
-
-struct FreeDeleter {
-    void operator()(void* memory) const { std::free(memory); }
-};
-template <typename T>
-using Malloced = std::unique_ptr<T, FreeDeleter>;
 
 std::string nodeName(hive_h* hive, hive_node_h node) {
     Malloced<char> name(hivex_node_name(hive, node));

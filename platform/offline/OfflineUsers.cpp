@@ -2,6 +2,7 @@
 
 #include "platform/base/AsciiText.h"
 #include "platform/base/Utf16Text.h"
+#include "platform/offline/Malloced.h"
 
 #include <cstdlib>
 #include <hivex.h>
@@ -10,10 +11,6 @@
 namespace tolvane::offline {
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* memory) const { std::free(memory); }
-};
-
 std::string textValue(hive_h& hive, hive_node_h node, const char* name) {
     const hive_value_h value = hivex_node_get_value(&hive, node, name);
     if (value == 0) {
@@ -21,7 +18,7 @@ std::string textValue(hive_h& hive, hive_node_h node, const char* name) {
     }
     hive_type type{};
     std::size_t length = 0;
-    std::unique_ptr<char, FreeDeleter> bytes(hivex_value_value(&hive, value, &type, &length));
+    Malloced<char> bytes(hivex_value_value(&hive, value, &type, &length));
     if (!bytes || (type != hive_t_REG_SZ && type != hive_t_REG_EXPAND_SZ)) {
         return {};
     }
@@ -50,10 +47,10 @@ std::vector<OfflineUsers::User> OfflineUsers::list(hive_h& software, MountPathRe
     if (node == 0) {
         return users;
     }
-    std::unique_ptr<hive_node_h, FreeDeleter> children(hivex_node_children(&software, node));
+    Malloced<hive_node_h> children(hivex_node_children(&software, node));
     for (std::size_t i = 0; children && children.get()[i] != 0; ++i) {
         const hive_node_h profile = children.get()[i];
-        std::unique_ptr<char, FreeDeleter> sid(hivex_node_name(&software, profile));
+        Malloced<char> sid(hivex_node_name(&software, profile));
         if (!sid || std::string_view(sid.get()).size() <= 8 ||
             !std::string_view(sid.get()).starts_with("S-1-5-21-")) {
             continue;

@@ -1,6 +1,7 @@
 #include "platform/prefix/AtomicFileWriter.h"
 
 #include "platform/base/FileDescriptor.h"
+#include "platform/base/PathText.h"
 
 #include <atomic>
 #include <cerrno>
@@ -18,10 +19,6 @@ namespace {
 Error failure(const std::filesystem::path& target, std::string_view what, int code) {
     return makeError("cannot save " + target.string() + ": " + std::string(what) + ": " +
                      std::strerror(code));
-}
-
-std::filesystem::path folderOf(const std::filesystem::path& target) {
-    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 }
 
 } // namespace

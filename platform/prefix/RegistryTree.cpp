@@ -1,6 +1,7 @@
 #include "platform/prefix/RegistryTree.h"
 
 #include "platform/RegistryTypes.h"
+#include "platform/base/FileTime.h"
 #include "platform/base/Utf16Text.h"
 #include "platform/prefix/RegFileSyntax.h"
 #include "platform/prefix/UnitText.h"
@@ -11,8 +12,6 @@
 
 namespace tolvane::prefix {
 namespace {
-
-constexpr std::uint64_t filetimeOf1970 = 116444736000000000ULL;
 
 template <typename T>
 T* grow(Arena& arena, T* items, std::uint32_t count, std::uint32_t& capacity) {
@@ -45,7 +44,7 @@ std::uint64_t RegistryTree::now() {
     const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
     const auto ticks =
         std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count() / 100;
-    return filetimeOf1970 + static_cast<std::uint64_t>(ticks);
+    return fileTimeOf1970 + static_cast<std::uint64_t>(ticks);
 }
 
 RegNode* RegistryTree::makeNode(RegNode* parent, std::string_view name, std::uint64_t modified) {

@@ -2,6 +2,7 @@
 
 #include "platform/base/FileDescriptor.h"
 #include "platform/base/FileStamp.h"
+#include "platform/base/PathText.h"
 
 #include <cerrno>
 #include <charconv>
@@ -23,10 +24,6 @@ constexpr std::uint64_t maxJournalSize = 1 << 20;
 bool fitsOnALine(const std::filesystem::path& path) {
     const std::string text = path.string();
     return text.find_first_of("\t\n") == std::string::npos;
-}
-
-std::filesystem::path folderOf(const std::filesystem::path& file) {
-    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
 // A new name beside `target` for a second link to its current version.

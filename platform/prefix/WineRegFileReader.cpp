@@ -1,6 +1,7 @@
 #include "platform/prefix/WineRegFileReader.h"
 
 #include "platform/base/FileDescriptor.h"
+#include "platform/base/FileTime.h"
 #include "platform/base/HexText.h"
 #include "platform/prefix/RegFileSyntax.h"
 #include "platform/prefix/UnitText.h"
@@ -17,8 +18,6 @@ namespace tolvane::prefix {
 namespace {
 
 constexpr std::string_view headerLine = "WINE REGISTRY Version 2";
-constexpr std::uint64_t filetimeOf1970 = 116444736000000000ULL;
-constexpr std::uint64_t ticksPerSecond = 10000000ULL;
 
 class Parser {
 public:
@@ -157,7 +156,7 @@ const char* Parser::parseKeyLine(std::string_view line) {
         if (pos == first || pos != line.size()) {
             return "bad key time";
         }
-        modified = filetimeOf1970 + seconds * ticksPerSecond;
+        modified = fileTimeFromUnixSeconds(seconds);
     }
     std::size_t shared = 0;
     while (shared < elements_.size() && shared < pathNodes_.size() &&

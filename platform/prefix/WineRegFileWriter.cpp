@@ -1,5 +1,6 @@
 #include "platform/prefix/WineRegFileWriter.h"
 
+#include "platform/base/FileTime.h"
 #include "platform/base/HexText.h"
 #include "platform/prefix/RegFileSyntax.h"
 
@@ -8,9 +9,6 @@
 
 namespace tolvane::prefix {
 namespace {
-
-constexpr std::int64_t filetimeOf1970 = 116444736000000000LL;
-constexpr std::int64_t ticksPerSecond = 10000000LL;
 
 void appendDecimal(std::string& out, std::uint32_t value) {
     std::array<char, 10> digits{};
@@ -34,10 +32,7 @@ void appendBlock(std::string& out, RegistryTree& tree, const RegNode* node, std:
     out += "\n[";
     out += path;
     out += "] ";
-    // Seconds since 1970 truncated to 32 bits, as wineserver prints them.
-    const auto seconds = static_cast<std::uint32_t>(
-        (static_cast<std::int64_t>(node->modified) - filetimeOf1970) / ticksPerSecond);
-    appendDecimal(out, seconds);
+    appendDecimal(out, unixSecondsFromFileTime(node->modified));
     out += "\n#time=";
     appendHexNumber(out, node->modified >> 32, 1);
     appendHexNumber(out, node->modified & 0xFFFFFFFFu, 8);

@@ -72,9 +72,7 @@ BackupOutcome CRegTools::backupKeyOutcome(const std::filesystem::path& backupFil
     // The export goes to a file of our own beside the backup: a shared temporary folder and a
     // guessable name would let another process read its keys into our backup (or ours into
     // its own).
-    const auto folder =
-        backupFile.has_parent_path() ? backupFile.parent_path() : std::filesystem::path(".");
-    auto temporary = ExclusiveFile::create(folder, "export", ".tmp");
+    auto temporary = ExclusiveFile::create(folderOf(backupFile), "export", ".tmp");
     if (!temporary) {
         return BackupOutcome::failed;
     }

@@ -15,6 +15,11 @@ CliRun runCliWords(std::span<const std::string> words,
     return {code, out.str(), err.str()};
 }
 
+std::string registryFile(std::string_view branch, std::string_view blocks) {
+    return "WINE REGISTRY Version 2\n;; All keys relative to " + std::string(branch) +
+           "\n\n#arch=win64\n" + std::string(blocks);
+}
+
 void makeDemoPrefix(const std::filesystem::path& folder) {
     const std::string command = std::string("python3 '") + TOLVANE_SOURCE_DIR +
                                 "/scripts/make-demo-prefix' '" + folder.string() + "' >/dev/null";

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvane::discovery {
@@ -24,6 +25,9 @@ struct CliRun {
 // Runs tolvane-cli's main on the words; `environment` as for runCli.
 CliRun runCliWords(std::span<const std::string> words,
                    const discovery::HostEnvironment* environment = nullptr);
+
+// A Wine registry file of the given branch ("REGISTRY\\\\Machine") holding `blocks`.
+std::string registryFile(std::string_view branch, std::string_view blocks);
 
 // Writes the demo prefix of scripts/make-demo-prefix into the folder.
 void makeDemoPrefix(const std::filesystem::path& folder);

@@ -18,12 +18,8 @@ using namespace std::string_literals;
 namespace tolvane {
 namespace {
 
-std::string registryFile(std::string_view branch, std::string_view blocks) {
-    return "WINE REGISTRY Version 2\n;; All keys relative to " + std::string(branch) +
-           "\n\n#arch=win64\n" + std::string(blocks);
-}
-
 using test::CliRun;
+using test::registryFile;
 
 class RegFileCommandsTest : public ::testing::Test {
 protected:

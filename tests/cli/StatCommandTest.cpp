@@ -8,13 +8,8 @@
 namespace tolvane {
 namespace {
 
-constexpr const char* header = "WINE REGISTRY Version 2\n;; All keys relative to ";
-
-std::string registryFile(std::string_view branch, std::string_view blocks) {
-    return std::string(header) + std::string(branch) + "\n\n#arch=win64\n" + std::string(blocks);
-}
-
 using test::CliRun;
+using test::registryFile;
 
 CliRun runWords(const std::vector<std::string>& words) {
     return test::runCliWords(words);

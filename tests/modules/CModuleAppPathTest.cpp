@@ -7,13 +7,14 @@
 namespace tolvane {
 namespace {
 
-constexpr std::string_view area = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr std::string_view appPathsArea =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 class CModuleAppPathTest : public test::ModuleTest<CModuleAppPath> {
 protected:
     // An App Paths entry with the default value `value`.
     void entry(const std::string& name, const std::string& value) {
-        setText(std::string(area) + name, "", value);
+        setText(std::string(appPathsArea) + name, "", value);
     }
 };
 
@@ -65,7 +66,8 @@ TEST_F(CModuleAppPathTest, FindsTheProgramInEveryFormInstallersWrite) {
     test.addFile("C:\\Program Files\\Other\\other.exe");
     test.addFile("C:\\Program Files\\Good\\good.exe");
     entry("a.exe", "%ProgramFiles%\\Other\\other.exe");
-    setText(std::string(area) + "b.exe", "", "%ProgramFiles%\\Other\\other.exe", regtype::expandSz);
+    setText(std::string(appPathsArea) + "b.exe", "", "%ProgramFiles%\\Other\\other.exe",
+            regtype::expandSz);
     entry("c.exe", "C:\\Program Files\\Other\\other.exe -tool");
     entry("d.exe", "\"C:\\Program Files\\Good\\good.exe\"");
     entry("e.exe", "  \"C:\\Program Files\\Good\\good.exe\" /x ");
@@ -101,9 +103,9 @@ TEST_F(CModuleAppPathTest, FixSavesEachSelectedEntryBeforeDeletingIt) {
     EXPECT_EQ(test::occurrences(saved, "REGEDIT4"), 1u);
     EXPECT_LT(saved.find("App Paths\\one.exe]"), saved.find("App Paths\\two.exe]"));
     EXPECT_EQ(saved.find("three.exe"), std::string::npos);
-    EXPECT_FALSE(keyExists(std::string(area) + "one.exe"));
-    EXPECT_FALSE(keyExists(std::string(area) + "two.exe"));
-    EXPECT_TRUE(keyExists(std::string(area) + "three.exe"));
+    EXPECT_FALSE(keyExists(std::string(appPathsArea) + "one.exe"));
+    EXPECT_FALSE(keyExists(std::string(appPathsArea) + "two.exe"));
+    EXPECT_TRUE(keyExists(std::string(appPathsArea) + "three.exe"));
 }
 
 TEST_F(CModuleAppPathTest, FixWithoutBackupWritesNoFile) {
@@ -112,7 +114,7 @@ TEST_F(CModuleAppPathTest, FixWithoutBackupWritesNoFile) {
 
     fix(module, records, false);
 
-    EXPECT_FALSE(keyExists(std::string(area) + "one.exe"));
+    EXPECT_FALSE(keyExists(std::string(appPathsArea) + "one.exe"));
     EXPECT_FALSE(backupExists("apppath.reg"));
 }
 
@@ -129,9 +131,9 @@ TEST_F(CModuleAppPathTest, KeepsEntriesThatCouldNotBeSavedOrDeleted) {
     fix(module, records, false);
 
     // The registry refuses to delete a key with sub-keys: the entry stays listed, unfixed.
-    EXPECT_TRUE(keyExists(std::string(area) + "nested.exe"));
+    EXPECT_TRUE(keyExists(std::string(appPathsArea) + "nested.exe"));
     EXPECT_EQ(records[1].selected, 0);
-    EXPECT_FALSE(keyExists(std::string(area) + "kept.exe"));
+    EXPECT_FALSE(keyExists(std::string(appPathsArea) + "kept.exe"));
     EXPECT_EQ(records[0].selected, 1);
 }
 

@@ -8,12 +8,12 @@
 namespace tolvane {
 namespace {
 
-const std::string area = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string uninstallArea = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 class CModuleUninstallTest : public test::ModuleTest<CModuleUninstall> {
 protected:
     void entry(const std::string& name, std::string_view uninstallString) {
-        setText(area + name, "UninstallString", uninstallString);
+        setText(uninstallArea + name, "UninstallString", uninstallString);
     }
 };
 
@@ -28,7 +28,7 @@ TEST_F(CModuleUninstallTest, ReportsEntriesWhoseUninstallerIsGoneFromItsDrivePat
     entry("PresentUnquoted", "C:\\Program Files\\Here\\uninst.exe /S");
     entry("Installer", "MsiExec.exe /X{1234}");
     entry("Bare", "uninst");
-    setText(area + "NoString", "DisplayName", "x");
+    setText(uninstallArea + "NoString", "DisplayName", "x");
     entry("Huge", "C:\\" + std::string(300, 'u')); // does not fit: not read
 
     const auto records = scanAndSelect(module);
@@ -56,7 +56,7 @@ TEST_F(CModuleUninstallTest, InstallersCommandLinesAreReadAsWindowsReadsThem) {
     entry("Unknown", "%TolvaneNoSuchVariable%\\uninst.exe");
     entry("ProductHere", "MsiExec.exe /X" + product);
     entry("ProductGone", "MsiExec.exe /X{99999999-9ABC-DEF0-1234-56789ABCDEF0}");
-    setText(area + product, "DisplayName", "installed by the Installer");
+    setText(uninstallArea + product, "DisplayName", "installed by the Installer");
 
     const auto records = scanAndSelect(module);
 
@@ -68,15 +68,16 @@ TEST_F(CModuleUninstallTest, AMissingIconOrQuietUninstallerCostsOnlyItsValue) {
     test.addFile("C:\\Program Files\\Here\\app.ico");
     const std::string here = "\"C:\\Program Files\\Here\\uninst.exe\"";
     entry("Icons", here);
-    setText(area + "Icons", "DisplayIcon", "C:\\Program Files\\Here\\gone.exe,0");
-    setText(area + "Icons", "QuietUninstallString", here + " /S");
+    setText(uninstallArea + "Icons", "DisplayIcon", "C:\\Program Files\\Here\\gone.exe,0");
+    setText(uninstallArea + "Icons", "QuietUninstallString", here + " /S");
     entry("Quiet", here);
-    setText(area + "Quiet", "QuietUninstallString", "\"C:\\Program Files\\Gone\\u.exe\" /S");
-    setText(area + "Quiet", "DisplayIcon", "\"C:\\Program Files\\Here\\app.ico\"");
+    setText(uninstallArea + "Quiet", "QuietUninstallString",
+            "\"C:\\Program Files\\Gone\\u.exe\" /S");
+    setText(uninstallArea + "Quiet", "DisplayIcon", "\"C:\\Program Files\\Here\\app.ico\"");
     entry("Dead", "C:\\Program Files\\Gone\\u.exe");
-    setText(area + "Dead", "DisplayIcon", "C:\\Program Files\\Gone\\u.exe,0");
+    setText(uninstallArea + "Dead", "DisplayIcon", "C:\\Program Files\\Gone\\u.exe,0");
     entry("Unknown", here);
-    setText(area + "Unknown", "DisplayIcon", "%TolvaneNoSuchVariable%\\a.ico");
+    setText(uninstallArea + "Unknown", "DisplayIcon", "%TolvaneNoSuchVariable%\\a.ico");
 
     auto records = scanAndSelect(module);
 
@@ -90,18 +91,18 @@ TEST_F(CModuleUninstallTest, AMissingIconOrQuietUninstallerCostsOnlyItsValue) {
     // What the protection list is asked about is what the fix removes: the whole dead entry,
     // one value of a working one.
     EXPECT_EQ(module.fixTargets(records.at(0)),
-              (std::vector<FixTarget>{{hkeyLocalMachine, area + "Dead", std::nullopt}}));
+              (std::vector<FixTarget>{{hkeyLocalMachine, uninstallArea + "Dead", std::nullopt}}));
     EXPECT_EQ(module.fixTargets(records.at(1)),
-              (std::vector<FixTarget>{{hkeyLocalMachine, area + "Icons", "DisplayIcon"}}));
+              (std::vector<FixTarget>{{hkeyLocalMachine, uninstallArea + "Icons", "DisplayIcon"}}));
 
     fix(module, records, true);
 
-    EXPECT_FALSE(keyExists(area + "Dead"));
-    EXPECT_TRUE(valueExists(area + "Icons", "UninstallString"));
-    EXPECT_TRUE(valueExists(area + "Icons", "QuietUninstallString"));
-    EXPECT_FALSE(valueExists(area + "Icons", "DisplayIcon"));
-    EXPECT_TRUE(valueExists(area + "Quiet", "DisplayIcon"));
-    EXPECT_FALSE(valueExists(area + "Quiet", "QuietUninstallString"));
+    EXPECT_FALSE(keyExists(uninstallArea + "Dead"));
+    EXPECT_TRUE(valueExists(uninstallArea + "Icons", "UninstallString"));
+    EXPECT_TRUE(valueExists(uninstallArea + "Icons", "QuietUninstallString"));
+    EXPECT_FALSE(valueExists(uninstallArea + "Icons", "DisplayIcon"));
+    EXPECT_TRUE(valueExists(uninstallArea + "Quiet", "DisplayIcon"));
+    EXPECT_FALSE(valueExists(uninstallArea + "Quiet", "QuietUninstallString"));
     EXPECT_NE(backupText("uninstall.reg").find("\\Uninstall\\Icons]"), std::string::npos);
 }
 
@@ -121,15 +122,15 @@ TEST_F(CModuleUninstallTest, FixSavesEachEntryJustBeforeItsDeletion) {
     EXPECT_LT(saved.find("\\Uninstall\\B]"), saved.find("\\Uninstall\\C]"));
     EXPECT_EQ(saved.find("\\Uninstall\\D]"), std::string::npos);
     for (const char* name : {"A", "B", "C"}) {
-        EXPECT_FALSE(keyExists(area + name)) << name;
+        EXPECT_FALSE(keyExists(uninstallArea + name)) << name;
     }
-    EXPECT_TRUE(keyExists(area + "D"));
+    EXPECT_TRUE(keyExists(uninstallArea + "D"));
 }
 
 TEST_F(CModuleUninstallTest, FixKeepsEntriesThatCouldNotBeSavedOrDeleted) {
     entry("Saved", "C:\\gone.exe");
     entry("Nested", "C:\\gone.exe");
-    setText(area + "Nested\\Child", "x", "x");
+    setText(uninstallArea + "Nested\\Child", "x", "x");
     auto records = scanAndSelect(module);
     ASSERT_EQ(primaryNames(records), (std::vector<std::string>{"Nested", "Saved"}));
 
@@ -139,9 +140,9 @@ TEST_F(CModuleUninstallTest, FixKeepsEntriesThatCouldNotBeSavedOrDeleted) {
     records = scanAndSelect(module);
     fix(module, records, true);
 
-    EXPECT_TRUE(keyExists(area + "Nested")) << "a key with sub-keys is not deleted";
+    EXPECT_TRUE(keyExists(uninstallArea + "Nested")) << "a key with sub-keys is not deleted";
     EXPECT_EQ(records[0].selected, 0);
-    EXPECT_FALSE(keyExists(area + "Saved"));
+    EXPECT_FALSE(keyExists(uninstallArea + "Saved"));
 }
 
 } // namespace

@@ -28,7 +28,7 @@ namespace tolvane::test {
 
 namespace {
 
-constexpr const char* appPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr const char* appPathsPrefix = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 // The five problems scanned and shown on the results page: records 0 to 2 are the App Paths
 // entries alpha, beta and gamma, 3 and 4 the startup entries Delta and Echo.
@@ -83,7 +83,7 @@ public:
     bool appPathExists(const char* name) {
         RegKey key;
         return RegKey::open(bench.platform.registry(), hkeyLocalMachine,
-                            std::string(appPathsKey) + name, key) == winerr::success;
+                            std::string(appPathsPrefix) + name, key) == winerr::success;
     }
     IgnoredEntriesDlg& openIgnoredEntries() {
         click("navSettings");

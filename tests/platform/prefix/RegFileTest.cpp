@@ -1,10 +1,10 @@
 // Wine's registry file format: byte-exact round trips, every value form and escape, and the
 // refusal of malformed files.
-#include "platform/base/Utf16Text.h"
 #include "platform/prefix/UnitText.h"
 #include "platform/prefix/WineRegFileWriter.h"
 #include "platform/prefix/WineRegistry.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ValueBytes.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -21,9 +21,7 @@ constexpr std::string_view userHeader =
     ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
     "\n#arch=win64\n";
 
-std::string utf16(std::u16string_view text) {
-    return unitsToUtf16Bytes(text);
-}
+using test::utf16;
 
 class RegFileTest : public ::testing::Test {
 protected:

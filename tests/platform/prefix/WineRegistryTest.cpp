@@ -2,8 +2,8 @@
 // functions, link keys and limits.
 #include "platform/prefix/WineRegistry.h"
 
-#include "platform/base/Utf16Text.h"
 #include "platform/prefix/UnitText.h"
+#include "tests/support/ValueBytes.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -12,9 +12,7 @@
 namespace tolvane::prefix {
 namespace {
 
-std::string utf16(std::u16string_view text) {
-    return unitsToUtf16Bytes(text);
-}
+using test::utf16;
 
 class WineRegistryTest : public ::testing::Test {
 protected:
