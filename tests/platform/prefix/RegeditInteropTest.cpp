@@ -4,6 +4,7 @@
 #include "platform/regformat/RegFileRoots.h"
 #include "platform/regformat/RegFileText.h"
 #include "platform/services/BuiltinRegistryEditor.h"
+#include "tests/support/BootedWinePrefix.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ValueBytes.h"
@@ -22,20 +23,6 @@ using test::sz;
 using test::readFile;
 using test::RegistrySnapshot;
 using test::TempDir;
-
-bool wineInstalled() {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        std::error_code error;
-        if (!folder.empty() &&
-            std::filesystem::exists(std::filesystem::path(folder) / "wine", error)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::string shellQuoted(const std::string& text) {
     std::string quoted = "'";
@@ -206,14 +193,16 @@ void fillTestKey(RegistryGateway& registry, std::u16string_view path) {
 }
 
 TEST(RegeditInteropTest, BuiltinEditorAndWineRegeditReadEachOthersFiles) {
-    if (!wineInstalled()) {
+    if (!test::BootedWinePrefix::wineInstalled()) {
         GTEST_SKIP() << "Wine is not installed";
     }
     TempDir dir;
     const auto prefixA = dir / "a";
     const auto prefixB = dir / "b";
-    runWine(prefixA, "wineboot -i");
-    runWine(prefixB, "wineboot -i");
+    for (const auto& prefix : {prefixA, prefixB}) {
+        const std::string failure = test::BootedWinePrefix::make(prefix);
+        ASSERT_TRUE(failure.empty()) << failure;
+    }
     // Wine brings some keys up to date each time it starts (device classes, network cards), so
     // the files are read after Wine has run in the prefix: they then hold what it exported.
     runWine(prefixA, "regedit /e " + shellQuoted(onDriveZ(dir / "wine.reg")));

@@ -2,6 +2,7 @@
 // probe sees its wineserver come and go. Skipped where Wine is not installed.
 #include "platform/prefix/PrefixStorage.h"
 #include "platform/prefix/WineRegFileWriter.h"
+#include "tests/support/BootedWinePrefix.h"
 #include "tests/support/TempDir.h"
 
 #include <chrono>
@@ -11,10 +12,6 @@
 
 namespace tolvane::prefix {
 namespace {
-
-bool wineInstalled() {
-    return std::system("command -v wine >/dev/null 2>&1") == 0;
-}
 
 int runInPrefix(const std::filesystem::path& prefix, const std::string& command) {
     const std::string line =
@@ -34,13 +31,13 @@ bool waitFor(Condition condition) {
 }
 
 TEST(WinePrefixTest, FilesOfAFreshPrefixRoundTripAndTheServerIsSeen) {
-    if (!wineInstalled()) {
+    if (!test::BootedWinePrefix::wineInstalled()) {
         GTEST_SKIP() << "wine is not installed; the test against a real prefix is skipped";
     }
     test::TempDir dir;
     const auto prefix = dir / "prefix";
-    ASSERT_EQ(runInPrefix(prefix, "wine wineboot -i"), 0);
-    ASSERT_EQ(runInPrefix(prefix, "wineserver -w"), 0);
+    const std::string failure = test::BootedWinePrefix::make(prefix);
+    ASSERT_TRUE(failure.empty()) << failure;
 
     auto registry = WineRegistry::openPrefix(prefix);
     ASSERT_TRUE(registry.ok()) << registry.message();
