@@ -43,6 +43,8 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 # Paths inside the checkout are hashed relative to it, so a second clone of the same sources
 # (a CI run) finds the first one's results.
 export CCACHE_BASEDIR="$tolvane_root"
+# Nor does the build folder count (only debug information names it).
+export CCACHE_NOHASHDIR=true
 
 # Configures and builds one build folder, all of it or the targets after --target:
 #   configure_and_build DIR [cmake options...] [--target TARGET...]
