@@ -12,8 +12,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
+#include <type_traits>
+#include <utility>
 
 namespace tolvane {
 namespace {
@@ -104,17 +108,56 @@ RegistrySnapshot snapshotOfRegistry(RegistryGateway& registry) {
     return whole;
 }
 
-// What one side holds and the other lacks.
+std::size_t hashOf(const std::u16string& keyPath) {
+    return std::hash<std::u16string>()(keyPath);
+}
+
+std::size_t hashOf(const RegistrySnapshot::Value& value) {
+    return std::hash<std::u16string>()(value.keyPath) ^
+           (std::hash<std::u16string>()(value.name) * 31) ^
+           (std::hash<std::string>()(value.data) * 131) ^ value.type;
+}
+
+// What one side holds and the other lacks. Whole registries are ordered by a hash first, so two
+// entries (long key paths that share their beginnings) are compared in full only when they are
+// likely equal: plain sorting took half a minute under the sanitizers.
 struct Difference {
     RegistrySnapshot onlyLeft;
     RegistrySnapshot onlyRight;
 
     Difference(RegistrySnapshot left, RegistrySnapshot right) {
         const auto split = [](auto& a, auto& b, auto& onlyA, auto& onlyB) {
-            std::sort(a.begin(), a.end());
-            std::sort(b.begin(), b.end());
-            std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(onlyA));
-            std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(onlyB));
+            using Item = std::remove_reference_t<decltype(a.front())>;
+            using Keyed = std::pair<std::size_t, Item*>;
+            const auto keyed = [](auto& items) {
+                std::vector<Keyed> result;
+                for (auto& item : items) {
+                    result.emplace_back(hashOf(item), &item);
+                }
+                return result;
+            };
+            const auto less = [](const Keyed& x, const Keyed& y) {
+                return x.first != y.first ? x.first < y.first : *x.second < *y.second;
+            };
+            auto keyedA = keyed(a);
+            auto keyedB = keyed(b);
+            std::sort(keyedA.begin(), keyedA.end(), less);
+            std::sort(keyedB.begin(), keyedB.end(), less);
+            std::vector<Keyed> only;
+            std::set_difference(keyedA.begin(), keyedA.end(), keyedB.begin(), keyedB.end(),
+                                std::back_inserter(only), less);
+            for (const auto& entry : only) {
+                onlyA.push_back(*entry.second);
+            }
+            only.clear();
+            std::set_difference(keyedB.begin(), keyedB.end(), keyedA.begin(), keyedA.end(),
+                                std::back_inserter(only), less);
+            for (const auto& entry : only) {
+                onlyB.push_back(*entry.second);
+            }
+            // Later lookups (binary_search) want the plain order.
+            std::sort(onlyA.begin(), onlyA.end());
+            std::sort(onlyB.begin(), onlyB.end());
         };
         split(left.keyPaths, right.keyPaths, onlyLeft.keyPaths, onlyRight.keyPaths);
         split(left.values, right.values, onlyLeft.values, onlyRight.values);
