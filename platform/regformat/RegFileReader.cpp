@@ -31,6 +31,24 @@ std::size_t skipBlanks(std::u16string_view text, std::size_t pos) {
     return pos;
 }
 
+// How many hex digits follow from `pos` on.
+std::size_t hexDigitsAt(std::u16string_view text, std::size_t pos) {
+    std::size_t end = pos;
+    while (end < text.size() && isHexDigit(text[end])) {
+        ++end;
+    }
+    return end - pos;
+}
+
+// The number hex digits spell; only the last eight count.
+std::uint32_t hexValueOf(std::u16string_view digits) {
+    std::uint32_t value = 0;
+    for (const char16_t digit : digits) {
+        value = (value << 4) | static_cast<unsigned>(hexDigitValue(digit));
+    }
+    return value;
+}
+
 // Only blanks, or a ";" comment, from `pos` to the end of the line.
 bool restIsEmpty(std::u16string_view text, std::size_t pos) {
     pos = skipBlanks(text, pos);
@@ -367,13 +385,9 @@ Result<void> RegFileReader::parseData(std::u16string_view data) {
     }
     if (data.starts_with(u"dword:")) {
         std::size_t pos = skipBlanks(data, 6);
-        std::uint32_t number = 0;
-        std::size_t digits = 0;
-        while (pos < data.size() && isHexDigit(data[pos])) {
-            number = (number << 4) | static_cast<unsigned>(hexDigitValue(data[pos]));
-            ++digits;
-            ++pos;
-        }
+        const std::size_t digits = hexDigitsAt(data, pos);
+        const std::uint32_t number = hexValueOf(data.substr(pos, digits));
+        pos += digits;
         if (digits == 0 || digits > 8 || !restIsEmpty(data, pos)) {
             return fault("a dword needs 1 to 8 hex digits");
         }
@@ -389,18 +403,12 @@ Result<void> RegFileReader::parseData(std::u16string_view data) {
         return parseHexStart(data.substr(4));
     }
     if (data.starts_with(u"hex(")) {
-        std::size_t pos = 4;
-        std::uint32_t type = 0;
-        std::size_t digits = 0;
-        while (pos < data.size() && isHexDigit(data[pos])) {
-            type = (type << 4) | static_cast<unsigned>(hexDigitValue(data[pos]));
-            ++digits;
-            ++pos;
-        }
+        const std::size_t digits = hexDigitsAt(data, 4);
+        const std::size_t pos = 4 + digits;
         if (digits == 0 || digits > 8 || data.substr(pos, 2) != u"):") {
             return fault("a type number hex(N): needs 1 to 8 hex digits");
         }
-        value_.type = type;
+        value_.type = hexValueOf(data.substr(4, digits));
         return parseHexStart(data.substr(pos + 2));
     }
     return fault("an unknown value type (expected \"...\", dword:, hex: or hex(N):)");
