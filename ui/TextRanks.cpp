@@ -117,19 +117,8 @@ void sortFrom(std::span<Slot> entries, qsizetype depth, std::span<const QStringV
         for (Slot& slot : entries) {
             slot.prefix = prefixAt(texts[static_cast<std::size_t>(slot.text)], depth);
         }
-        // A beginning all texts share (a common key path) needs no sorting, only the next step.
-        const bool allAlike = std::all_of(entries.begin(), entries.end(), [&](const Slot& slot) {
-            return slot.prefix == entries.front().prefix;
-        });
-        if (allAlike) {
-            if (endsWithin(entries.front())) {
-                markAlike(entries);
-                return;
-            }
-            depth += unitsPerStep;
-            continue;
-        }
-        // The largest run continues in this loop, the others recurse.
+        // The largest run continues in this loop, the others recurse. (Past what all texts
+        // share, the prefixes differ unless the texts are all equal.)
         std::span<Slot> largest;
         sortByPrefix(entries, [&](std::size_t, std::span<Slot> run) {
             if (run.size() > largest.size()) {
