@@ -9,6 +9,20 @@ bool BootedWinePrefix::wineInstalled() {
     return std::system("command -v wine >/dev/null 2>&1") == 0;
 }
 
+std::string BootedWinePrefix::shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+int BootedWinePrefix::runIn(const std::filesystem::path& prefix, const std::string& command) {
+    const std::string line = "WINEPREFIX=" + shellQuoted(prefix.string()) + " WINEDEBUG=-all " +
+                             command + " >/dev/null 2>&1";
+    return std::system(line.c_str());
+}
+
 std::string BootedWinePrefix::make(const std::filesystem::path& prefix) {
     const char* booted = std::getenv(templateVariable);
     if (booted != nullptr && *booted != '\0' && std::filesystem::is_directory(booted)) {
@@ -20,14 +34,10 @@ std::string BootedWinePrefix::make(const std::filesystem::path& prefix) {
                               error);
         return error ? "copying " + std::string(booted) + ": " + error.message() : std::string();
     }
-    std::string quoted = "'";
-    for (const char c : prefix.string()) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    if (runIn(prefix, "wine wineboot -i") != 0 || runIn(prefix, "wineserver -w") != 0) {
+        return "wineboot failed in " + prefix.string();
     }
-    quoted += "'";
-    const std::string command = "WINEPREFIX=" + quoted + " WINEDEBUG=-all wine wineboot -i " +
-                                ">/dev/null 2>&1 && WINEPREFIX=" + quoted + " wineserver -w";
-    return std::system(command.c_str()) == 0 ? std::string() : "failed: " + command;
+    return {};
 }
 
 } // namespace tolvane::test

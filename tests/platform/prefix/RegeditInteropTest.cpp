@@ -10,7 +10,6 @@
 #include "tests/support/ValueBytes.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -28,13 +27,7 @@ using test::readFile;
 using test::RegistrySnapshot;
 using test::TempDir;
 
-std::string shellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
+using test::BootedWinePrefix;
 
 // The host path as a Windows program in the prefix names it (drive Z: is the root).
 std::string onDriveZ(const std::filesystem::path& path) {
@@ -47,11 +40,8 @@ std::string onDriveZ(const std::filesystem::path& path) {
 
 // Runs a Wine program in `prefix` and waits until its wineserver has saved and ended.
 void runWine(const std::filesystem::path& prefix, const std::string& arguments) {
-    const std::string environment =
-        "WINEPREFIX=" + shellQuoted(prefix.string()) + " WINEDEBUG=-all ";
-    const std::string command =
-        environment + "wine " + arguments + " >/dev/null 2>&1; " + environment + "wineserver -w";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    BootedWinePrefix::runIn(prefix, "wine " + arguments);
+    ASSERT_EQ(BootedWinePrefix::runIn(prefix, "wineserver -w"), 0) << arguments;
 }
 
 std::unique_ptr<prefix::WineRegistry> openPrefix(const std::filesystem::path& prefix) {
@@ -236,19 +226,19 @@ void fillTestKey(RegistryGateway& registry, std::u16string_view path) {
 }
 
 TEST(RegeditInteropTest, BuiltinEditorAndWineRegeditReadEachOthersFiles) {
-    if (!test::BootedWinePrefix::wineInstalled()) {
+    if (!BootedWinePrefix::wineInstalled()) {
         GTEST_SKIP() << "Wine is not installed";
     }
     TempDir dir;
     const auto prefixA = dir / "a";
     const auto prefixB = dir / "b";
     for (const auto& prefix : {prefixA, prefixB}) {
-        const std::string failure = test::BootedWinePrefix::make(prefix);
+        const std::string failure = BootedWinePrefix::make(prefix);
         ASSERT_TRUE(failure.empty()) << failure;
     }
     // Wine brings some keys up to date each time it starts (device classes, network cards), so
     // the files are read after Wine has run in the prefix: they then hold what it exported.
-    runWine(prefixA, "regedit /e " + shellQuoted(onDriveZ(dir / "wine.reg")));
+    runWine(prefixA, "regedit /e " + BootedWinePrefix::shellQuoted(onDriveZ(dir / "wine.reg")));
     auto registryA = openPrefix(prefixA);
     ASSERT_TRUE(registryA);
     BuiltinRegistryEditor editorA(*registryA);
@@ -283,7 +273,7 @@ TEST(RegeditInteropTest, BuiltinEditorAndWineRegeditReadEachOthersFiles) {
     }
     {
         SCOPED_TRACE("(b) the built-in /e export imported with wine regedit /s");
-        runWine(prefixB, "regedit /s " + shellQuoted(onDriveZ(dir / "ours.reg")));
+        runWine(prefixB, "regedit /s " + BootedWinePrefix::shellQuoted(onDriveZ(dir / "ours.reg")));
         auto registryB = openPrefix(prefixB);
         ASSERT_TRUE(registryB);
         const Difference difference(asWineImportsIt(snapshotOfRegistry(*registryA)),
@@ -297,7 +287,7 @@ TEST(RegeditInteropTest, BuiltinEditorAndWineRegeditReadEachOthersFiles) {
         fillTestKey(*registryA, path);
         ASSERT_TRUE(
             editorA.exportKey(dir / "key.reg", "HKEY_CURRENT_USER\\Software\\Tolvane Interop"));
-        runWine(prefixB, "regedit /s " + shellQuoted(onDriveZ(dir / "key.reg")));
+        runWine(prefixB, "regedit /s " + BootedWinePrefix::shellQuoted(onDriveZ(dir / "key.reg")));
         auto registryB = openPrefix(prefixB);
         ASSERT_TRUE(registryB);
         HKey keyA = HKey::null;

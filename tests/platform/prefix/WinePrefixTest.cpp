@@ -6,18 +6,11 @@
 #include "tests/support/TempDir.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 
 namespace tolvane::prefix {
 namespace {
-
-int runInPrefix(const std::filesystem::path& prefix, const std::string& command) {
-    const std::string line =
-        "WINEPREFIX='" + prefix.string() + "' WINEDEBUG=-all " + command + " >/dev/null 2>&1";
-    return std::system(line.c_str());
-}
 
 template <typename Condition>
 bool waitFor(Condition condition) {
@@ -75,12 +68,12 @@ TEST(WinePrefixTest, FilesOfAFreshPrefixRoundTripAndTheServerIsSeen) {
     EXPECT_FALSE(probe.runningServer());
     EXPECT_TRUE(storage.ensureWritable().ok());
 
-    ASSERT_EQ(runInPrefix(prefix, "wineserver -p"), 0);
+    ASSERT_EQ(test::BootedWinePrefix::runIn(prefix, "wineserver -p"), 0);
     EXPECT_TRUE(waitFor([&] { return probe.runningServer().has_value(); }))
         << "a persistent wineserver was started";
     EXPECT_FALSE(storage.ensureWritable().ok());
 
-    runInPrefix(prefix, "wineserver -k");
+    test::BootedWinePrefix::runIn(prefix, "wineserver -k");
     EXPECT_TRUE(waitFor([&] { return !probe.runningServer().has_value(); }));
     // The server wrote its registry on the way out, so what was read before is stale and
     // must not overwrite it; the prefix read afresh may be changed again.
